@@ -1,0 +1,30 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+int main(int argc, char** argv) {
+  using namespace vk2::cli;
+  if (argc < 2) {
+    std::cerr << "vk2mp4: missing command\n" << usageText();
+    return 2;
+  }
+  const std::string command = argv[1];
+  const Args args(argv + 2, argv + argc);
+  try {
+    if (command == "info") return runInfoCommand(args, std::cout, std::cerr);
+    if (command == "merge") return runMergeCommand(args, std::cout, std::cerr);
+    if (command == "extract") return runExtractCommand(args, std::cout, std::cerr);
+    if (command == "convert") return runConvertCommand(args, std::cout, std::cerr);
+    if (command == "-h" || command == "--help" || command == "help") {
+      std::cout << usageText();
+      return 0;
+    }
+  } catch (const std::exception& e) {
+    std::cerr << "vk2mp4: " << e.what() << "\n";
+    return 1;
+  }
+  std::cerr << "vk2mp4: unknown command '" << command << "'\n" << usageText();
+  return 2;
+}

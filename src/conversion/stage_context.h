@@ -1,0 +1,28 @@
+#pragma once
+// What every stage of a conversion works with: the shared state, the progress
+// log and subtitle line buffer, the option readers, the pump that lets the
+// windows handle pending input, and the converter launcher.
+#include <functional>
+#include <string>
+
+#include "conversion/conversion_options.h"
+#include "conversion/conversion_state.h"
+#include "conversion/hidden_log.h"
+#include "conversion/process_launcher.h"
+
+namespace vk2 {
+
+// Lets pending window input and painting run; never waits for new events.
+using Pump = std::function<void()>;
+
+struct StageContext {
+  ConversionState& state;
+  HiddenLog& log;          // memoMessage: progress log of every stage
+  HiddenLog& subtitles;    // memoSubtitle: the subtitle script under construction
+  const ConversionOptions& options;
+  Pump pump = [] {};
+  ProcessLauncher* launcher = nullptr;
+  std::string converterPath;  // full path or bare name of the converter program
+};
+
+}  // namespace vk2

@@ -1,0 +1,66 @@
+#pragma once
+// Sequential walk over the frame records of an MMV recording.
+//
+// The walk starts at offset 4858 and runs while the info block's totalFrameCount
+// is greater than the last sequenceNumber read, so it ends after the record that
+// reaches the count; a count of 0 or less yields nothing. It never reads past the
+// end of its input: a header or payload that runs past the end, or a file that
+// ends before the count is reached, ends the walk and is reported through
+// damage() (file name and reason). What was read before stays usable.
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "mmv/mmv_blocks.h"
+
+namespace vk2 {
+
+class MmvRecordWalker {
+ public:
+  // `in` is positioned anywhere; the walker seeks to 4858 itself. `fileSize` is
+  // the number of bytes `in` holds; `name` is used in damage reports.
+  MmvRecordWalker(std::istream& in, uint64_t fileSize, std::string name, int32_t totalFrameCount);
+
+  // Reads the next frame header. False when the walk is over, normally or
+  // because the file is damaged (see damage()).
+  bool nextHeader(MmvFrameHeader& header);
+
+  // The payload of the record whose header was read last. Each returns false,
+  // and reports damage, when the payload length is negative or runs past the end.
+  bool readPayload(std::vector<uint8_t>& payload);
+  bool skipPayload();
+  // Copies the payload to `out` in bounded chunks (for payloads of any size).
+  bool copyPayload(std::ostream& out);
+
+  // Offset of the current record's header in the file.
+  uint64_t recordOffset() const { return recordOffset_; }
+  int32_t lastSequenceNumber() const { return lastSequence_; }
+  const std::optional<std::string>& damage() const { return damage_; }
+
+ private:
+  bool checkPayload();
+  void markDamaged(const std::string& reason);
+
+  std::istream& in_;
+  uint64_t fileSize_;
+  std::string name_;
+  int32_t totalFrameCount_;
+  int32_t lastSequence_ = 0;
+  uint64_t position_;
+  uint64_t recordOffset_ = 0;
+  int32_t pendingPayload_ = 0;
+  bool payloadPending_ = false;
+  bool finished_ = false;
+  std::optional<std::string> damage_;
+};
+
+// Reads the 4858-byte leading part of a file. Throws FileError naming the file
+// when it cannot be opened or is shorter than 4858 bytes.
+MmvLeadingPart readLeadingPart(const std::string& path);
+
+// Size of a file in bytes; throws FileError when it cannot be examined.
+uint64_t fileSizeOf(const std::string& path);
+
+}  // namespace vk2

@@ -1,0 +1,44 @@
+#pragma once
+// The open command's scan: reads the info block of every chosen file, refuses
+// selections that are too large or do not join up in time, and records the
+// recording span. Only a file's size and first 762 bytes are read.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "conversion/stage_context.h"
+
+namespace vk2 {
+
+constexpr int kMaxSelectedFiles = 15;
+constexpr int32_t kMaxJoinGapSeconds = 4;
+
+inline constexpr const char* kTooManyFilesMessage =
+    "MMV Merge-File Size is too big. Please select up to 15 files.";
+inline constexpr const char* kNotJoinedMessage =
+    "It cannot be merged because the files have different times.";
+
+// Scans one file (1-based `index` of `count`). A failed join is reported through
+// state.mergeFailed. Throws FileError when the file cannot be read or is shorter
+// than its info block.
+void ScanMmvFile(StageContext& ctx, const std::string& path, int index, int count);
+
+enum class OpenOutcome { Selected, TooManyFiles, NotJoined };
+
+struct OpenResult {
+  OpenOutcome outcome = OpenOutcome::Selected;
+  std::string message;  // the refusal text, empty when selected
+  std::string folder;   // first summary line: sourceFolder or the first file's folder
+  std::string count;    // second summary line: "3 MMV files are selected."
+  std::string summary() const { return folder + "\r\n" + count; }
+};
+
+// The open command after the file dialog was confirmed with `chosen`:
+// clears the log, refuses 16+ files before reading any, scans in order and
+// records the span. `onProgress(i)` is called before file i (1-based) is scanned
+// so a window can move its progress bar. Throws FileError as ScanMmvFile does;
+// files after the failing one are not scanned and the span stays as it was.
+OpenResult OpenMmvFiles(StageContext& ctx, const std::vector<std::string>& chosen,
+                        const std::function<void(int)>& onProgress = {});
+
+}  // namespace vk2

@@ -1,0 +1,47 @@
+#include "platform/folders.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace vk2 {
+
+namespace {
+std::string env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? std::string(v) : std::string();
+}
+
+bool isSeparator(char c) {
+#ifdef _WIN32
+  return c == '\\' || c == '/' || c == ':';
+#else
+  return c == '/';
+#endif
+}
+}  // namespace
+
+std::string defaultOutputFolder() {
+#ifdef _WIN32
+  return env("HOMEDRIVE") + env("HOMEPATH") + "\\Documents\\Velmora\\MMV_TO_MP4\\";
+#else
+  return env("HOME") + "/Documents/Velmora/MMV_TO_MP4/";
+#endif
+}
+
+bool createFolders(const std::string& path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  std::filesystem::create_directories(std::filesystem::path(path), ec);
+  return std::filesystem::is_directory(std::filesystem::path(path), ec);
+}
+
+std::string folderOf(const std::string& path) {
+  for (std::size_t i = path.size(); i > 0; --i)
+    if (isSeparator(path[i - 1])) return path.substr(0, i);
+  return std::string();
+}
+
+std::string fileNameOf(const std::string& path) { return path.substr(folderOf(path).size()); }
+
+}  // namespace vk2

@@ -1,0 +1,32 @@
+#pragma once
+// Helpers shared by the tests: a scratch folder that removes itself, and whole
+// file reads and writes.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vk2::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  // The folder, ending in a separator.
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + name; }
+  // Names of the entries in the folder, sorted.
+  std::vector<std::string> entries() const;
+
+ private:
+  std::string path_;
+};
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+void writeText(const std::string& path, const std::string& text);
+std::vector<uint8_t> readFile(const std::string& path);
+std::string readText(const std::string& path);
+bool fileExists(const std::string& path);
+
+}  // namespace vk2::testing
