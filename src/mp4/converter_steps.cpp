@@ -1,0 +1,122 @@
+#include "mp4/converter_steps.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "mp4/command_lines.h"
+
+namespace vk2 {
+
+namespace {
+
+constexpr const char* kNotFound = "converter not found in the current folder or on PATH";
+
+void removeQuietly(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(std::filesystem::path(path), ec);
+}
+
+bool holdsOutput(const std::string& path) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
+  return !ec && size > 0;
+}
+
+std::string shownConverter(const StageContext& ctx) {
+  return ctx.converterPath.empty() ? std::string("ffmpeg") : ctx.converterPath;
+}
+
+// Starts and waits for the converter; NotStarted, Cancelled or Failed (by exit
+// status) are decided here, the output check by the caller.
+ConverterStepResult runConverter(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch,
+                                 const char* startFailedLine, const char* executedLine) {
+  ConverterStepResult result;
+  if (ctx.converterPath.empty() || ctx.launcher == nullptr) {
+    ctx.log.append(startFailedLine);
+    result.status = StepStatus::NotStarted;
+    result.message = kNotFound;
+    return result;
+  }
+  if (watch.running) watch.running(true);
+  const ProcessOutcome outcome = ctx.launcher->runHidden(line.arguments, watch.keepWaiting, watch.onOutput);
+  if (watch.running) watch.running(false);
+  if (!outcome.started) {
+    ctx.log.append(startFailedLine);
+    result.status = StepStatus::NotStarted;
+    result.message = "the converter " + ctx.converterPath + " could not be started: " + outcome.error;
+    return result;
+  }
+  ctx.log.append(executedLine);
+  if (outcome.cancelled) {
+    result.status = StepStatus::Cancelled;
+    result.message = "the converter was ended on request";
+  } else if (outcome.exitStatus != 0) {
+    result.status = StepStatus::Failed;
+    result.message = outcome.exitStatus < 0 ? "the converter " + outcome.error
+                                            : "the converter ended with exit status " +
+                                                  std::to_string(outcome.exitStatus);
+  } else {
+    result.status = StepStatus::Done;
+  }
+  return result;
+}
+
+}  // namespace
+
+std::string burnInFinalPath(const std::string& subOutputPath) {
+  const std::size_t keep = subOutputPath.size() >= 8 ? subOutputPath.size() - 8 : 0;
+  return subOutputPath.substr(0, keep) + ".mp4";
+}
+
+ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
+                            const std::string& outputPath, int32_t durationSec, double frameRate, bool withAudio,
+                            const ConverterWatch& watch) {
+  const CommandLine line =
+      mp4CommandLine(shownConverter(ctx), pcmPath, h264Path, outputPath, durationSec, frameRate, withAudio);
+  ctx.log.append(line.text);
+  // "-y" would overwrite it anyway; removing it first means a stale file can
+  // never pass for the converter's output.
+  if (!ctx.converterPath.empty()) removeQuietly(outputPath);
+  ConverterStepResult result = runConverter(ctx, line, watch, kMp4StartFailedLine, kMp4ExecutedLine);
+  if (result.status == StepStatus::NotStarted) return result;
+  if (result.status == StepStatus::Done && !holdsOutput(outputPath)) {
+    result.status = StepStatus::Failed;
+    result.message = "the converter wrote no MP4 at " + outputPath;
+  }
+  if (result.status != StepStatus::Done) removeQuietly(outputPath);
+  removeQuietly(h264Path);
+  removeQuietly(pcmPath);
+  return result;
+}
+
+ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
+                                  const std::string& subOutputPath, const ConverterWatch& watch) {
+  const CommandLine line = subtitleCommandLine(shownConverter(ctx), mp4Path, assPath, subOutputPath);
+  ctx.log.append(line.text);
+  if (!ctx.converterPath.empty()) removeQuietly(subOutputPath);
+  ConverterStepResult result = runConverter(ctx, line, watch, kSubtitleStartFailedLine, kSubtitleExecutedLine);
+  if (result.status == StepStatus::NotStarted) return result;
+  if (result.status == StepStatus::Done && !holdsOutput(subOutputPath)) {
+    result.status = StepStatus::Failed;
+    result.message = "the converter wrote no video at " + subOutputPath;
+  }
+  removeQuietly(assPath);
+  if (result.status != StepStatus::Done) {
+    removeQuietly(subOutputPath);
+    return result;
+  }
+  // Renaming over the plain MP4 replaces it in one step, so a failed rename
+  // never leaves the target without a video.
+  const std::string finalPath = burnInFinalPath(subOutputPath);
+  std::error_code ec;
+  std::filesystem::rename(std::filesystem::path(subOutputPath), std::filesystem::path(finalPath), ec);
+  if (ec) {
+    result.status = StepStatus::Failed;
+    result.message = "cannot rename " + subOutputPath + " to " + finalPath + ": " + ec.message();
+    return result;
+  }
+  if (finalPath != mp4Path) removeQuietly(mp4Path);
+  return result;
+}
+
+}  // namespace vk2

@@ -1,0 +1,151 @@
+#include "mp4/converter_steps.h"
+
+#include <gtest/gtest.h>
+
+#include "testing/fake_launcher.h"
+#include "testing/test_support.h"
+
+namespace vk2 {
+namespace {
+
+using testing::FakeBehaviour;
+using testing::FakeLauncher;
+using testing::fileExists;
+using testing::readText;
+using testing::TempDir;
+using testing::writeText;
+
+struct StepFixture {
+  TempDir dir;
+  ConversionState state;
+  HiddenLog log;
+  HiddenLog subtitles;
+  PlainConversionOptions options;
+  FakeLauncher launcher;
+  StageContext ctx{state, log, subtitles, options, [] {}, &launcher, "/usr/bin/ffmpeg"};
+  std::string target = dir.file("clip.mp4");
+  std::string h264 = dir.file("clip.h264");
+  std::string pcm = dir.file("clip.pcm");
+  std::string ass = dir.file("clip.ass");
+  std::string sub = dir.file("clip_Sub.mp4");
+
+  StepFixture() {
+    writeText(h264, "video");
+    writeText(pcm, "audio");
+    writeText(ass, "script");
+  }
+  ConverterStepResult makeMp4(bool audio = true, ConverterWatch watch = {}) {
+    return MakeMp4(ctx, pcm, h264, target, 40, 29.975, audio, watch);
+  }
+};
+
+TEST(MakeMp4, SuccessLogsTheLineAndDeletesTheStreams) {
+  StepFixture f;
+  bool runningSeen = false;
+  ConverterWatch watch;
+  watch.running = [&](bool r) { runningSeen = runningSeen || r; };
+  const ConverterStepResult r = f.makeMp4(false, watch);
+  EXPECT_TRUE(r.ok());
+  EXPECT_TRUE(runningSeen);
+  ASSERT_EQ(f.log.lines().size(), 2u);
+  EXPECT_EQ(f.log.lines()[0], "/usr/bin/ffmpeg -framerate  29.9750 -i " + f.h264 +
+                                  " -acodec aac -vcodec copy -y -t 00:0:40 " + f.target + " -loglevel quiet");
+  EXPECT_EQ(f.log.lines()[1], "mp4 making is executed..");
+  ASSERT_EQ(f.launcher.calls.size(), 1u);
+  EXPECT_EQ(f.launcher.calls[0].front(), "/usr/bin/ffmpeg");
+  EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.ass", "clip.mp4"}));
+}
+
+TEST(MakeMp4, EveryFailureIsReportedAndNothingNeededIsLost) {
+  {  // not found: the log line, nothing deleted, no process
+    StepFixture f;
+    f.ctx.converterPath.clear();
+    const ConverterStepResult r = f.makeMp4();
+    EXPECT_EQ(r.status, StepStatus::NotStarted);
+    EXPECT_EQ(r.message, "converter not found in the current folder or on PATH");
+    EXPECT_EQ(f.log.lines().back(), "Fail to create process for mp4.");
+    EXPECT_TRUE(f.launcher.calls.empty());
+    EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.ass", "clip.h264", "clip.pcm"}));
+  }
+  {  // cannot be started
+    StepFixture f;
+    f.launcher.script = {FakeBehaviour{.starts = false}};
+    const ConverterStepResult r = f.makeMp4();
+    EXPECT_EQ(r.status, StepStatus::NotStarted);
+    EXPECT_NE(r.message.find("/usr/bin/ffmpeg could not be started"), std::string::npos);
+    EXPECT_EQ(f.log.lines().back(), "Fail to create process for mp4.");
+    EXPECT_TRUE(fileExists(f.h264) && fileExists(f.pcm));
+  }
+  {  // exit status 1: partial output and streams removed
+    StepFixture f;
+    f.launcher.script = {FakeBehaviour{.exitStatus = 1}};
+    const ConverterStepResult r = f.makeMp4();
+    EXPECT_EQ(r.status, StepStatus::Failed);
+    EXPECT_EQ(r.message, "the converter ended with exit status 1");
+    EXPECT_EQ(f.dir.entries(), std::vector<std::string>{"clip.ass"});
+  }
+  {  // exit 0 without output; a stale file at the target does not count
+    StepFixture f;
+    writeText(f.target, "stale merged recording");
+    f.launcher.script = {FakeBehaviour{.writesOutput = false}};
+    const ConverterStepResult r = f.makeMp4();
+    EXPECT_EQ(r.status, StepStatus::Failed);
+    EXPECT_EQ(r.message, "the converter wrote no MP4 at " + f.target);
+    EXPECT_EQ(f.dir.entries(), std::vector<std::string>{"clip.ass"});
+  }
+  {  // hanging converter ended by the watch
+    StepFixture f;
+    f.launcher.script = {FakeBehaviour{.hangs = true}};
+    int polls = 0;
+    ConverterWatch watch;
+    watch.keepWaiting = [&] { return ++polls < 5; };
+    const ConverterStepResult r = f.makeMp4(true, watch);
+    EXPECT_EQ(r.status, StepStatus::Cancelled);
+    EXPECT_EQ(polls, 5);
+    EXPECT_EQ(f.dir.entries(), std::vector<std::string>{"clip.ass"});
+  }
+}
+
+TEST(BurnSubtitles, SuccessReplacesThePlainMp4) {
+  StepFixture f;
+  writeText(f.target, "plain");
+  std::string output;
+  ConverterWatch watch;
+  watch.onOutput = [&](const std::string& s) { output += s; };
+  const ConverterStepResult r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, watch);
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(f.log.lines()[0], "/usr/bin/ffmpeg -i " + f.target + " -vf subtitles='" + f.ass + "' -y " + f.sub);
+  EXPECT_EQ(f.log.lines()[1], "mp4(with subtitle) making is executed..");
+  EXPECT_EQ(readText(f.target), "sub:" + f.target);
+  EXPECT_NE(output.find("time="), std::string::npos);
+  EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.h264", "clip.mp4", "clip.pcm"}));
+  EXPECT_EQ(burnInFinalPath("D:\\Out\\a_Sub.mp4"), "D:\\Out\\a.mp4");
+}
+
+TEST(BurnSubtitles, FailuresKeepThePlainMp4) {
+  const FakeBehaviour behaviours[] = {FakeBehaviour{.exitStatus = 1}, FakeBehaviour{.writesOutput = false},
+                                      FakeBehaviour{.hangs = true}};
+  for (const FakeBehaviour& b : behaviours) {
+    StepFixture f;
+    writeText(f.target, "plain");
+    writeText(f.sub, "stale");
+    f.launcher.script = {b};
+    ConverterWatch watch;
+    watch.keepWaiting = [] { return false; };
+    const ConverterStepResult r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, watch);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.status, b.hangs ? StepStatus::Cancelled : StepStatus::Failed);
+    EXPECT_EQ(readText(f.target), "plain");
+    EXPECT_FALSE(fileExists(f.sub));
+    EXPECT_FALSE(fileExists(f.ass));
+  }
+  StepFixture f;
+  writeText(f.target, "plain");
+  f.ctx.converterPath.clear();
+  EXPECT_EQ(BurnSubtitles(f.ctx, f.target, f.ass, f.sub).status, StepStatus::NotStarted);
+  EXPECT_EQ(f.log.lines().back(), "Fail to create process for mp4 with subtitle.");
+  EXPECT_TRUE(fileExists(f.target) && fileExists(f.ass));
+}
+
+}  // namespace
+}  // namespace vk2

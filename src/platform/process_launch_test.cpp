@@ -1,0 +1,127 @@
+#ifndef _WIN32
+#include "platform/process_launch.h"
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "testing/test_support.h"
+
+namespace vk2 {
+namespace {
+
+using vk2::testing::TempDir;
+
+void writeScript(const std::string& path, const std::string& body) {
+  vk2::testing::writeText(path, "#!/bin/sh\n" + body);
+  ::chmod(path.c_str(), 0755);
+}
+
+// Restores the current folder and PATH when a test changed them.
+class FolderAndPath {
+ public:
+  FolderAndPath() : cwd_(std::filesystem::current_path()), path_(std::getenv("PATH") ? std::getenv("PATH") : "") {}
+  ~FolderAndPath() {
+    std::filesystem::current_path(cwd_);
+    ::setenv("PATH", path_.c_str(), 1);
+  }
+
+ private:
+  std::filesystem::path cwd_;
+  std::string path_;
+};
+
+TEST(PosixProcessLauncher, ExitStatusOutputAndMissingProgram) {
+  PosixProcessLauncher launcher;
+  std::string output;
+  ProcessOutcome ok = launcher.runHidden({"/bin/sh", "-c", "echo to-stdout; echo to-stderr >&2; exit 0"}, {},
+                                         [&](const std::string& s) { output += s; });
+  EXPECT_TRUE(ok.started);
+  EXPECT_FALSE(ok.cancelled);
+  EXPECT_EQ(ok.exitStatus, 0);
+  EXPECT_EQ(output, "to-stderr\n");  // standard output goes nowhere
+
+  EXPECT_EQ(launcher.runHidden({"/bin/sh", "-c", "exit 3"}, {}, {}).exitStatus, 3);
+  // Reads standard input as empty instead of waiting for the terminal.
+  EXPECT_EQ(launcher.runHidden({"/bin/sh", "-c", "read x; exit 4"}, {}, {}).exitStatus, 4);
+  // Bare names are looked up on PATH.
+  EXPECT_EQ(launcher.runHidden({"true"}, {}, {}).exitStatus, 0);
+
+  ProcessOutcome killed = launcher.runHidden({"/bin/sh", "-c", "kill -9 $$"}, {}, {});
+  EXPECT_TRUE(killed.started);
+  EXPECT_EQ(killed.exitStatus, -1);
+  EXPECT_NE(killed.error.find("signal 9"), std::string::npos);
+
+  ProcessOutcome missing = launcher.runHidden({"/nonexistent/ffmpeg", "-i", "x"}, {}, {});
+  EXPECT_FALSE(missing.started);
+  EXPECT_NE(missing.error.find("/nonexistent/ffmpeg"), std::string::npos);
+  EXPECT_FALSE(launcher.runHidden({}, {}, {}).started);
+}
+
+TEST(PosixProcessLauncher, KeepWaitingIsCalledAndCancelEndsAHangingChildAndWhatItStarted) {
+  TempDir dir;
+  PosixProcessLauncher launcher;
+  // The script starts a grandchild that would outlive it if only the script were ended.
+  const std::string script = dir.file("hang.sh");
+  writeScript(script, "trap '' TERM\nsleep 300 &\necho $! > \"$1\"\nwait\n");
+  int calls = 0;
+  const auto begin = std::chrono::steady_clock::now();
+  ProcessOutcome outcome = launcher.runHidden(
+      {script, dir.file("grandchild.pid")},
+      [&] {
+        ++calls;
+        return std::chrono::steady_clock::now() - begin < std::chrono::milliseconds(400);
+      },
+      {});
+  const auto took = std::chrono::steady_clock::now() - begin;
+  EXPECT_TRUE(outcome.started);
+  EXPECT_TRUE(outcome.cancelled);
+  EXPECT_EQ(outcome.exitStatus, -1);
+  EXPECT_GE(calls, 3);
+  EXPECT_LT(took, std::chrono::seconds(10));
+  // The child was reaped (no zombie left to us) and its grandchild ended too.
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+  const int grandchild = std::stoi(vk2::testing::readText(dir.file("grandchild.pid")));
+  bool gone = false;
+  for (int i = 0; i < 100 && !gone; ++i) {
+    gone = ::kill(grandchild, 0) != 0;
+    if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_TRUE(gone);
+}
+
+TEST(ConverterLookup, CurrentFolderFirstThenPath) {
+  FolderAndPath restore;
+  TempDir cwd;
+  TempDir bin;
+  std::filesystem::current_path(cwd.path());
+  ::setenv("PATH", ("relative:" + bin.path().substr(0, bin.path().size() - 1)).c_str(), 1);
+  EXPECT_EQ(converterPath(), "");
+
+  writeScript(bin.file("ffmpeg"), "exit 0\n");
+  EXPECT_EQ(converterPath(), bin.file("ffmpeg"));
+
+  vk2::testing::writeText(cwd.file("ffmpeg"), "not executable");
+  EXPECT_EQ(converterPath(), bin.file("ffmpeg"));
+  ::chmod(cwd.file("ffmpeg").c_str(), 0755);
+  EXPECT_EQ(std::filesystem::equivalent(converterPath(), cwd.file("ffmpeg")), true);
+}
+
+TEST(FileManager, StartsDetachedWithoutLeavingAChild) {
+  TempDir dir;
+  PosixProcessLauncher launcher;
+  EXPECT_TRUE(launcher.startDetached({"/bin/sh", "-c", "echo started > \"$0\"", dir.file("mark")}));
+  for (int i = 0; i < 100 && !vk2::testing::fileExists(dir.file("mark")); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_TRUE(vk2::testing::fileExists(dir.file("mark")));
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+}
+
+}  // namespace
+}  // namespace vk2
+#endif

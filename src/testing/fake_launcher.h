@@ -1,0 +1,66 @@
+#pragma once
+// A stand-in for the converter in unit tests: records every argument vector and
+// acts as told per call (write the output, exit with a status, fail to start,
+// or hang until the caller stops waiting).
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "conversion/process_launcher.h"
+#include "testing/test_support.h"
+
+namespace vk2::testing {
+
+struct FakeBehaviour {
+  bool starts = true;
+  bool writesOutput = true;  // writes a few bytes to the output (the muxing line's
+                             // third-last argument, the burn-in's last)
+  int exitStatus = 0;
+  bool hangs = false;  // runs until keepWaiting returns false, after writing part of the output
+};
+
+class FakeLauncher : public ProcessLauncher {
+ public:
+  std::deque<FakeBehaviour> script;  // one per call; the default behaviour when empty
+  std::vector<std::vector<std::string>> calls;
+  std::vector<std::vector<std::string>> detached;
+  int keepWaitingCalls = 0;
+
+  ProcessOutcome runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
+                           const std::function<void(const std::string&)>& onOutput) override {
+    calls.push_back(argv);
+    FakeBehaviour b;
+    if (!script.empty()) {
+      b = script.front();
+      script.pop_front();
+    }
+    ProcessOutcome outcome;
+    if (!b.starts) {
+      outcome.error = "No such file or directory";
+      return outcome;
+    }
+    outcome.started = true;
+    const bool muxing = argv.size() >= 3 && argv.back() == "quiet";
+    const std::string output = muxing ? argv[argv.size() - 3] : argv.back();
+    if (b.writesOutput || b.hangs) writeText(output, muxing ? "mp4:" + argv[argv.size() - 5] : "sub:" + argv[2]);
+    if (onOutput) onOutput("frame=  1 time=00:00:01.00 bitrate=1\r");
+    if (b.hangs) {
+      while (keepWaiting && keepWaiting()) ++keepWaitingCalls;
+      outcome.cancelled = true;
+      return outcome;
+    }
+    if (keepWaiting) {
+      ++keepWaitingCalls;
+      keepWaiting();
+    }
+    outcome.exitStatus = b.exitStatus;
+    return outcome;
+  }
+
+  bool startDetached(const std::vector<std::string>& argv) override {
+    detached.push_back(argv);
+    return true;
+  }
+};
+
+}  // namespace vk2::testing
