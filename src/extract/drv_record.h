@@ -37,7 +37,7 @@ struct DrvRecord {
   uint8_t fcwState = 0;
   double latitude = 0.0;
   double longitude = 0.0;
-  double heading = 0.0;  // degrees clockwise from north
+  double heading = 0.0;    // degrees clockwise from north
   int32_t sampleTime = 0;  // seconds since 1970 UTC
   uint8_t gsensorState = 0;
   uint8_t panicState = 0;

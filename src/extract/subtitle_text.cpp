@@ -48,14 +48,19 @@ std::string dateTimeText(const CalendarTime& t, int dateFormat, bool twelveHourC
   } else {
     hh = formatText("%02d", t.hour);
   }
-  const std::string clock = " " + ap + " " + hh + ":" + formatText("%02d", t.minute) + ":" +
-                            formatText("%02d", t.second);
+  const std::string clock =
+      " " + ap + " " + hh + ":" + formatText("%02d", t.minute) + ":" + formatText("%02d", t.second);
   switch (dateFormat) {
-    case 0: return mm + "/" + dd + "/" + yyyy + clock;
-    case 1: return mm + "." + dd + "." + yyyy + clock;
-    case 2: return yyyy + "/" + mm + "/" + dd + clock;
-    case 3: return yyyy + "." + mm + "." + dd + clock;
-    default: return "";
+    case 0:
+      return mm + "/" + dd + "/" + yyyy + clock;
+    case 1:
+      return mm + "." + dd + "." + yyyy + clock;
+    case 2:
+      return yyyy + "/" + mm + "/" + dd + clock;
+    case 3:
+      return yyyy + "." + mm + "." + dd + clock;
+    default:
+      return "";
   }
 }
 
@@ -88,7 +93,8 @@ std::string rightEventLine(const std::string& times, const std::string& title,
     else
       line += formatText("%5.1f mi/h\\N\\N", record.speedMph());
   }
-  if (options.checkBoxRpm()) line += formatText("%4d rpm\\N\\N", static_cast<int>(record.engineRpm));
+  if (options.checkBoxRpm())
+    line += formatText("%4d rpm\\N\\N", static_cast<int>(record.engineRpm));
   if (options.checkBoxLatLong()) {
     line += formatText("%12.8f\\N\\N", record.latitude);
     line += formatText("%12.8f\\N\\N", record.longitude);

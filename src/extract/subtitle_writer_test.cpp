@@ -79,9 +79,10 @@ TEST(SubtitleWriter, ExampleLinesByteForByte) {
   EXPECT_EQ(lines[10],
             "Dialogue: 0,0:0:0.30,0:0:0.40,Default - DR,,0,0,0,,  45 [NE]\\N\\N 50 km/h\\N\\N1500 "
             "rpm\\N\\N 37.50000000\\N\\N127.00000000\\N\\N");
-  EXPECT_EQ(lines[12],
-            "Dialogue: 0,0:0:0.30,0:0:0.40,Default - DR,,0,0,0,,  45 [NE]\\N\\N 31.1 mi/h\\N\\N1500 "
-            "rpm\\N\\N 37.50000000\\N\\N127.00000000\\N\\N");
+  EXPECT_EQ(
+      lines[12],
+      "Dialogue: 0,0:0:0.30,0:0:0.40,Default - DR,,0,0,0,,  45 [NE]\\N\\N 31.1 mi/h\\N\\N1500 "
+      "rpm\\N\\N 37.50000000\\N\\N127.00000000\\N\\N");
 }
 
 TEST(SubtitleWriter, EventTimes) {
@@ -120,7 +121,8 @@ TEST(SubtitleWriter, DateLayoutsAndClocks) {
   o.subLocal = false;
   o.dateFormat = 4;
   o.gsensor = false;
-  EXPECT_EQ(leftEventLine("T", "", exampleRecord(), o), "Dialogue: 0,T,Default - DL,,0,0,0,, (UTC)");
+  EXPECT_EQ(leftEventLine("T", "", exampleRecord(), o),
+            "Dialogue: 0,T,Default - DL,,0,0,0,, (UTC)");
 }
 
 TEST(SubtitleWriter, EveryItemOff) {
