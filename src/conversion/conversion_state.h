@@ -32,6 +32,8 @@ struct ConversionState {
   int32_t spanEndTime = 0;
   CalendarTime spanStart;
   CalendarTime spanEnd;
+  // The first file's start stamp, held by the scan until it reaches the last file.
+  MmvTimeStamp scanStartStamp;
 
   // Time window.
   int32_t windowStartTime = 0;

@@ -5,6 +5,7 @@
 // because the leading part holds totals known only after the last input.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "conversion/stage_context.h"
 
@@ -17,6 +18,11 @@ namespace vk2 {
 // then closed and deleted, as DiscardMergeOutput does.
 void MergeMmvFile(StageContext& ctx, const std::string& path, int index, int count,
                   const std::string& outputPath);
+
+// Refuses, with a FileError naming the input, a selection in which an input is
+// the output itself or the body file beside it; the first call would otherwise
+// truncate an input before it is read. MergeMmvFile checks its own input too.
+void CheckMergeInputs(const std::vector<std::string>& inputs, const std::string& outputPath);
 
 // The streamTime to store for a record of `frameType` in the merged file.
 uint64_t RebaseStreamTime(ConversionState& state, uint8_t frameType, uint64_t sourceTime);

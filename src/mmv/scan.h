@@ -23,7 +23,8 @@ inline constexpr const char* kNotJoinedMessage =
 // than its info block.
 void ScanMmvFile(StageContext& ctx, const std::string& path, int index, int count);
 
-enum class OpenOutcome { Selected, TooManyFiles, NotJoined };
+// Cancelled: nothing was chosen; only mergeFailed was cleared.
+enum class OpenOutcome { Selected, TooManyFiles, NotJoined, Cancelled };
 
 struct OpenResult {
   OpenOutcome outcome = OpenOutcome::Selected;

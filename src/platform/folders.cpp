@@ -11,14 +11,6 @@ std::string env(const char* name) {
   const char* v = std::getenv(name);
   return v ? std::string(v) : std::string();
 }
-
-bool isSeparator(char c) {
-#ifdef _WIN32
-  return c == '\\' || c == '/' || c == ':';
-#else
-  return c == '/';
-#endif
-}
 }  // namespace
 
 std::string defaultOutputFolder() {
@@ -35,13 +27,5 @@ bool createFolders(const std::string& path) {
   std::filesystem::create_directories(std::filesystem::path(path), ec);
   return std::filesystem::is_directory(std::filesystem::path(path), ec);
 }
-
-std::string folderOf(const std::string& path) {
-  for (std::size_t i = path.size(); i > 0; --i)
-    if (isSeparator(path[i - 1])) return path.substr(0, i);
-  return std::string();
-}
-
-std::string fileNameOf(const std::string& path) { return path.substr(folderOf(path).size()); }
 
 }  // namespace vk2

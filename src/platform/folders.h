@@ -2,13 +2,9 @@
 // Home and output folders, as the platform names them.
 #include <string>
 
-namespace vk2 {
+#include "conversion/paths.h"  // folderOf, fileNameOf, kPathSeparator
 
-#ifdef _WIN32
-constexpr char kPathSeparator = '\\';
-#else
-constexpr char kPathSeparator = '/';
-#endif
+namespace vk2 {
 
 // The default output folder, ending in a separator: on Windows HOMEDRIVE +
 // HOMEPATH + "\Documents\Velmora\MMV_TO_MP4\", elsewhere
@@ -18,10 +14,5 @@ std::string defaultOutputFolder();
 // Creates a folder with every missing parent. False when it does not exist
 // afterwards.
 bool createFolders(const std::string& path);
-
-// The folder part of a path, ending in a separator ("" for a bare name).
-std::string folderOf(const std::string& path);
-// The file name without its folder.
-std::string fileNameOf(const std::string& path);
 
 }  // namespace vk2

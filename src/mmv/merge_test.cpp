@@ -1,0 +1,337 @@
+#include "mmv/merge.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "mmv-synth/mmv_builder.h"
+#include "mmv-synth/synth.h"
+#include "mmv/mmv_error.h"
+#include "mmv/record_walk.h"
+#include "testing/test_support.h"
+
+namespace vk2 {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Bytes = std::vector<uint8_t>;
+using testing::readFile;
+
+struct MergeFixture {
+  testing::TempDir dir;
+  ConversionState state;
+  HiddenLog log, subtitles;
+  PlainConversionOptions options;
+  int pumps = 0;
+  StageContext ctx{state, log, subtitles, options, [this] { ++pumps; }, nullptr, ""};
+
+  std::string write(const std::string& name, const synth::MmvBuilder& b) {
+    b.writeTo(dir.file(name));
+    return dir.file(name);
+  }
+  void merge(const Lines& inputs, const std::string& out) {
+    const int n = static_cast<int>(inputs.size());
+    for (int i = 0; i < n; ++i) MergeMmvFile(ctx, inputs[static_cast<std::size_t>(i)], i + 1, n, out);
+  }
+};
+
+// `count` records cycling through video, audio and telemetry, with stream times
+// starting at `time0` and payloads marked by `mark`.
+synth::MmvBuilder recording(int count, uint64_t time0, uint8_t mark) {
+  synth::MmvBuilder b;
+  const uint8_t types[] = {kFrameVideo0, kFrameVideo1, kFrameAudio, kFrameDrv};
+  for (int i = 0; i < count; ++i) {
+    const uint8_t type = types[i % 4];
+    b.add(type, Bytes(static_cast<std::size_t>(10 + i), static_cast<uint8_t>(mark + i)), time0 + 10 * static_cast<uint64_t>(i),
+          type == kFrameVideo0);
+  }
+  return b;
+}
+
+struct Record {
+  uint64_t offset;
+  MmvFrameHeader header;
+  Bytes payload;
+};
+
+std::vector<Record> records(const std::string& path, std::optional<std::string>* damage = nullptr) {
+  const MmvLeadingPart leading = readLeadingPart(path);
+  std::ifstream in(path, std::ios::binary);
+  MmvRecordWalker walker(in, fileSizeOf(path), path, leading.info.totalFrameCount());
+  std::vector<Record> out;
+  Record r;
+  while (walker.nextHeader(r.header) && walker.readPayload(r.payload)) {
+    r.offset = walker.recordOffset();
+    out.push_back(r);
+  }
+  if (damage) *damage = walker.damage();
+  return out;
+}
+
+TEST(Merge, TenAndTwentyRecords) {
+  MergeFixture f;
+  const std::string a = f.write("a.mmv", recording(10, 1000, 0x10));
+  const std::string b = f.write("b.mmv", recording(20, 5, 0x80));
+  const std::string out = f.dir.file("out.mp4");
+  f.merge({a, b}, out);
+
+  const Bytes aBytes = readFile(a), bBytes = readFile(b), merged = readFile(out);
+  const Lines expected = {
+      std::to_string(aBytes.size()), "MMV Merge Count = 1", "MMV Merge Total Count = 2", "a.mmv",
+      "Total FrameCount = 10", "I FrameCount = 3", "Drv FrameCount = 2",
+      "Total File Name = " + f.dir.path() + "Total_a.mmv", "---------------------------------------------",
+      std::to_string(bBytes.size()), "MMV Merge Count = 2", "MMV Merge Total Count = 2", "b.mmv",
+      "Total FrameCount = 20", "I FrameCount = 5", "Drv FrameCount = 5", "Start Time = 0", "End Time = 0",
+      "Total File Size = " + std::to_string(merged.size()),
+      "H264 Count = 15, PCM Count = 6, DRV Count = 6", "---------------------------------------------"};
+  EXPECT_EQ(f.log.lines(), expected);
+  EXPECT_EQ(f.pumps, 30);
+  EXPECT_EQ(f.state.headerFill, static_cast<int64_t>(merged.size()));
+  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv", "out.mp4"}));  // Data.tmp is gone
+  EXPECT_FALSE(f.state.mergedOutput.is_open());
+  EXPECT_FALSE(f.state.bodyTemp.is_open());
+
+  // Byte for byte: both inputs' records back to back, renumbered and rebased.
+  ASSERT_EQ(merged.size(), aBytes.size() + bBytes.size() - kLeadingPartSize);
+  Bytes expectedBody(aBytes.begin() + kLeadingPartSize, aBytes.end());
+  expectedBody.insert(expectedBody.end(), bBytes.begin() + kLeadingPartSize, bBytes.end());
+  std::size_t at = 0;
+  for (int32_t seq = 1; at < expectedBody.size(); ++seq) {
+    MmvFrameHeader h;
+    h.assign(expectedBody.data() + at);
+    h.setSequenceNumber(seq);
+    h.setStreamTime(readU64(merged.data() + kLeadingPartSize + at + 14));
+    std::copy_n(h.data(), kFrameHeaderSize, expectedBody.begin() + static_cast<std::ptrdiff_t>(at));
+    at += kFrameHeaderSize + static_cast<std::size_t>(h.payloadLength());
+  }
+  EXPECT_TRUE(std::equal(expectedBody.begin(), expectedBody.end(), merged.begin() + kLeadingPartSize));
+
+  const std::vector<Record> rs = records(out);
+  ASSERT_EQ(rs.size(), 30u);
+  for (int32_t i = 0; i < 30; ++i) EXPECT_EQ(rs[static_cast<std::size_t>(i)].header.sequenceNumber(), i + 1);
+  EXPECT_EQ(rs[10].offset, aBytes.size());
+  EXPECT_EQ(rs[10].payload, Bytes(10, 0x80));
+  const MmvLeadingPart leading = readLeadingPart(out);
+  EXPECT_EQ(leading.info.totalFrameCount(), 30);
+  EXPECT_EQ(leading.info.iFrameCount(), 8);
+  EXPECT_EQ(leading.info.drvFrameCount(), 7);
+  for (int k = 0; k < 8; ++k)  // every index entry points at a video key frame
+    EXPECT_EQ(rs[static_cast<std::size_t>(k < 3 ? 4 * k : 10 + 4 * (k - 3))].offset,
+              static_cast<uint64_t>(leading.index.entry(static_cast<std::size_t>(k))));
+}
+
+TEST(Merge, IndexEntriesAreRelocated) {
+  MergeFixture f;
+  synth::MmvBuilder a;
+  a.setFillCounts(false);
+  a.add(kFrameVideo0, Bytes(100000 - kLeadingPartSize - kFrameHeaderSize, 1));
+  a.info().setTotalFrameCount(1);
+  a.info().setIFrameCount(2);
+  a.index().setEntry(0, 5000);
+  a.index().setEntry(1, 90000);
+  a.index().setEntry(2, 77777);  // beyond iFrameCount: not taken
+  synth::MmvBuilder b = a;
+  b.records()[0].payload.resize(10);
+  b.index().setEntry(0, 4858);
+  b.index().setEntry(1, 6000);
+  const std::string out = f.dir.file("m.mmv");
+  f.merge({f.write("a.mmv", a), f.write("b.mmv", b)}, out);
+  ASSERT_EQ(fileSizeOf(f.dir.file("a.mmv")), 100000u);
+  const MmvLeadingPart merged = readLeadingPart(out);
+  EXPECT_EQ(merged.info.iFrameCount(), 4);
+  const int32_t want[] = {5000, 90000, 100000, 101142, 0};
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(merged.index.entry(i), want[i]);
+}
+
+TEST(Merge, InfoBlockAndHeaderOfTheMergedFile) {
+  MergeFixture f;
+  Lines inputs;
+  for (int i = 0; i < 3; ++i) {
+    synth::MmvBuilder b = recording(4 + i, 0, 0);
+    for (std::size_t k = 0; k < kFileHeaderSize; ++k) b.header().data()[k] = static_cast<uint8_t>(k * 7 + i);
+    for (std::size_t k = 0; k < kInfoBlockSize; ++k) b.info().data()[k] = static_cast<uint8_t>(0xA0 + i);
+    b.setTimes(1000 + 60 * i, 1060 + 60 * i);
+    inputs.push_back(f.write("in" + std::to_string(i) + ".mmv", b));
+  }
+  const std::string out = f.dir.file("m.mmv");
+  f.merge(inputs, out);
+  const Bytes first = readFile(inputs[0]), last = readFile(inputs[2]), merged = readFile(out);
+  EXPECT_TRUE(std::equal(first.begin(), first.begin() + kFileHeaderSize, merged.begin()));
+  const uint8_t* info = merged.data() + kInfoBlockOffset;
+  EXPECT_TRUE(std::equal(info, info + 11, first.begin() + kInfoBlockOffset));     // leadBytes, startStamp
+  EXPECT_TRUE(std::equal(info + 11, info + 18, last.begin() + kInfoBlockOffset + 11));  // endStamp
+  EXPECT_EQ(readI32(info + 4), 1000);
+  EXPECT_EQ(readI32(info + 11), 1180);
+  EXPECT_EQ(readI32(info + 18), 4 + 5 + 6);
+  EXPECT_EQ(readI32(info + 22), 1 + 2 + 2);
+  EXPECT_EQ(readI32(info + 26), 1 + 1 + 1);
+  EXPECT_EQ(info[30], 1);
+  EXPECT_EQ(info[31], 1);
+  EXPECT_TRUE(std::all_of(info + 32, info + kInfoBlockSize, [](uint8_t v) { return v == 0; }));
+  EXPECT_EQ(f.log.lines()[24], "Start Time = 1000");
+  EXPECT_EQ(f.log.lines()[25], "End Time = 1180");
+}
+
+TEST(Merge, StreamClocks) {
+  // Records of type 7 are copied with streamTime 0 and counted nowhere.
+  MergeFixture f;
+  synth::MmvBuilder a, b, c;
+  a.add(kFrameVideo0, {1}, 500).add(7, {2}, 999).add(kFrameAudio, {3}, 700).add(kFrameVideo1, {4}, 533);
+  a.add(kFrameDrv, Bytes(120, 5), 800);
+  b.add(kFrameVideo0, {6}, 0).add(kFrameAudio, {7}, 0).add(kFrameDrv, Bytes(120, 8), 0).add(kFrameVideo1, {9}, 33);
+  c.add(kFrameVideo0, {10}, 633).add(kFrameAudio, {11}, 1000);  // continues beyond b's clocks
+  const Lines inputs = {f.write("a.mmv", a), f.write("b.mmv", b), f.write("c.mmv", c)};
+  const std::string out = f.dir.file("m.mmv");
+  f.merge(inputs, out);
+  std::vector<uint64_t> times;
+  std::vector<int> types;
+  for (const Record& r : records(out)) {
+    times.push_back(r.header.streamTime());
+    types.push_back(r.header.frameType());
+  }
+  EXPECT_EQ(types, (std::vector<int>{0, 7, 2, 1, 3, 0, 2, 3, 1, 0, 2}));
+  EXPECT_EQ(times, (std::vector<uint64_t>{500, 0, 700, 533, 800,  //
+                                          566, 740, 900, 599,     // restarted: one step each
+                                          1199, 1740}));          // continued: real difference
+  EXPECT_EQ(f.log.lines()[f.log.lines().size() - 2], "H264 Count = 4, PCM Count = 2, DRV Count = 1");
+
+  // Every merge starts its clocks afresh, so merging again gives the same bytes.
+  const Bytes once = readFile(out);
+  f.merge(inputs, out);
+  EXPECT_EQ(readFile(out), once);
+  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv", "c.mmv", "m.mmv"}));
+
+  ConversionState s;
+  EXPECT_EQ(RebaseStreamTime(s, 9, 1234), 0u);
+  EXPECT_EQ(RebaseStreamTime(s, kFrameAudio, 0), 0u);
+  EXPECT_EQ(RebaseStreamTime(s, kFrameAudio, 0), 0u);  // still "nothing copied yet"
+  EXPECT_EQ(RebaseStreamTime(s, kFrameAudio, 40), 40u);
+  EXPECT_EQ(RebaseStreamTime(s, kFrameAudio, 40), 80u);
+}
+
+TEST(Merge, CancelBetweenFilesRemovesBothOutputs) {
+  MergeFixture f;
+  const Lines inputs = {f.write("a.mmv", recording(5, 0, 1)), f.write("b.mmv", recording(5, 0, 2)),
+                        f.write("c.mmv", recording(5, 0, 3))};
+  const std::string out = f.dir.file("m.mmv");
+  MergeMmvFile(f.ctx, inputs[0], 1, 3, out);
+  MergeMmvFile(f.ctx, inputs[1], 2, 3, out);
+  EXPECT_TRUE(testing::fileExists(f.dir.file("Data.tmp")));
+  DiscardMergeOutput(f.state);
+  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv", "c.mmv"}));
+  // A later call out of order is refused; a new merge starts clean.
+  EXPECT_THROW(MergeMmvFile(f.ctx, inputs[2], 3, 3, out), FileError);
+  f.merge({inputs[1], inputs[2]}, out);
+  EXPECT_EQ(readLeadingPart(out).info.totalFrameCount(), 10);
+  EXPECT_EQ(records(out).size(), 10u);
+}
+
+TEST(Merge, DamagedOrUnreadableInputsEndTheMergeCleanly) {
+  MergeFixture f;
+  const std::string good = f.write("good.mmv", recording(6, 0, 1));
+  synth::MmvBuilder pastEnd = recording(6, 0, 2);
+  pastEnd.records()[3].payloadLengthOverride = 1 << 20;
+  synth::MmvBuilder missingRecords = recording(6, 0, 3);
+  missingRecords.setFillCounts(false);
+  missingRecords.info().setTotalFrameCount(9);
+  const std::string shortFile = f.dir.file("short.mmv");
+  testing::writeFile(shortFile, Bytes(4857, 0));
+  struct Case {
+    std::string input;
+    std::string reason;
+  };
+  const std::vector<Case> cases = {
+      {f.write("past.mmv", pastEnd), "payloadLength 1048576 of the record at offset 5341 runs past the end of the file"},
+      {f.write("few.mmv", missingRecords), "file ends after record 6 at offset 5833, before record 9 of totalFrameCount"},
+      {shortFile, "file is shorter than the 4858-byte leading part (4857 bytes)"},
+      {f.dir.file("none.mmv"), "No such file or directory"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    const std::string out = f.dir.file("m.mmv");
+    MergeMmvFile(f.ctx, good, 1, 3, out);
+    try {
+      MergeMmvFile(f.ctx, c.input, 2, 3, out);
+      FAIL() << "expected a FileError";
+    } catch (const FileError& e) {
+      EXPECT_EQ(e.path(), c.input);
+      EXPECT_EQ(e.reason(), c.reason);
+    }
+    EXPECT_FALSE(testing::fileExists(out));
+    EXPECT_FALSE(testing::fileExists(f.dir.file("Data.tmp")));
+    EXPECT_FALSE(f.state.mergedOutput.is_open());
+  }
+  // A damaged first input leaves nothing behind either.
+  EXPECT_THROW(MergeMmvFile(f.ctx, shortFile, 1, 2, f.dir.file("m.mmv")), FileError);
+  EXPECT_EQ(f.dir.entries(), (Lines{"few.mmv", "good.mmv", "past.mmv", "short.mmv"}));
+}
+
+TEST(Merge, OutputThatCannotBeWrittenOrIsAnInput) {
+  MergeFixture f;
+  const std::string a = f.write("a.mmv", recording(3, 0, 1)), b = f.write("b.mmv", recording(3, 0, 2));
+  const std::string out = f.dir.file("no-such-folder/m.mmv");
+  try {
+    MergeMmvFile(f.ctx, a, 1, 2, out);
+    FAIL() << "expected a FileError";
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), out + ": cannot create: No such file or directory");
+  }
+  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv"}));
+
+  const Bytes before = readFile(b);
+  EXPECT_THROW(CheckMergeInputs({a, b}, f.dir.path() + "./b.mmv"), FileError);
+  EXPECT_THROW(CheckMergeInputs({a, f.dir.file("Data.tmp")}, f.dir.file("x.mmv")), FileError);
+  EXPECT_NO_THROW(CheckMergeInputs({a, b}, f.dir.file("x.mmv")));
+  try {
+    MergeMmvFile(f.ctx, b, 1, 2, b);
+    FAIL() << "expected a FileError";
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.reason(), "the input is the merge's output file");
+  }
+  EXPECT_EQ(readFile(b), before);
+  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv"}));
+  EXPECT_THROW(MergeMmvFile(f.ctx, a, 1, 1, f.dir.file("x.mmv")), std::invalid_argument);
+}
+
+TEST(Merge, IndexEntriesBeyondTheTableAreDropped) {
+  MergeFixture f;
+  synth::MmvBuilder a, b;
+  for (int i = 0; i < 1000; ++i) a.add(kFrameVideo0, {1}, 0, true);
+  for (int i = 0; i < 100; ++i) b.add(kFrameVideo0, {2}, 0, true);
+  const std::string out = f.dir.file("m.mmv");
+  f.merge({f.write("a.mmv", a), f.write("b.mmv", b)}, out);
+  const MmvLeadingPart merged = readLeadingPart(out);
+  EXPECT_EQ(merged.info.iFrameCount(), 1024);
+  EXPECT_EQ(merged.info.totalFrameCount(), 1100);
+  const std::vector<Record> rs = records(out);
+  EXPECT_EQ(static_cast<uint64_t>(merged.index.entry(1023)), rs[1023].offset);
+  const Lines& lines = f.log.lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "I Frame Index Full, Dropped Count = 76"), lines.end());
+}
+
+TEST(Merge, GeneratedRecordingsMergeAndReadBack) {
+  MergeFixture f;
+  synth::SynthOptions o = synth::parseSynthArgs(
+      {"--out", f.dir.file("rec"), "--files", "3", "--seconds", "2", "--size", "64x48", "--fps", "10"});
+  const Lines inputs = synth::generateRecordings(o);
+  const std::string out = f.dir.file("merged.mmv");
+  f.merge(inputs, out);
+  std::optional<std::string> damage;
+  const std::vector<Record> rs = records(out, &damage);
+  EXPECT_FALSE(damage);
+  const MmvLeadingPart merged = readLeadingPart(out);
+  EXPECT_EQ(merged.info.totalFrameCount(), 270);
+  EXPECT_EQ(merged.info.drvFrameCount(), 60);
+  ASSERT_EQ(merged.info.iFrameCount(), 6);
+  ASSERT_EQ(rs.size(), 270u);
+  std::vector<uint64_t> keys;
+  for (const Record& r : rs)
+    if (r.header.frameType() == kFrameVideo0) keys.push_back(r.offset);
+  ASSERT_EQ(keys.size(), 6u);
+  for (std::size_t k = 0; k < 6; ++k) EXPECT_EQ(static_cast<uint64_t>(merged.index.entry(k)), keys[k]);
+  EXPECT_EQ(merged.info.startStamp().seconds(), synth::kDefaultStartEpoch);
+  EXPECT_EQ(merged.info.endStamp().seconds(), synth::kDefaultStartEpoch + 6);
+}
+
+}  // namespace
+}  // namespace vk2

@@ -1,0 +1,216 @@
+#include "mmv/scan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "mmv-synth/mmv_builder.h"
+#include "mmv/mmv_error.h"
+#include "testing/test_support.h"
+
+namespace vk2 {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct ScanFixture {
+  testing::TempDir dir;
+  ConversionState state;
+  HiddenLog log, subtitles;
+  PlainConversionOptions options;
+  StageContext ctx{state, log, subtitles, options, [] {}, nullptr, ""};
+
+  // A recording with no records and the given stamps and counts.
+  std::string file(const std::string& name, int32_t start, int32_t end, int32_t total = 90,
+                   int32_t keys = 3, int32_t drv = 30) {
+    synth::MmvBuilder b;
+    b.setFillCounts(false);
+    b.setTimes(start, end);
+    b.info().setTotalFrameCount(total);
+    b.info().setIFrameCount(keys);
+    b.info().setDrvFrameCount(drv);
+    b.writeTo(dir.file(name));
+    return dir.file(name);
+  }
+  OpenResult open(const Lines& files) { return OpenMmvFiles(ctx, files); }
+};
+
+// 2021-10-29 08:05:03 UTC
+constexpr int32_t kT0 = 1635494703;
+
+TEST(Scan, LogOfATwoFileSelection) {
+  ScanFixture f;
+  f.options.timeLocal = false;
+  const Lines files = {f.file("a.mmv", kT0, kT0 + 60, 100, 2, 20), f.file("b.mmv", kT0 + 60, kT0 + 125)};
+  const OpenResult r = f.open(files);
+  EXPECT_EQ(r.outcome, OpenOutcome::Selected);
+  EXPECT_EQ(r.message, "");
+  const Lines expected = {
+      "4858", "MMV Merge Count = 1", "MMV Merge Total Count = 2", "a.mmv", "Total FrameCount = 100",
+      "I FrameCount = 2", "Drv FrameCount = 20", "Start Time = 1635494703", "End Time = 1635494763",
+      "---------------------------------------------",
+      "4858", "MMV Merge Count = 2", "MMV Merge Total Count = 2", "b.mmv", "Total FrameCount = 90",
+      "I FrameCount = 3", "Drv FrameCount = 30", "Start Time = 1635494763", "End Time = 1635494828",
+      "Start Time = 1635494703", "End Time = 1635494828", "Start Time = 2021.10.29 8:5:3",
+      "End Time = 2021.10.29 8:7:8", "---------------------------------------------",
+      "File Open is done--------------------------"};
+  EXPECT_EQ(f.log.lines(), expected);
+  EXPECT_EQ(r.summary(), f.dir.path() + "\r\n2 MMV files are selected.");
+  EXPECT_EQ(f.state.spanStartTime, kT0);
+  EXPECT_EQ(f.state.spanEndTime, kT0 + 125);
+  EXPECT_EQ(f.state.spanStart, (CalendarTime{2021, 10, 29, 8, 5, 3}));
+  EXPECT_EQ(f.state.selectedFiles, files);
+}
+
+TEST(Scan, JoinRule) {
+  struct Case {
+    int32_t secondStart;
+    bool joins;
+  };
+  // The first file ends at kT0 + 10.
+  for (const Case c : {Case{kT0 + 14, true}, Case{kT0 + 15, false}, Case{kT0 + 6, true},
+                       Case{kT0 + 5, false}, Case{kT0 + 10, true}}) {
+    SCOPED_TRACE(c.secondStart - kT0);
+    ScanFixture f;
+    const OpenResult r = f.open({f.file("a.mmv", kT0, kT0 + 10), f.file("b.mmv", c.secondStart, c.secondStart + 10)});
+    EXPECT_EQ(f.state.mergeFailed, !c.joins);
+    EXPECT_EQ(r.outcome, c.joins ? OpenOutcome::Selected : OpenOutcome::NotJoined);
+    if (!c.joins) {
+      EXPECT_EQ(r.message, "It cannot be merged because the files have different times.");
+      // The failing file logs its size and place, then the failure line only.
+      const Lines& lines = f.log.lines();
+      ASSERT_EQ(lines.size(), 14u);
+      EXPECT_EQ(lines[11], "MMV Merge Count = 2");
+      EXPECT_EQ(lines[13], "File Merge Fail----------------------");
+    }
+  }
+
+  // Joining files chosen later file first: the earlier file's start is compared
+  // with the later file's end.
+  ScanFixture f;
+  f.state.spanStartTime = 11;
+  f.state.spanEndTime = 22;
+  const std::string a = f.file("a.mmv", kT0, kT0 + 60), b = f.file("b.mmv", kT0 + 60, kT0 + 120);
+  const std::string c = f.file("c.mmv", kT0 + 120, kT0 + 180);
+  EXPECT_EQ(f.open({b, a, c}).outcome, OpenOutcome::NotJoined);
+  EXPECT_EQ(f.log.lines().back(), "File Merge Fail----------------------");
+  EXPECT_EQ(f.log.lines().size(), 14u);  // c.mmv was never scanned
+  EXPECT_EQ(f.state.spanStartTime, 11);
+  EXPECT_EQ(f.state.spanEndTime, 22);
+
+  // The difference is taken in 32 bits: stamps on both sides of the wrap join.
+  ScanFixture w;
+  EXPECT_EQ(w.open({w.file("a.mmv", INT32_MAX - 10, INT32_MAX - 1), w.file("b.mmv", INT32_MIN + 1, INT32_MIN + 5)}).outcome,
+            OpenOutcome::Selected);
+}
+
+TEST(Scan, FifteenFilesAcceptedSixteenRefusedUnread) {
+  ScanFixture f;
+  Lines files;
+  for (int i = 0; i < 15; ++i)
+    files.push_back(f.file("f" + std::to_string(i) + ".mmv", kT0 + 10 * i, kT0 + 10 * i + 10));
+  const OpenResult r = f.open(files);
+  EXPECT_EQ(r.outcome, OpenOutcome::Selected);
+  EXPECT_EQ(r.count, "15 MMV files are selected.");
+  EXPECT_EQ(f.state.spanEndTime, kT0 + 150);
+
+  // 16 files that do not even exist: refused before any is read.
+  Lines sixteen;
+  for (int i = 0; i < 16; ++i) sixteen.push_back(f.dir.file("missing" + std::to_string(i) + ".mmv"));
+  f.state.mergeFailed = true;
+  const OpenResult refused = f.open(sixteen);
+  EXPECT_EQ(refused.outcome, OpenOutcome::TooManyFiles);
+  EXPECT_EQ(refused.message, "MMV Merge-File Size is too big. Please select up to 15 files.");
+  EXPECT_FALSE(f.state.mergeFailed);
+  EXPECT_TRUE(f.log.lines().empty());
+  EXPECT_EQ(f.state.selectedFiles, files);
+  EXPECT_EQ(f.state.spanStartTime, kT0);
+  EXPECT_EQ(f.state.spanEndTime, kT0 + 150);
+}
+
+TEST(Scan, SummaryTexts) {
+  ScanFixture f;
+  const std::string a = f.file("a.mmv", kT0, kT0 + 60);
+  OpenResult r = f.open({a});
+  EXPECT_EQ(r.folder, f.dir.path());
+  EXPECT_EQ(r.count, "1 MMV files is selected.");
+  // A single file: no join test, the span is the file's own.
+  EXPECT_EQ(f.state.spanStartTime, kT0);
+  EXPECT_EQ(f.state.spanEndTime, kT0 + 60);
+
+  f.state.sourceFolder = "/media/card/";
+  r = f.open({a});
+  EXPECT_EQ(r.summary(), "/media/card/\r\n1 MMV files is selected.");
+  EXPECT_EQ(f.open({}).outcome, OpenOutcome::Cancelled);
+}
+
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* tz) {
+    if (const char* old = std::getenv("TZ")) old_ = old;
+    setenv("TZ", tz, 1);
+    tzset();
+  }
+  ~ScopedTimeZone() {
+    if (old_)
+      setenv("TZ", old_->c_str(), 1);
+    else
+      unsetenv("TZ");
+    tzset();
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+TEST(Scan, LocalTimeOrUtcReadAtTheLastFile) {
+  ScopedTimeZone tz("JST-9");  // nine hours ahead of UTC, no daylight saving
+  ScanFixture f;
+  const Lines files = {f.file("a.mmv", kT0, kT0 + 60)};
+  f.open(files);
+  EXPECT_EQ(f.state.spanStart, (CalendarTime{2021, 10, 29, 17, 5, 3}));
+  EXPECT_EQ(f.log.lines()[12], "End Time = 2021.10.29 17:6:3");
+  // Switching the basis afterwards leaves the computed span alone.
+  f.options.timeLocal = false;
+  EXPECT_EQ(f.state.spanStart, (CalendarTime{2021, 10, 29, 17, 5, 3}));
+
+  f.open(files);
+  EXPECT_EQ(f.state.spanStart, (CalendarTime{2021, 10, 29, 8, 5, 3}));
+  EXPECT_EQ(f.state.spanEnd, (CalendarTime{2021, 10, 29, 8, 6, 3}));
+  EXPECT_EQ(f.log.lines()[11], "Start Time = 2021.10.29 8:5:3");
+  EXPECT_EQ(f.state.spanStartTime, kT0);
+}
+
+TEST(Scan, UnreadableOrShortFilesNameTheFile) {
+  ScanFixture f;
+  f.state.spanStartTime = 5;
+  const std::string a = f.file("a.mmv", kT0, kT0 + 60);
+  const std::string shortFile = f.dir.file("short.mmv");
+  testing::writeFile(shortFile, std::vector<uint8_t>(761, 0));
+  const std::string c = f.file("c.mmv", kT0 + 60, kT0 + 120);
+  try {
+    f.open({a, shortFile, c});
+    FAIL() << "expected a FileError";
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), shortFile + ": file is shorter than its 762-byte info block (761 bytes)");
+  }
+  EXPECT_EQ(f.log.lines().size(), 10u);  // only a.mmv was scanned
+  EXPECT_EQ(f.state.spanStartTime, 5);
+
+  const std::string missing = f.dir.file("missing.mmv");
+  try {
+    f.open({missing});
+    FAIL() << "expected a FileError";
+  } catch (const FileError& e) {
+    EXPECT_EQ(std::string(e.what()), missing + ": No such file or directory");
+  }
+  // Exactly 762 bytes is enough.
+  std::vector<uint8_t> bytes = testing::readFile(a);
+  bytes.resize(762);
+  testing::writeFile(shortFile, bytes);
+  EXPECT_EQ(f.open({shortFile}).outcome, OpenOutcome::Selected);
+}
+
+}  // namespace
+}  // namespace vk2
