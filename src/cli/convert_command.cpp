@@ -1,12 +1,194 @@
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <signal.h>
+#include <unistd.h>
+#endif
+
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <memory>
 #include <ostream>
 
+#include "cli/burn_in_progress.h"
 #include "cli/commands.h"
+#include "cli/progress_output.h"
+#include "cli/run_options.h"
+#include "conversion/conversion_run.h"
+#include "mmv/mmv_error.h"
+#include "mmv/scan.h"
+#include "platform/process_launch.h"
 
 namespace vk2::cli {
 
-int runConvertCommand(const Args&, std::ostream&, std::ostream& err) {
-  err << "vk2mp4: the convert command is not available yet\n";
-  return 2;
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int) { interrupted = 1; }
+
+// Ctrl-C (and a polite kill) only raise a flag; the run then ends the
+// converter and removes what it wrote. The previous handlers come back at the end.
+class InterruptHandler {
+ public:
+#ifdef _WIN32
+  InterruptHandler() {
+    interrupted = 0;
+    previousInt_ = std::signal(SIGINT, onInterrupt);
+  }
+  ~InterruptHandler() { std::signal(SIGINT, previousInt_); }
+#else
+  InterruptHandler() {
+    interrupted = 0;
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previousInt_);
+    sigaction(SIGTERM, &action, &previousTerm_);
+  }
+  ~InterruptHandler() {
+    sigaction(SIGINT, &previousInt_, nullptr);
+    sigaction(SIGTERM, &previousTerm_, nullptr);
+  }
+#endif
+  InterruptHandler(const InterruptHandler&) = delete;
+  InterruptHandler& operator=(const InterruptHandler&) = delete;
+
+ private:
+#ifdef _WIN32
+  void (*previousInt_)(int) = SIG_DFL;
+#else
+  struct sigaction previousInt_ {};
+  struct sigaction previousTerm_ {};
+#endif
+};
+
+// The steps, and the burn-in's share done, on a terminal only.
+class StepDisplay {
+ public:
+  StepDisplay(bool enabled, std::ostream& out) : out_(enabled ? &out : nullptr) {}
+
+  void stage(const std::string& what) {
+    if (!out_) return;
+    finishLine();
+    if (what.rfind("merge ", 0) == 0)
+      *out_ << "vk2mp4: merging file " << what.substr(6) << "\n";
+    else if (what == "extract")
+      *out_ << "vk2mp4: extracting the streams and the subtitle script\n";
+    else if (what == "mp4")
+      *out_ << "vk2mp4: making the MP4\n";
+    else if (what == "subtitles") {
+      *out_ << "vk2mp4: burning in the subtitles";
+      inBurnIn_ = true;
+      openLine_ = true;
+    }
+    out_->flush();
+  }
+  void converterOutput(const std::string& chunk) {
+    if (!out_ || !inBurnIn_) return;
+    if (const auto share = burnIn_.feed(chunk)) {
+      char text[16];
+      std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(*share * 100 + 0.5));
+      *out_ << "\rvk2mp4: burning in the subtitles " << text << std::flush;
+      openLine_ = true;
+    }
+  }
+  void converterStep(bool active) {
+    if (!active) {
+      finishLine();
+      inBurnIn_ = false;
+    }
+  }
+  void finishLine() {
+    if (out_ && openLine_) *out_ << "\n" << std::flush;
+    openLine_ = false;
+  }
+
+ private:
+  std::ostream* out_;
+  BurnInProgress burnIn_;
+  bool inBurnIn_ = false;
+  bool openLine_ = false;
+};
+
+bool isTerminal(const std::ostream& out) {
+#ifdef _WIN32
+  return &out == &std::cout && _isatty(1) != 0;
+#else
+  return &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
+#endif
+}
+
+int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
+  InterruptHandler interruptHandler;
+  ConversionState state;
+  HiddenLog log;
+  HiddenLog subtitles;
+  ProgressOutput progress(options, out);
+  std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
+  StageContext ctx{state, log, subtitles, options.options, [] {}, launcher.get(), converterPath()};
+  StepDisplay display(!options.quiet && isTerminal(out), out);
+  progress.attach(log);
+
+  const OpenResult opened = OpenMmvFiles(ctx, options.inputs);
+  if (opened.outcome != OpenOutcome::Selected) {
+    err << opened.message << "\n";
+    return 1;
+  }
+  try {
+    applyTimeWindow(options, state);
+  } catch (const UsageError& e) {
+    err << "vk2mp4: " << e.what() << "\n" << usageText();
+    return 2;
+  }
+  const std::string target = resolveTarget(options, state);
+  if (interrupted) {
+    err << "vk2mp4: interrupted before the conversion began\n";
+    return 1;
+  }
+
+  RunCallbacks callbacks;
+  callbacks.stage = [&](const std::string& what) { display.stage(what); };
+  callbacks.converterOutput = [&](const std::string& chunk) { display.converterOutput(chunk); };
+  callbacks.converterStep = [&](bool active) { display.converterStep(active); };
+  ConversionRun run(ctx, callbacks);
+  ctx.pump = [&run] {
+    if (interrupted) run.requestStop();
+  };
+  const RunOutcome outcome = run.start(target);
+  display.finishLine();
+  switch (outcome.status) {
+    case RunStatus::Succeeded:
+      if (!options.quiet) out << target << "\n";
+      return 0;
+    case RunStatus::Cancelled:
+      err << "vk2mp4: interrupted; "
+          << (outcome.message.empty() ? "the partial output was removed." : outcome.message) << "\n";
+      return 1;
+    case RunStatus::Failed:
+      break;
+  }
+  err << "vk2mp4: " << outcome.message << "\n";
+  return 1;
+}
+
+}  // namespace
+
+int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err) {
+  RunOptions options;
+  try {
+    options = parseRunOptions(args);
+  } catch (const UsageError& e) {
+    err << "vk2mp4: " << e.what() << "\n" << usageText();
+    return 2;
+  }
+  try {
+    return convert(options, out, err);
+  } catch (const FileError& e) {
+    err << "vk2mp4: " << e.what() << "\n";
+    return 1;
+  }
 }
 
 }  // namespace vk2::cli

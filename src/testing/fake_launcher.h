@@ -42,7 +42,7 @@ class FakeLauncher : public ProcessLauncher {
     outcome.started = true;
     const bool muxing = argv.size() >= 3 && argv.back() == "quiet";
     const std::string output = muxing ? argv[argv.size() - 3] : argv.back();
-    if (b.writesOutput || b.hangs) writeText(output, muxing ? "mp4:" + argv[argv.size() - 5] : "sub:" + argv[2]);
+    if (b.writesOutput || b.hangs) writeText(output, muxing ? "mp4:" + output : "sub:" + argv[2]);
     if (onOutput) onOutput("frame=  1 time=00:00:01.00 bitrate=1\r");
     if (b.hangs) {
       while (keepWaiting && keepWaiting()) ++keepWaitingCalls;

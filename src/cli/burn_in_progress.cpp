@@ -1,0 +1,52 @@
+#include "cli/burn_in_progress.h"
+
+#include <cstdlib>
+
+namespace vk2::cli {
+
+namespace {
+
+// The clock text that follows `key` at `pos`, up to a blank, comma or line end.
+std::string fieldAfter(const std::string& text, std::size_t pos, std::size_t keyLength) {
+  const std::size_t begin = pos + keyLength;
+  const std::size_t end = text.find_first_of(" ,\r\n", begin);
+  return text.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
+
+}  // namespace
+
+std::optional<double> clockSeconds(const std::string& text) {
+  int h = 0, m = 0;
+  double s = 0;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%d:%d:%lf%c", &h, &m, &s, &tail) != 3 || h < 0 || m < 0 || s < 0)
+    return std::nullopt;
+  return h * 3600.0 + m * 60.0 + s;
+}
+
+std::optional<double> BurnInProgress::feed(const std::string& chunk) {
+  pending_ += chunk;
+  std::optional<double> result;
+  // Only whole lines ("\r" ends each progress line) are read.
+  std::size_t end;
+  while ((end = pending_.find_first_of("\r\n")) != std::string::npos) {
+    const std::string line = pending_.substr(0, end);
+    pending_.erase(0, end + 1);
+    std::size_t pos;
+    if (durationSeconds_ <= 0 && (pos = line.find("Duration: ")) != std::string::npos) {
+      if (auto d = clockSeconds(fieldAfter(line, pos, 10))) durationSeconds_ = *d;
+    } else if (durationSeconds_ > 0 && (pos = line.find("time=")) != std::string::npos) {
+      if (auto t = clockSeconds(fieldAfter(line, pos, 5))) {
+        double share = *t / durationSeconds_;
+        share = share < 0 ? 0 : (share > 1 ? 1 : share);
+        if (share != lastShare_) {
+          lastShare_ = share;
+          result = share;
+        }
+      }
+    }
+  }
+  return result;
+}
+
+}  // namespace vk2::cli

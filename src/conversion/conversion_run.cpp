@@ -1,0 +1,197 @@
+#include "conversion/conversion_run.h"
+
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "conversion/saved_target.h"
+
+namespace vk2 {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void removeQuietly(const std::string& path) {
+  std::error_code ec;
+  fs::remove(fs::path(path), ec);
+}
+
+bool fileHoldsData(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(fs::path(path), ec) && fs::file_size(fs::path(path), ec) > 0 && !ec;
+}
+
+bool samePath(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return fs::equivalent(fs::path(a), fs::path(b), ec) && !ec;
+}
+
+const char* stageName(ConversionStep step) {
+  switch (step) {
+    case ConversionStep::Extract: return "extract";
+    case ConversionStep::MakeMp4: return "mp4";
+    case ConversionStep::BurnSubtitles: return "subtitles";
+    case ConversionStep::None: break;
+  }
+  return "";
+}
+
+// Clears the running flags however the run ends.
+struct RunningFlag {
+  bool& running;
+  bool& inConverterStep;
+  ~RunningFlag() {
+    running = false;
+    inConverterStep = false;
+  }
+};
+
+}  // namespace
+
+std::string buildOutputPath(const std::string& folderText, const std::string& nameText) {
+  return folderText + nameText + ".mp4";
+}
+
+ConversionRun::ConversionRun(StageContext& ctx, RunCallbacks callbacks)
+    : ConversionRun(ctx, std::move(callbacks), RunStages::real()) {}
+
+ConversionRun::ConversionRun(StageContext& ctx, RunCallbacks callbacks, RunStages stages)
+    : ctx_(ctx), callbacks_(std::move(callbacks)), stages_(std::move(stages)) {}
+
+void ConversionRun::requestCancel() {
+  ctx_.state.cancelRequested = true;
+  if (inConverterStep_) stopRequested_ = true;
+}
+
+void ConversionRun::requestStop() {
+  ctx_.state.cancelRequested = true;
+  stopRequested_ = true;
+}
+
+void ConversionRun::report(int position, int maximum) {
+  if (callbacks_.progress)
+    callbacks_.progress(RunProgress{position, maximum, std::to_string(position) + "/" + std::to_string(maximum)});
+}
+
+RunOutcome ConversionRun::start(const std::string& outputPath) {
+  RunOutcome outcome;
+  outcome.outputPath = outputPath;
+  if (running_) {
+    outcome.message = "A conversion is already running.";
+    return outcome;
+  }
+  running_ = true;
+  stopRequested_ = false;
+  RunningFlag flag{running_, inConverterStep_};
+  ctx_.state.cancelRequested = false;
+  ctx_.pump();
+
+  SavedTarget saved(outputPath);
+  const bool targetExisted = saved.targetExists();
+  try {
+    const std::vector<std::string>& files = ctx_.state.selectedFiles;
+    if (files.empty()) throw std::runtime_error("No MMV file is selected.");
+    for (const std::string& f : files)
+      if (samePath(f, outputPath))
+        throw std::runtime_error("The target " + outputPath + " is one of the selected recordings.");
+    saved.moveAside();
+    outcome = files.size() <= 1 ? runSingle(outputPath) : runMerge(outputPath);
+  } catch (const std::exception& e) {
+    if (stages_.discardMerge) stages_.discardMerge(ctx_.state);
+    const DerivedPaths p = DerivedPaths::fromTarget(outputPath);
+    for (const std::string* path : {&p.h264, &p.pcm, &p.drv, &p.ass, &p.subtitledMp4}) removeQuietly(*path);
+    outcome = RunOutcome{RunStatus::Failed, e.what(), outputPath, ConversionStep::None};
+  }
+
+  const bool newMp4 = outcome.status == RunStatus::Succeeded ||
+                      (outcome.failedStep == ConversionStep::BurnSubtitles && fileHoldsData(outputPath));
+  if (newMp4) {
+    saved.discard();
+  } else {
+    // Whatever is at the target now is ours: a merged recording or a partial MP4.
+    if (!targetExisted || saved.movedAside()) removeQuietly(outputPath);
+    const std::string problem = saved.restore();
+    if (!problem.empty()) outcome.message += (outcome.message.empty() ? "" : " ") + problem;
+  }
+  return outcome;
+}
+
+RunOutcome ConversionRun::runSingle(const std::string& outputPath) {
+  report(1, 2);
+  ctx_.pump();
+  ctx_.pump();
+  RunOutcome outcome = convert(ctx_.state.selectedFiles.front(), outputPath);
+  if (outcome.status == RunStatus::Succeeded) report(2, 2);
+  return outcome;
+}
+
+RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
+  const std::vector<std::string> files = ctx_.state.selectedFiles;
+  const int count = static_cast<int>(files.size());
+  const int total = count + 1;
+  report(0, total);
+  for (int i = 0; i < count; ++i) {
+    if (callbacks_.stage) callbacks_.stage("merge " + std::to_string(i + 1) + "/" + std::to_string(count));
+    stages_.merge(ctx_, files[i], i + 1, count, outputPath);
+    report(i + 1, total);
+    ctx_.pump();
+    ctx_.pump();
+    if (ctx_.state.cancelRequested) {
+      ctx_.state.cancelRequested = false;
+      report(0, total);
+      RunOutcome cancelled{RunStatus::Cancelled, "", outputPath, ConversionStep::None};
+      if (i + 1 != count) {
+        stages_.discardMerge(ctx_.state);
+      } else {
+        // The finished merged recording carries the target's name; it must not
+        // pass for the MP4.
+        removeQuietly(outputPath);
+        cancelled.message = "The conversion was cancelled; the merged recording written to " + outputPath +
+                            " was removed.";
+      }
+      return cancelled;
+    }
+    ctx_.pump();
+  }
+  ctx_.log.append(kMergeDoneLine);
+  RunOutcome outcome = convert(outputPath, outputPath);
+  ctx_.pump();
+  if (outcome.status == RunStatus::Succeeded) {
+    report(total, total);
+    ctx_.pump();
+    ctx_.pump();
+  }
+  return outcome;
+}
+
+RunOutcome ConversionRun::convert(const std::string& inputPath, const std::string& outputPath) {
+  DemuxControl control;
+  control.extract = stages_.extract;
+  control.stopRequested = [this] { return stopRequested_; };
+  control.stepStarted = [this](ConversionStep step) {
+    if (callbacks_.stage) callbacks_.stage(stageName(step));
+  };
+  control.watch.keepWaiting = [this] {
+    ctx_.pump();
+    return !stopRequested_;
+  };
+  control.watch.running = [this](bool active) {
+    inConverterStep_ = active;
+    if (callbacks_.converterStep) callbacks_.converterStep(active);
+  };
+  control.watch.onOutput = callbacks_.converterOutput;
+
+  const DemuxResult r = DemuxAndConvert(ctx_, inputPath, outputPath, control);
+  if (r.status == StepStatus::Cancelled) {
+    ctx_.state.cancelRequested = false;
+    return RunOutcome{RunStatus::Cancelled, r.message, outputPath, ConversionStep::None};
+  }
+  if (!r.ok()) return RunOutcome{RunStatus::Failed, r.message, outputPath, r.failedStep};
+  if (!fileHoldsData(outputPath))
+    return RunOutcome{RunStatus::Failed, "The converted video is missing at " + outputPath + ".", outputPath,
+                      ConversionStep::BurnSubtitles};
+  return RunOutcome{RunStatus::Succeeded, kConvertedMessage, outputPath, ConversionStep::None};
+}
+
+}  // namespace vk2

@@ -1,0 +1,85 @@
+#pragma once
+// The run behind the dialog's Start and Cancel buttons, without the widgets:
+// merges two or more files into one under the target's name, extracts the
+// streams and the script, runs both converter steps, and reports progress.
+#include <functional>
+#include <string>
+
+#include "conversion/demux_and_convert.h"
+#include "conversion/stage_context.h"
+
+namespace vk2 {
+
+// What the dialog's progress bar (barFile) and counter (lbProgress) show.
+struct RunProgress {
+  int position = 0;
+  int maximum = 0;
+  std::string label;  // "1/4"
+};
+
+enum class RunStatus { Succeeded, Cancelled, Failed };
+
+inline constexpr const char* kConvertedMessage = "MP4 converted successfully";
+inline constexpr const char* kMergeDoneLine = "File Merge is done--------------------------";
+
+struct RunOutcome {
+  RunStatus status = RunStatus::Failed;
+  // Succeeded: "MP4 converted successfully". Cancelled: a message that the
+  // conversion was cancelled (empty when the cancel came between merged files,
+  // where the dialog shows no message). Failed: which step failed and why.
+  std::string message;
+  std::string outputPath;
+  ConversionStep failedStep = ConversionStep::None;  // Failed: the step, None for the merge or set-up
+};
+
+struct RunCallbacks {
+  std::function<void(const RunProgress&)> progress;   // every change of bar or counter
+  std::function<void(bool active)> converterStep;     // true while a converter process runs
+  std::function<void(const std::string&)> converterOutput;  // the converter's diagnostic output
+  std::function<void(const std::string& what)> stage;       // "merge 2/3", "extract", "mp4", "subtitles"
+};
+
+// The stages the run calls; the real ones unless a test stands in its own.
+struct RunStages {
+  std::function<void(StageContext&, const std::string& path, int index, int count, const std::string& outputPath)>
+      merge;
+  std::function<void(ConversionState&)> discardMerge;
+  ExtractFunction extract;
+  static RunStages real();
+};
+
+// btnStartClick / btnCancelClick without the widgets. The selection is
+// ctx.state.selectedFiles, the trims ctx.state.trimStart/trimEnd, the options ctx.options.
+class ConversionRun {
+ public:
+  ConversionRun(StageContext& ctx, RunCallbacks callbacks);
+  ConversionRun(StageContext& ctx, RunCallbacks callbacks, RunStages stages);
+
+  // The whole run for target outputPath (folder text + name text + ".mp4").
+  RunOutcome start(const std::string& outputPath);
+  // btnCancelClick: raises cancelRequested; during a converter step it also ends the converter.
+  void requestCancel();
+  // Ctrl-C: ends the run at the next chance, whatever it is doing (between
+  // merged files, before or during a converter step).
+  void requestStop();
+  bool running() const { return running_; }
+  bool inConverterStep() const { return inConverterStep_; }
+
+ private:
+  RunOutcome runSingle(const std::string& outputPath);
+  RunOutcome runMerge(const std::string& outputPath);
+  RunOutcome convert(const std::string& inputPath, const std::string& outputPath);
+  void report(int position, int maximum);
+
+  StageContext& ctx_;
+  RunCallbacks callbacks_;
+  RunStages stages_;
+  bool running_ = false;
+  bool inConverterStep_ = false;
+  bool stopRequested_ = false;
+};
+
+// edFolder text + edMp4Filename text + ".mp4", joined as they are.
+std::string buildOutputPath(const std::string& folderText, const std::string& nameText);
+
+}  // namespace vk2

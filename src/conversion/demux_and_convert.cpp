@@ -1,0 +1,98 @@
+#include "conversion/demux_and_convert.h"
+
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+namespace vk2 {
+
+namespace {
+
+void removeQuietly(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(std::filesystem::path(path), ec);
+}
+
+void removeStreamsAndScript(const DerivedPaths& p) {
+  for (const std::string* path : {&p.h264, &p.pcm, &p.drv, &p.ass, &p.subtitledMp4}) removeQuietly(*path);
+}
+
+DemuxResult failure(DemuxResult r, StepStatus status, ConversionStep step, std::string message) {
+  r.status = status;
+  r.failedStep = step;
+  r.message = std::move(message);
+  return r;
+}
+
+bool stopNow(const DemuxControl& control) { return control.stopRequested && control.stopRequested(); }
+
+}  // namespace
+
+DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, const std::string& outputPath,
+                            const DemuxControl& control) {
+  DemuxResult result;
+  result.paths = DerivedPaths::fromTarget(outputPath);
+  const DerivedPaths& p = result.paths;
+
+  const auto begin = [&](ConversionStep step) {
+    if (control.stepStarted) control.stepStarted(step);
+  };
+  ExtractResult extracted;
+  begin(ConversionStep::Extract);
+  try {
+    extracted = control.extract ? control.extract(ctx, inputPath, outputPath)
+                                : ExtractStreams(ctx, inputPath, outputPath);
+  } catch (const std::exception& e) {
+    extracted.ok = false;
+    extracted.error = e.what();
+  }
+  if (!extracted.ok) {
+    removeStreamsAndScript(p);
+    return failure(result, StepStatus::Failed, ConversionStep::Extract,
+                   "Extracting the streams failed: " + extracted.error);
+  }
+  // A frame rate of zero or a window without length would only make the
+  // converter fail with a less helpful message.
+  if (extracted.durationSec <= 0 || !(extracted.frameRate > 0)) {
+    removeStreamsAndScript(p);
+    return failure(result, StepStatus::Failed, ConversionStep::Extract,
+                   "Extracting the streams failed: the chosen window of " + inputPath +
+                       " holds too little video to convert");
+  }
+  ctx.pump();
+  if (stopNow(control)) {
+    removeStreamsAndScript(p);
+    return failure(result, StepStatus::Cancelled, ConversionStep::MakeMp4, "The conversion was cancelled.");
+  }
+
+  begin(ConversionStep::MakeMp4);
+  const ConverterStepResult mp4 = MakeMp4(ctx, p.pcm, p.h264, outputPath, extracted.durationSec,
+                                          extracted.frameRate, ctx.options.checkBoxAudio(), control.watch);
+  if (mp4.status == StepStatus::NotStarted)
+    return failure(result, StepStatus::NotStarted, ConversionStep::MakeMp4,
+                   "Making the MP4 failed: " + mp4.message + ". The streams " + p.h264 + " and " + p.pcm +
+                       " and the script " + p.ass + " are kept beside the target.");
+  if (mp4.status == StepStatus::Cancelled || stopNow(control)) {
+    removeStreamsAndScript(p);
+    return failure(result, StepStatus::Cancelled, ConversionStep::MakeMp4, "The conversion was cancelled.");
+  }
+  if (mp4.status != StepStatus::Done) {
+    removeStreamsAndScript(p);
+    return failure(result, mp4.status, ConversionStep::MakeMp4, "Making the MP4 failed: " + mp4.message + ".");
+  }
+
+  begin(ConversionStep::BurnSubtitles);
+  const ConverterStepResult burn = BurnSubtitles(ctx, outputPath, p.ass, p.subtitledMp4, control.watch);
+  if (burn.status == StepStatus::Cancelled) {
+    removeStreamsAndScript(p);
+    return failure(result, StepStatus::Cancelled, ConversionStep::BurnSubtitles, "The conversion was cancelled.");
+  }
+  if (burn.status != StepStatus::Done)
+    return failure(result, burn.status, ConversionStep::BurnSubtitles,
+                   "The subtitles could not be burnt in: " + burn.message + ". " + outputPath +
+                       " holds the MP4 without subtitles.");
+  result.status = StepStatus::Done;
+  return result;
+}
+
+}  // namespace vk2

@@ -1,0 +1,43 @@
+#pragma once
+// DemuxAndConvert: the stream extraction, then MakeMp4 on the streams, then
+// BurnSubtitles on the MP4 and the script. Says which step failed and why.
+#include <functional>
+#include <string>
+
+#include "conversion/stage_context.h"
+#include "extract/extract_streams.h"
+#include "mp4/converter_steps.h"
+
+namespace vk2 {
+
+enum class ConversionStep { None, Extract, MakeMp4, BurnSubtitles };
+
+struct DemuxResult {
+  StepStatus status = StepStatus::Failed;  // Done only when the target holds the subtitled video
+  ConversionStep failedStep = ConversionStep::None;
+  std::string message;  // which step failed and why; empty when Done
+  DerivedPaths paths;
+  bool ok() const { return status == StepStatus::Done; }
+};
+
+using ExtractFunction =
+    std::function<ExtractResult(StageContext&, const std::string& inputPath, const std::string& outputPath)>;
+
+struct DemuxControl {
+  ConverterWatch watch;
+  // Asked before each converter step; true ends the conversion there.
+  std::function<bool()> stopRequested;
+  // The stream extraction; ExtractStreams when empty.
+  ExtractFunction extract;
+  // Told when each step begins.
+  std::function<void(ConversionStep)> stepStarted;
+};
+
+// After a failure the intermediates are removed, except that the ".h264", ".pcm"
+// and ".ass" stay when the converter could not be started for the muxing, and the
+// plain MP4 (and, when the converter could not be started, the script) stays when
+// only the burn-in failed. The target itself is left to the caller.
+DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, const std::string& outputPath,
+                            const DemuxControl& control = {});
+
+}  // namespace vk2
