@@ -1,0 +1,68 @@
+#include "gui/application.h"
+
+#include <QMessageBox>
+#include <exception>
+
+#include "conversion/conversion_state.h"
+#include "gui/diagnosis_log.h"
+#include "gui/main_window.h"
+#include "gui/save_mp4_dialog.h"
+#include "platform/process_launch.h"
+
+namespace vk2::gui {
+
+namespace {
+
+void showEscapedError(const char* text) {
+  QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), QString::fromLocal8Bit(text));
+}
+
+}  // namespace
+
+Vk2Application::Vk2Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Vk2Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    showEscapedError(e.what());
+  } catch (...) {
+    showEscapedError("unknown error");
+  }
+  return false;
+}
+
+int runProgram() {
+  // Qt's own options are not read either: the program takes no command line.
+  static char programName[] = "vk2-mp4-tool";
+  static char* arguments[] = {programName, nullptr};
+  int argumentCount = 1;
+  try {
+    Vk2Application app(argumentCount, arguments);
+    QApplication::setApplicationDisplayName("VK2 MP4 Conversion Tool");
+    ConversionState state;
+    QtDialogs dialogs;
+    std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
+    GuiEnvironment env{dialogs, *launcher, [] { return converterPath(); },
+                       [](ProcessLauncher& l, const std::string& folder) { openFolderInFileManager(l, folder); }};
+    std::unique_ptr<DiagnosisLog> diagnosis = DiagnosisLog::fromEnvironment();
+    try {
+      TFormWebsocketclientf mainWindow(state, env);
+      TformSaveMp4 saveDialog(state, mainWindow);
+      mainWindow.setSaveDialog(&saveDialog);
+      if (diagnosis) {
+        diagnosis->follow(mainWindow.memoMessage(), "");
+        diagnosis->follow(saveDialog.memoMessage(), "[dialog] ");
+      }
+      mainWindow.show();
+      QApplication::exec();
+    } catch (const std::exception& e) {
+      showEscapedError(e.what());
+    }
+  } catch (...) {
+    // Without an application object no box can be shown; the exit code stays 0.
+  }
+  return 0;
+}
+
+}  // namespace vk2::gui

@@ -1,0 +1,13 @@
+#pragma once
+// The pictures of the main window, painted from code so no image files are
+// needed: the banner and the three button pictures.
+#include <QPixmap>
+
+namespace vk2::gui {
+
+QPixmap bannerPicture(int width, int height);  // dark banner with the logo
+QPixmap openFolderPicture();                   // 60 x 46, grey open folder
+QPixmap filmStripPicture();                    // 53 x 47, film strip with a play triangle
+QPixmap memoryCardPicture();                   // 51 x 49, memory card
+
+}  // namespace vk2::gui

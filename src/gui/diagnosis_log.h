@@ -1,0 +1,25 @@
+#pragma once
+// Mirrors the hidden logs into a file for diagnosis when VK2_LOG_FILE names one.
+// The windows never show the logs; this is the only place they can be read.
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "conversion/hidden_log.h"
+
+namespace vk2::gui {
+
+class DiagnosisLog {
+ public:
+  // The file named by VK2_LOG_FILE (emptied at start-up), or nothing when unset.
+  static std::unique_ptr<DiagnosisLog> fromEnvironment();
+  explicit DiagnosisLog(const std::string& path);
+
+  // Writes the lines `log` holds and every line appended later, with `prefix`.
+  void follow(HiddenLog& log, const std::string& prefix);
+
+ private:
+  std::ofstream out_;
+};
+
+}  // namespace vk2::gui

@@ -1,0 +1,59 @@
+#include "gui/dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "platform/folders.h"
+
+namespace vk2::gui {
+
+std::optional<std::vector<std::string>> QtDialogs::chooseMmvFiles(QWidget* owner,
+                                                                   const std::string& initialFolder) {
+  QFileDialog dialog(owner);
+  dialog.setObjectName("OpenDialogMMV");
+  dialog.setFileMode(QFileDialog::ExistingFiles);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setNameFilter("mmv (*.mmv)");
+  if (!initialFolder.empty()) dialog.setDirectory(QString::fromLocal8Bit(initialFolder));
+  dialog.selectFile("*.mmv");
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  std::vector<std::string> files;
+  for (const QString& f : dialog.selectedFiles()) files.push_back(f.toLocal8Bit().toStdString());
+  if (files.empty()) return std::nullopt;
+  return files;
+}
+
+std::optional<std::string> QtDialogs::chooseFolder(QWidget* owner, const std::string& title) {
+  QFileDialog dialog(owner, QString::fromLocal8Bit(title));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? std::string() : chosen.front().toLocal8Bit().toStdString();
+}
+
+void QtDialogs::showMessage(QWidget* owner, const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                  QString::fromLocal8Bit(text), QMessageBox::Ok, owner);
+  box.exec();
+}
+
+void QtDialogs::showError(QWidget* owner, const std::string& text) {
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                  QString::fromLocal8Bit(text), QMessageBox::Ok, owner);
+  box.exec();
+}
+
+std::optional<std::string> browseForFolder(Dialogs& dialogs, QWidget* owner, const std::string& title) {
+  std::optional<std::string> path = dialogs.chooseFolder(owner, title);
+  if (!path || path->empty()) return std::nullopt;
+#ifdef _WIN32
+  if (path->back() != '\\' && path->back() != '/') path->push_back('\\');
+#else
+  if (path->back() != kPathSeparator) path->push_back(kPathSeparator);
+#endif
+  return path;
+}
+
+}  // namespace vk2::gui

@@ -1,0 +1,15 @@
+#pragma once
+// The date and time separators of the user's locale, for the time-window labels.
+
+namespace vk2::gui {
+
+struct LocaleSeparators {
+  char date = '/';
+  char time = ':';
+};
+
+// Taken from the default QLocale's short formats; "/" and ":" when the locale
+// uses something that is not a plain punctuation character.
+LocaleSeparators localeSeparators();
+
+}  // namespace vk2::gui

@@ -1,0 +1,3 @@
+#include "gui/application.h"
+
+int main() { return vk2::gui::runProgram(); }

@@ -1,0 +1,150 @@
+#pragma once
+// TformSaveMp4, "Save as MP4 Video": the conversion options, the time window,
+// the output folder and name, and Start/Cancel of the run. The option controls
+// are the options: the stages read them through ConversionOptions.
+#include <QWidget>
+#include <memory>
+
+#include "conversion/conversion_options.h"
+#include "conversion/conversion_state.h"
+#include "conversion/hidden_log.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace vk2 {
+class ConversionRun;
+struct RunProgress;
+}  // namespace vk2
+
+namespace vk2::gui {
+
+class TFormWebsocketclientf;
+
+class TformSaveMp4 : public QWidget, public ConversionOptions {
+  Q_OBJECT
+
+ public:
+  TformSaveMp4(ConversionState& state, TFormWebsocketclientf& mainWindow);
+  ~TformSaveMp4() override;
+
+  // Option readers (the states of the controls).
+  bool checkBoxCam1() const override;
+  bool checkBoxAudio() const override;
+  bool rbTimeLocal() const override;
+  bool checkBoxVehicleNo() const override;
+  bool checkBoxGsensor() const override;
+  bool checkBoxDateTime() const override;
+  bool checkBoxDirection() const override;
+  bool checkBoxSpeed() const override;
+  bool checkBoxRpm() const override;
+  bool checkBoxLatLong() const override;
+  bool checkBoxFcw() const override;
+  bool checkBoxLdw() const override;
+  bool checkBoxFpw() const override;
+  bool checkBoxFvsa() const override;
+  bool checkBoxAlarmGsensor() const override;
+  bool checkBoxOverSpeeding() const override;
+  bool checkBoxPanic() const override;
+  bool rbSpeedKmh() const override;
+  bool rbSubLocal() const override;
+  bool rbSub12h() const override;
+  int cbSubDateFormat() const override;
+
+  // The save command's part: the span's labels before the dialog is shown, then
+  // showing it centred over the main window (FormShow runs first).
+  void showSpan(const CalendarTime& start, const CalendarTime& end, int64_t lengthSeconds);
+  void showOver(QWidget* owner);
+
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void Button1Click();
+
+  // Time window.
+  void ShowTimeWindow(int32_t startTime, int32_t endTime);
+  void UpdateTimeButtons();
+  void sbtnTimeFromPlusClick();
+  void sbtnTimeFromMinusClick();
+  void sbtnTimeToPlusClick();
+  void sbtnTimeToMinusClick();
+  void rbTimeLocalClick();
+  void rbTimeUtcClick();
+
+  // Run.
+  void btnStartClick();
+  void btnCancelClick();
+  bool running() const;
+
+  // The dialog's own hidden log (time-window lines).
+  HiddenLog& memoMessage() { return memoMessage_; }
+
+ signals:
+  // Every change of the run's bar or counter, after it is shown.
+  void progressShown(const QString& label, int position, int maximum);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void buildLayout();
+  void showProgress(const RunProgress& progress);
+  void setConverterStepLock(bool locked);
+  void returnToIdle();
+
+  ConversionState& state_;
+  TFormWebsocketclientf& main_;
+  HiddenLog memoMessage_;
+  std::unique_ptr<ConversionRun> run_;
+  bool converterStepLocked_ = false;
+  std::vector<QWidget*> lockedByConverterStep_;
+
+  QCheckBox* cam1_ = nullptr;
+  QCheckBox* audio_ = nullptr;
+  QLabel* lbTimeFrom_ = nullptr;
+  QLabel* lbTimeTo_ = nullptr;
+  QPushButton* timeFromPlus_ = nullptr;
+  QPushButton* timeFromMinus_ = nullptr;
+  QPushButton* timeToPlus_ = nullptr;
+  QPushButton* timeToMinus_ = nullptr;
+  QRadioButton* timeLocal_ = nullptr;
+  QRadioButton* timeUtc_ = nullptr;
+  QLabel* lbSec_ = nullptr;
+  QCheckBox* vehicleNo_ = nullptr;
+  QCheckBox* latLong_ = nullptr;
+  QCheckBox* gsensor_ = nullptr;
+  QCheckBox* rpm_ = nullptr;
+  QCheckBox* dateTime_ = nullptr;
+  QCheckBox* speed_ = nullptr;
+  QCheckBox* direction_ = nullptr;
+  QCheckBox* fcw_ = nullptr;
+  QCheckBox* ldw_ = nullptr;
+  QCheckBox* fpw_ = nullptr;
+  QCheckBox* fvsa_ = nullptr;
+  QCheckBox* alarmGsensor_ = nullptr;
+  QCheckBox* panic_ = nullptr;
+  QCheckBox* overSpeeding_ = nullptr;
+  QRadioButton* speedKmh_ = nullptr;
+  QRadioButton* speedMph_ = nullptr;
+  QRadioButton* subLocal_ = nullptr;
+  QRadioButton* subUtc_ = nullptr;
+  QRadioButton* sub12h_ = nullptr;
+  QRadioButton* sub24h_ = nullptr;
+  QComboBox* dateFormat_ = nullptr;
+  QLineEdit* edFolder_ = nullptr;
+  QPushButton* button1_ = nullptr;
+  QLineEdit* edMp4Filename_ = nullptr;
+  QProgressBar* barFile_ = nullptr;
+  QLabel* lbProgress_ = nullptr;
+  QPushButton* btnStart_ = nullptr;
+  QPushButton* btnCancel_ = nullptr;
+  QPushButton* btnClose_ = nullptr;
+};
+
+}  // namespace vk2::gui

@@ -1,0 +1,107 @@
+// Start and Cancel of the options dialog: the conversion run with its progress,
+// completion message and the locks that keep the state the run uses unchanged.
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "conversion/conversion_run.h"
+#include "gui/main_window.h"
+#include "gui/save_mp4_dialog.h"
+
+namespace vk2::gui {
+
+namespace {
+std::string toText(const QString& s) { return s.toLocal8Bit().toStdString(); }
+}  // namespace
+
+bool TformSaveMp4::running() const { return run_ && run_->running(); }
+
+void TformSaveMp4::showProgress(const RunProgress& progress) {
+  barFile_->setMaximum(progress.maximum);
+  barFile_->setValue(progress.position);
+  lbProgress_->setText(QString::fromLocal8Bit(progress.label));
+  emit progressShown(lbProgress_->text(), progress.position, progress.maximum);
+}
+
+void TformSaveMp4::setConverterStepLock(bool locked) {
+  // While the converter runs the windows keep painting, but only Cancel answers.
+  if (locked == converterStepLocked_) return;
+  converterStepLocked_ = locked;
+  if (locked) {
+    lockedByConverterStep_.clear();
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (w == btnCancel_ || !w->isEnabled()) continue;
+      w->setEnabled(false);
+      lockedByConverterStep_.push_back(w);
+    }
+  } else {
+    for (QWidget* w : lockedByConverterStep_) w->setEnabled(true);
+    lockedByConverterStep_.clear();
+  }
+}
+
+void TformSaveMp4::returnToIdle() {
+  setConverterStepLock(false);
+  btnStart_->setEnabled(true);
+  btnCancel_->setEnabled(false);
+  main_.setRunInProgress(false);
+  if (!isVisible()) main_.enableUnlessRunning();
+}
+
+void TformSaveMp4::btnStartClick() {
+  if (running()) return;
+  state_.cancelRequested = false;
+  btnStart_->setEnabled(false);
+  btnCancel_->setEnabled(true);
+  main_.setRunInProgress(true);
+
+  const std::string outputPath = buildOutputPath(toText(edFolder_->text()), toText(edMp4Filename_->text()));
+  StageContext ctx = main_.makeContext(*this);
+  ctx.converterPath = main_.environment().converterPath();
+  RunCallbacks callbacks;
+  callbacks.progress = [this](const RunProgress& p) { showProgress(p); };
+  callbacks.converterStep = [this](bool active) { setConverterStepLock(active); };
+  run_ = std::make_unique<ConversionRun>(ctx, std::move(callbacks));
+
+  RunOutcome outcome;
+  try {
+    outcome = run_->start(outputPath);
+  } catch (const std::exception& e) {
+    // An error inside a stage ends the run; the dialog goes back to idle.
+    run_.reset();
+    returnToIdle();
+    main_.environment().dialogs.showError(this, e.what());
+    return;
+  }
+  run_.reset();
+  returnToIdle();
+
+  QWidget* owner = isVisible() ? static_cast<QWidget*>(this) : &main_;
+  switch (outcome.status) {
+    case RunStatus::Cancelled:
+      if (!outcome.message.empty()) main_.environment().dialogs.showMessage(owner, outcome.message);
+      return;
+    case RunStatus::Failed:
+      main_.environment().dialogs.showError(owner, outcome.message);
+      return;
+    case RunStatus::Succeeded:
+      break;
+  }
+  main_.environment().dialogs.showMessage(
+      owner, outcome.message.empty() ? std::string("MP4 converted successfully") : outcome.message);
+  if (main_.environment().openFolder)
+    main_.environment().openFolder(main_.environment().launcher, toText(edFolder_->text()));
+  if (isVisible())
+    close();
+  else
+    FormClose();
+}
+
+void TformSaveMp4::btnCancelClick() {
+  state_.cancelRequested = true;
+  if (run_) run_->requestCancel();
+}
+
+}  // namespace vk2::gui
