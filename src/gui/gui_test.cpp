@@ -1,0 +1,416 @@
+// The windows on the offscreen platform: start-up, the open command, the options
+// dialog, the time window and the run with a stand-in converter.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "gui/artwork.h"
+#include "gui/gui_test_support.h"
+
+using vk2::gui::testing::Windows;
+namespace fs = std::filesystem;
+
+namespace {
+
+// 2021-10-29 08:05:03 UTC.
+constexpr int32_t kMorning = 1635494703;
+
+std::string text(const QString& s) { return s.toStdString(); }
+
+void setZone(const char* zone) {
+  setenv("TZ", zone, 1);
+  tzset();
+}
+
+// A stand-in converter in the current folder: writes its last argument (the
+// muxing line ends with "-v quiet", so it writes the argument before "-y" then).
+class FakeConverter {
+ public:
+  explicit FakeConverter(const std::string& script) : folder_(), saved_(QDir::currentPath()) {
+    const std::string path = folder_.file("ffmpeg");
+    vk2::testing::writeText(path, script);
+    fs::permissions(path, fs::perms::owner_all);
+    QDir::setCurrent(QString::fromStdString(folder_.path()));
+  }
+  ~FakeConverter() { QDir::setCurrent(saved_); }
+  std::string log() const {
+    return vk2::testing::fileExists(folder_.file("calls")) ? vk2::testing::readText(folder_.file("calls")) : "";
+  }
+
+ private:
+  vk2::testing::TempDir folder_;
+  QString saved_;
+};
+
+const char* kWritingConverter =
+    "#!/bin/sh\n"
+    "echo \"$@\" >> \"$(dirname \"$0\")/calls\"\n"
+    "out=\"\"; prev=\"\"\n"
+    "for a in \"$@\"; do case \"$a\" in *.mp4) out=\"$a\";; esac; done\n"
+    "printf 'video' > \"$out\"\n"
+    "exit 0\n";
+
+const char* kFailingConverter =
+    "#!/bin/sh\n"
+    "echo \"$@\" >> \"$(dirname \"$0\")/calls\"\n"
+    "exit 3\n";
+
+}  // namespace
+
+class GuiTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    setZone("UTC0");
+    QLocale::setDefault(QLocale::c());
+  }
+
+  void startUp() {
+    Windows w;
+    QCOMPARE(w.main->windowTitle().size(), 84);
+    QVERIFY(w.main->windowTitle().startsWith("VK2 MP4 Conversion Tool "));
+    QVERIFY(w.main->windowTitle().endsWith(QString(61, ' ')));
+    QCOMPARE(w.main->size(), QSize(360, 203));
+    QCOMPARE(w.main->minimumSize(), w.main->maximumSize());
+    QVERIFY(!(w.main->windowFlags() & Qt::WindowMaximizeButtonHint));
+
+    const std::string folder = w.home.path() + "user/Documents/Velmora/MMV_TO_MP4/";
+    QCOMPARE(w.state.outputFolder, folder);
+    QVERIFY(fs::is_directory(folder));
+    QCOMPARE(w.main->memoMessage().lines().front(), "Documents = " + folder);
+    QVERIFY(w.state.sourceFolder.empty());
+
+    QVERIFY(w.mainChild<QToolButton>("SpeedButton2")->isEnabled());
+    QCOMPARE(w.mainChild<QToolButton>("SpeedButton2")->geometry(), QRect(75, 62, 57, 57));
+    QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
+    QCOMPARE(w.mainChild<QToolButton>("sbtnSaveMp4")->geometry(), QRect(214, 62, 60, 57));
+    QVERIFY(w.mainChild<QToolButton>("sbtnSdCard")->isHidden());
+    QVERIFY(w.mainChild<QProgressBar>("barFile")->isHidden());
+    QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString());
+    QCOMPARE(w.mainChild<QLabel>("lbDir")->pos(), QPoint(35, 26));
+    for (const char* hidden : {"memoMessage", "memoSubtitle", "DateTimePickerFrom", "DateTimePickerTo"})
+      QVERIFY2(w.mainChild<QWidget>(hidden)->isHidden(), hidden);
+    QCOMPARE(w.mainChild<QWidget>("Panel2")->geometry(), QRect(0, 138, 360, 65));
+
+    QVERIFY(w.dialog->isHidden());
+    QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
+    QCOMPARE(w.dialog->size(), QSize(458, 600));
+    QVERIFY(w.dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+  }
+
+  void artworkHasTheButtonSizes() {
+    QCOMPARE(vk2::gui::openFolderPicture().size(), QSize(60, 46));
+    QCOMPARE(vk2::gui::filmStripPicture().size(), QSize(53, 47));
+    QCOMPARE(vk2::gui::memoryCardPicture().size(), QSize(51, 49));
+  }
+
+  void folderPickerAddsOneSeparator() {
+    Windows w;
+    w.dialogs.folderAnswers = {std::string("/media/card"), std::string("/"), std::nullopt, std::string()};
+    w.main->sbtnSdCardClick();
+    QCOMPARE(w.state.sourceFolder, std::string("/media/card/"));
+    QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString("/media/card/"));
+    w.main->sbtnSdCardClick();
+    QCOMPARE(w.state.sourceFolder, std::string("/"));
+    w.main->sbtnSdCardClick();  // cancelled
+    w.main->sbtnSdCardClick();  // pathless item
+    QCOMPARE(w.state.sourceFolder, std::string("/"));
+    QCOMPARE(w.dialogs.folderTitles.front(), std::string("Select SD Card Drive"));
+  }
+
+  void openOneFifteenAndSixteenFiles() {
+    Windows w;
+    auto* save = w.mainChild<QToolButton>("sbtnSaveMp4");
+    auto* lbDir = w.mainChild<QLabel>("lbDir");
+
+    const auto one = w.consecutive(1, kMorning, 60);
+    w.open(one);
+    QVERIFY(w.dialogs.messages.empty());
+    QCOMPARE(text(lbDir->text()), w.recordings.path() + "\n1 MMV files is selected.");
+    QVERIFY(save->isEnabled());
+    QVERIFY(w.mainChild<QProgressBar>("barFile")->isHidden());
+    QCOMPARE(w.state.spanStartTime, kMorning);
+    QCOMPARE(w.state.spanEndTime, kMorning + 60);
+    QCOMPARE(w.mainChild<QDateTimeEdit>("DateTimePickerFrom")->property("tag").toInt(), kMorning);
+
+    const auto fifteen = w.consecutive(15, kMorning, 10);
+    int barMaximum = -1;
+    QList<int> barPositions;
+    auto* bar = w.mainChild<QProgressBar>("barFile");
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) {
+      barPositions << v;
+      barMaximum = bar->maximum();
+    });
+    w.open(fifteen);
+    QCOMPARE(text(lbDir->text()), w.recordings.path() + "\n15 MMV files are selected.");
+    QCOMPARE(barMaximum, 14);
+    QCOMPARE(barPositions.back(), 14);  // the last file's step is past the maximum
+    QCOMPARE(w.state.spanEndTime, kMorning + 150);
+
+    auto sixteen = fifteen;
+    sixteen.push_back(w.recordings.file("missing.mmv"));  // refused before any file is read
+    w.open(sixteen);
+    QCOMPARE(w.dialogs.messages, std::vector<std::string>{
+                                     "MMV Merge-File Size is too big. Please select up to 15 files."});
+    QCOMPARE(text(lbDir->text()), w.recordings.path() + "\n15 MMV files are selected.");
+    QVERIFY(save->isEnabled());
+    QVERIFY(bar->isHidden());
+    QVERIFY(w.dialogs.errors.empty());
+
+    // A cancelled file dialog changes nothing.
+    w.main->SpeedButton2Click();
+    QVERIFY(save->isEnabled());
+  }
+
+  void failedJoinAndUnreadableFile() {
+    Windows w;
+    const auto good = w.consecutive(2, kMorning, 30);
+    w.open(good);
+    const std::string late = w.recordings.file("late.mmv");
+    vk2::gui::testing::writeRecording(late, kMorning + 60 + 5, 30);  // 5 seconds after rec2 ends
+    w.open({good[0], good[1], late});
+    QCOMPARE(w.dialogs.messages,
+             std::vector<std::string>{"It cannot be merged because the files have different times."});
+    QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString());
+    QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
+    QVERIFY(w.mainChild<QProgressBar>("barFile")->isHidden());
+    QCOMPARE(w.state.spanEndTime, kMorning + 60);  // the earlier span stays
+
+    w.open(good);
+    QVERIFY(w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
+    const std::string broken = w.recordings.file("short.mmv");
+    vk2::testing::writeText(broken, "too short");
+    w.open({good[0], broken});
+    QCOMPARE(w.dialogs.errors.size(), size_t(1));
+    QVERIFY(w.dialogs.errors[0].find("short.mmv") != std::string::npos);
+    QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
+  }
+
+  void dialogDefaultsAndTheirPersistence() {
+    Windows w;
+    w.open(w.consecutive(3, kMorning, 20));
+    for (const char* name :
+         {"checkBoxAudio", "checkBoxVehicleNo", "checkBoxLatLong", "checkBoxGsensor", "checkBoxRpm",
+          "checkBoxDateTime", "checkBoxSpeed", "checkBoxDirection", "checkBoxFcw", "checkBoxLdw", "checkBoxFpw",
+          "checkBoxFvsa", "checkBoxAlarmGsensor", "checkBoxPanic", "checkBoxOverSpeeding"}) {
+      QVERIFY2(w.dialogChild<QCheckBox>(name)->isChecked(), name);
+      QVERIFY2(w.dialogChild<QCheckBox>(name)->isEnabled(), name);
+    }
+    auto* cam1 = w.dialogChild<QCheckBox>("checkBoxCam1");
+    QVERIFY(cam1->isChecked() && !cam1->isEnabled());
+    for (const char* name : {"rbTimeLocal", "rbSpeedKmh", "rbSubLocal", "rbSub12h"})
+      QVERIFY2(w.dialogChild<QRadioButton>(name)->isChecked(), name);
+    const vk2::ConversionOptions& options = *w.dialog;
+    QVERIFY(options.checkBoxAudio() && options.rbTimeLocal() && options.rbSpeedKmh() && options.rbSub12h());
+    QCOMPARE(options.cbSubDateFormat(), 0);
+    QCOMPARE(w.dialogChild<QComboBox>("cbSubDateFormat")->count(), 5);
+    QCOMPARE(w.dialogChild<QWidget>("GroupBox2")->geometry(), QRect(9, 183, 441, 243));
+    QCOMPARE(w.dialogChild<QWidget>("checkBoxPanic")->geometry(), QRect(79, 37, 90, 17));
+    QCOMPARE(w.dialogChild<QWidget>("btnClose")->geometry(), QRect(375, 560, 75, 33));
+    QVERIFY(w.dialogChild<QWidget>("memoMessage")->isHidden());
+
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    QVERIFY(w.dialog->isVisible());
+    QVERIFY(!w.main->isEnabled());
+    QCOMPARE(w.dialogChild<QLabel>("lbProgress")->text(), QString("0/4"));
+    QCOMPARE(text(w.dialogChild<QLineEdit>("edFolder")->text()), w.state.outputFolder);
+    QVERIFY(w.dialogChild<QPushButton>("btnStart")->isEnabled());
+    QVERIFY(!w.dialogChild<QPushButton>("btnCancel")->isEnabled());
+
+    // Change options, the folder and the name; close; reopen.
+    w.dialogChild<QCheckBox>("checkBoxAlarmGsensor")->click();
+    w.dialogChild<QRadioButton>("rbSpeedMph")->click();
+    w.dialogChild<QRadioButton>("rbSub24h")->click();
+    w.dialogChild<QComboBox>("cbSubDateFormat")->setCurrentIndex(4);
+    QCOMPARE(options.cbSubDateFormat(), vk2::kDateFormatNone);
+    w.dialogChild<QComboBox>("cbSubDateFormat")->setCurrentIndex(3);
+    w.dialogs.folderAnswers = {std::string("/tmp/elsewhere")};
+    w.dialogChild<QPushButton>("Button1")->click();
+    QCOMPARE(w.dialogChild<QLineEdit>("edFolder")->text(), QString("/tmp/elsewhere/"));
+    QCOMPARE(w.dialogs.folderTitles.back(), std::string("Select MP4 Directory"));
+    w.dialogChild<QLineEdit>("edMp4Filename")->setText("typed");
+    w.dialogChild<QPushButton>("sbtnTimeFromPlus")->click();
+    w.dialogChild<QPushButton>("btnClose")->click();
+    QVERIFY(w.dialog->isHidden());
+    QVERIFY(w.main->isEnabled());
+    QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
+
+    w.open(w.consecutive(1, kMorning, 20));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    QVERIFY(!options.checkBoxAlarmGsensor() && options.checkBoxGsensor());
+    QVERIFY(!options.rbSpeedKmh() && !options.rbSub12h());
+    QCOMPARE(options.cbSubDateFormat(), 3);
+    QCOMPARE(text(w.dialogChild<QLineEdit>("edFolder")->text()), w.state.outputFolder);
+    QCOMPARE(w.dialogChild<QLineEdit>("edMp4Filename")->text(), QString("20211029_080503_20"));
+    QCOMPARE(w.dialogChild<QLabel>("lbProgress")->text(), QString("0/2"));
+    QCOMPARE(w.state.trimStart, 0);
+    QCOMPARE(w.state.trimEnd, 0);
+    w.dialog->close();
+  }
+
+  void timeButtons() {
+    Windows w;
+    auto* fromPlus = w.dialogChild<QPushButton>("sbtnTimeFromPlus");
+    auto* fromMinus = w.dialogChild<QPushButton>("sbtnTimeFromMinus");
+    auto* toPlus = w.dialogChild<QPushButton>("sbtnTimeToPlus");
+    auto* toMinus = w.dialogChild<QPushButton>("sbtnTimeToMinus");
+    auto* lbSec = w.dialogChild<QLabel>("lbSec");
+
+    w.open(w.consecutive(1, kMorning, 6));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    QCOMPARE(lbSec->text(), QString("6"));
+    QVERIFY(fromPlus->isEnabled() && toMinus->isEnabled());
+    QVERIFY(!fromMinus->isEnabled() && !toPlus->isEnabled());  // start "-" at the recording start
+    fromPlus->click();
+    QCOMPARE(lbSec->text(), QString("5"));
+    QVERIFY(!fromPlus->isEnabled() && !toMinus->isEnabled());
+    QVERIFY(fromMinus->isEnabled());
+    QCOMPARE(w.state.trimStart, 1);
+    QCOMPARE(w.dialogChild<QLineEdit>("edMp4Filename")->text(), QString("20211029_080504_5"));
+    fromMinus->click();
+    QCOMPARE(lbSec->text(), QString("6"));
+    QVERIFY(fromPlus->isEnabled() && toMinus->isEnabled() && !fromMinus->isEnabled());
+    toMinus->click();
+    QVERIFY(toPlus->isEnabled());
+    QCOMPARE(w.state.trimEnd, 1);
+    QCOMPARE(w.dialog->memoMessage().lines().back(), std::string("End Time = 2021.10.29 8:5:8"));
+    w.dialog->close();
+
+    w.open(w.consecutive(1, kMorning, 5));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    QVERIFY(!fromPlus->isEnabled() && !fromMinus->isEnabled() && !toPlus->isEnabled() && !toMinus->isEnabled());
+    QCOMPARE(w.state.trimEnd, 0);
+    w.dialog->close();
+  }
+
+  void proposedNameAndLabelsLocalAndUtc() {
+    setZone("JST-9");
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 60));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* from = w.dialogChild<QLabel>("lbTimeFrom");
+    auto* to = w.dialogChild<QLabel>("lbTimeTo");
+    auto* name = w.dialogChild<QLineEdit>("edMp4Filename");
+    QCOMPARE(from->text(), QString("2021/10/29   05:05:03 PM"));
+    QCOMPARE(to->text(), QString("2021/10/29   05:06:03 PM"));
+    QCOMPARE(name->text(), QString("20211029_170503_60"));
+    w.dialogChild<QRadioButton>("rbTimeUtc")->click();
+    QCOMPARE(from->text(), QString("2021/10/29   08:05:03 AM"));
+    QCOMPARE(name->text(), QString("20211029_080503_60"));
+    QCOMPARE(w.dialog->memoMessage().lines().back(), std::string("End Time = 2021.10.29 8:6:3"));
+    QCOMPARE(w.state.trimStart, 0);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    w.dialogChild<QRadioButton>("rbTimeLocal")->click();
+    QCOMPARE(from->text(), QString("2021.10.29   05:05:03 PM"));
+    QLocale::setDefault(QLocale::c());
+    w.dialog->close();
+    setZone("UTC0");
+  }
+
+  void fullRunWithAFakeConverter() {
+    FakeConverter converter(kWritingConverter);
+    Windows w;
+    w.open(w.consecutive(3, kMorning, 4));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    w.dialogChild<QCheckBox>("checkBoxRpm")->click();
+    QStringList labels;
+    QObject::connect(w.dialog, &vk2::gui::TformSaveMp4::progressShown,
+                     [&](const QString& label, int, int maximum) {
+                       if (labels.isEmpty() || labels.back() != label) labels << label;
+                       QCOMPARE(maximum, 4);
+                     });
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QCOMPARE(labels, QStringList({"0/4", "1/4", "2/4", "3/4", "4/4"}));
+    QCOMPARE(w.dialogs.errors, std::vector<std::string>{});
+    QCOMPARE(w.dialogs.messages, std::vector<std::string>{"MP4 converted successfully"});
+    QCOMPARE(w.openedFolders, std::vector<std::string>{w.state.outputFolder});
+    QVERIFY(w.dialog->isHidden());
+    QVERIFY(w.main->isEnabled());
+    QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
+    const std::string output = w.state.outputFolder + "20211029_080503_12.mp4";
+    QVERIFY(vk2::testing::fileExists(output));
+    QCOMPARE(vk2::testing::readText(output), std::string("video"));
+    QVERIFY(converter.log().find("20211029_080503_12") != std::string::npos);
+  }
+
+  void cancelDuringAThreeFileMerge() {
+    FakeConverter converter(kWritingConverter);
+    Windows w;
+    w.open(w.consecutive(3, kMorning, 4));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* start = w.dialogChild<QPushButton>("btnStart");
+    auto* cancel = w.dialogChild<QPushButton>("btnCancel");
+    bool cancelWasEnabled = false;
+    bool mainWasLocked = false;
+    QObject::connect(w.dialog, &vk2::gui::TformSaveMp4::progressShown, [&](const QString& label, int, int) {
+      if (label != "1/4") return;
+      cancelWasEnabled = cancel->isEnabled() && !start->isEnabled();
+      mainWasLocked = !w.main->isEnabled() && w.main->runInProgress();
+      w.dialog->close();  // the main window stays locked until the run ends
+      mainWasLocked = mainWasLocked && !w.main->isEnabled();
+      cancel->click();
+    });
+    start->click();
+    QVERIFY(cancelWasEnabled);
+    QVERIFY(mainWasLocked);
+    QCOMPARE(w.dialogChild<QLabel>("lbProgress")->text(), QString("0/4"));
+    QCOMPARE(w.dialogChild<QProgressBar>("barFile")->value(), 0);
+    QVERIFY(start->isEnabled() && !cancel->isEnabled());
+    QVERIFY(w.dialogs.messages.empty() && w.dialogs.errors.empty());
+    QVERIFY(!vk2::testing::fileExists(w.state.outputFolder + "20211029_080503_12.mp4"));
+    QVERIFY(!vk2::testing::fileExists(w.state.outputFolder + "Data.tmp"));
+    QCOMPARE(converter.log(), std::string());
+    QVERIFY(w.main->isEnabled());
+  }
+
+  void failedConverterStep() {
+    FakeConverter converter(kFailingConverter);
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 4));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QVERIFY(w.dialogs.messages.empty());
+    QCOMPARE(w.dialogs.errors.size(), size_t(1));
+    QCOMPARE(w.dialogs.errors[0], std::string("Making the MP4 failed: the converter ended with exit status 3."));
+    QVERIFY(w.openedFolders.empty());
+    QVERIFY(w.dialog->isVisible());
+    QVERIFY(w.dialogChild<QPushButton>("btnStart")->isEnabled());
+    QVERIFY(!w.dialogChild<QPushButton>("btnCancel")->isEnabled());
+    QVERIFY(w.dialogChild<QPushButton>("btnClose")->isEnabled());
+    QVERIFY(!w.main->runInProgress());
+    w.dialog->close();
+    QVERIFY(w.main->isEnabled());
+  }
+
+  // Screenshots for the README when VK2_SCREENSHOT_DIR names a folder.
+  void screenshots() {
+    const QByteArray folder = qgetenv("VK2_SCREENSHOT_DIR");
+    if (folder.isEmpty()) QSKIP("VK2_SCREENSHOT_DIR not set");
+    Windows w;
+    w.open(w.consecutive(3, kMorning, 20));
+    QTest::qWait(200);
+    QVERIFY(w.main->grab().save(folder + "/main-window.png"));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    w.dialogChild<QPushButton>("sbtnTimeFromPlus")->click();
+    QTest::qWait(200);
+    QVERIFY(w.dialog->grab().save(folder + "/save-dialog.png"));
+    w.dialog->close();
+  }
+};
+
+QTEST_MAIN(GuiTest)
+#include "gui_test.moc"
