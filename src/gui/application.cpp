@@ -5,6 +5,7 @@
 
 #include "conversion/conversion_state.h"
 #include "gui/diagnosis_log.h"
+#include "gui/dialogs.h"
 #include "gui/main_window.h"
 #include "gui/save_mp4_dialog.h"
 #include "platform/process_launch.h"
@@ -14,7 +15,7 @@ namespace vk2::gui {
 namespace {
 
 void showEscapedError(const char* text) {
-  QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), QString::fromLocal8Bit(text));
+  QMessageBox::critical(nullptr, kBoxTitle, QString::fromLocal8Bit(text));
 }
 
 }  // namespace
@@ -39,7 +40,6 @@ int runProgram() {
   int argumentCount = 1;
   try {
     Vk2Application app(argumentCount, arguments);
-    QApplication::setApplicationDisplayName("VK2 MP4 Conversion Tool");
     ConversionState state;
     QtDialogs dialogs;
     std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();

@@ -6,6 +6,8 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include "gui/fonts.h"
+
 namespace vk2::gui {
 
 namespace {
@@ -50,7 +52,7 @@ QPixmap bannerPicture(int width, int height) {
   p.setPen(Qt::NoPen);
   p.drawEllipse(c + QPointF(-r * 0.35, -r * 0.35), r * 0.18, r * 0.18);
 
-  QFont title("Tahoma");
+  QFont title = tahoma(10);
   title.setPixelSize(qMax(10, height * 2 / 5));
   title.setBold(true);
   p.setFont(title);
@@ -58,7 +60,7 @@ QPixmap bannerPicture(int width, int height) {
   const int textLeft = static_cast<int>(c.x() + r + 8);
   p.drawText(QRect(textLeft, 0, width - textLeft, height * 3 / 5 + 2), Qt::AlignLeft | Qt::AlignBottom, "VK2");
   const int vk2Width = p.fontMetrics().horizontalAdvance("VK2 ");
-  QFont sub("Tahoma");
+  QFont sub = tahoma(8);
   sub.setPixelSize(qMax(8, height / 4));
   p.setFont(sub);
   p.setPen(QColor(0xe6, 0xe9, 0xee));
@@ -150,7 +152,7 @@ QPixmap memoryCardPicture() {
   // Label.
   p.setBrush(QColor(0xf0, 0xf1, 0xf3));
   p.drawRoundedRect(QRectF(12, 24, 27, 16), 2, 2);
-  QFont f("Tahoma");
+  QFont f = tahoma(8);
   f.setPixelSize(9);
   f.setBold(true);
   p.setFont(f);

@@ -1,6 +1,6 @@
 #include "gui/dialogs.h"
 
-#include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -19,7 +19,8 @@ std::optional<std::vector<std::string>> QtDialogs::chooseMmvFiles(QWidget* owner
   dialog.selectFile("*.mmv");
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   std::vector<std::string> files;
-  for (const QString& f : dialog.selectedFiles()) files.push_back(f.toLocal8Bit().toStdString());
+  for (const QString& f : dialog.selectedFiles())
+    files.push_back(QDir::toNativeSeparators(f).toLocal8Bit().toStdString());
   if (files.empty()) return std::nullopt;
   return files;
 }
@@ -30,17 +31,17 @@ std::optional<std::string> QtDialogs::chooseFolder(QWidget* owner, const std::st
   dialog.setOption(QFileDialog::ShowDirsOnly, true);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
-  return chosen.isEmpty() ? std::string() : chosen.front().toLocal8Bit().toStdString();
+  return chosen.isEmpty() ? std::string() : QDir::toNativeSeparators(chosen.front()).toLocal8Bit().toStdString();
 }
 
 void QtDialogs::showMessage(QWidget* owner, const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+  QMessageBox box(QMessageBox::NoIcon, kBoxTitle,
                   QString::fromLocal8Bit(text), QMessageBox::Ok, owner);
   box.exec();
 }
 
 void QtDialogs::showError(QWidget* owner, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+  QMessageBox box(QMessageBox::Critical, kBoxTitle,
                   QString::fromLocal8Bit(text), QMessageBox::Ok, owner);
   box.exec();
 }

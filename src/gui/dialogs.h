@@ -9,6 +9,10 @@ class QWidget;
 
 namespace vk2::gui {
 
+// Title of the message boxes. (An application display name would be appended
+// to every window caption, so the boxes name the tool themselves.)
+inline constexpr const char* kBoxTitle = "VK2 MP4 Conversion Tool";
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;

@@ -13,6 +13,7 @@
 #include <QToolButton>
 
 #include "gui/artwork.h"
+#include "gui/fonts.h"
 #include "gui/save_mp4_dialog.h"
 #include "mmv/mmv_error.h"
 #include "mmv/scan.h"
@@ -47,7 +48,7 @@ TFormWebsocketclientf::TFormWebsocketclientf(ConversionState& state, GuiEnvironm
       env_(env) {
   setObjectName("TFormWebsocketclientf");
   setWindowTitle(kMainCaption);
-  setFont(QFont("Tahoma", 8));
+  setFont(tahoma(8));
   setFixedSize(360, 203);
   buildLayout();
   if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -94,7 +95,7 @@ void TFormWebsocketclientf::buildLayout() {
   lbDir_ = new QLabel(panel2);
   lbDir_->setObjectName("lbDir");
   lbDir_->move(35, 26);
-  lbDir_->setFont(QFont("Tahoma", 8));
+  lbDir_->setFont(tahoma(8));
   QPalette yellow = lbDir_->palette();
   yellow.setColor(QPalette::WindowText, Qt::yellow);
   lbDir_->setPalette(yellow);

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -15,6 +16,7 @@
 
 #include "conversion/conversion_run.h"
 #include "conversion/time_window.h"
+#include "gui/fonts.h"
 #include "gui/locale_separators.h"
 #include "gui/main_window.h"
 
@@ -22,16 +24,27 @@ namespace vk2::gui {
 
 namespace {
 
-const QFont& groupFont() {
-  static const QFont font("Tahoma", 10);
-  return font;
+// Keeps the left and top of a control and widens it when the font in use
+// needs more room than the layout gives, so no caption is cut.
+void widenToFit(QWidget* w) {
+  const int needed = w->sizeHint().width();
+  if (needed > w->width()) w->resize(needed, w->height());
+}
+
+// Shrinks a fixed-size label's font until its text fits.
+void shrinkToFit(QLabel* l, int pointSize) {
+  QFont f = l->font();
+  f.setPointSize(pointSize);
+  while (f.pointSize() > 7 && QFontMetrics(f).horizontalAdvance(l->text()) > l->width())
+    f.setPointSize(f.pointSize() - 1);
+  l->setFont(f);
 }
 
 QGroupBox* groupBox(QWidget* parent, const char* name, const char* caption, QRect geometry) {
   auto* g = new QGroupBox(caption, parent);
   g->setObjectName(name);
   g->setGeometry(geometry);
-  g->setFont(groupFont());
+  g->setFont(tahoma(10));
   return g;
 }
 
@@ -40,6 +53,7 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const char* caption, QRec
   c->setObjectName(name);
   c->setGeometry(geometry);
   c->setChecked(true);
+  widenToFit(c);
   return c;
 }
 
@@ -57,6 +71,8 @@ std::pair<QRadioButton*, QRadioButton*> choice(QWidget* parent, const char* firs
   group->addButton(first);
   group->addButton(second);
   first->setChecked(true);
+  widenToFit(first);
+  widenToFit(second);
   return {first, second};
 }
 
@@ -73,7 +89,7 @@ QLabel* blueLabel(QWidget* parent, const char* name, const char* caption, QRect 
   l->setObjectName(name);
   l->setGeometry(geometry);
   l->setAlignment(align | Qt::AlignVCenter);
-  l->setFont(QFont("Tahoma", 11));
+  l->setFont(tahoma(11));
   QPalette blue = l->palette();
   blue.setColor(QPalette::WindowText, Qt::blue);
   l->setPalette(blue);
@@ -101,7 +117,7 @@ TformSaveMp4::TformSaveMp4(ConversionState& state, TFormWebsocketclientf& mainWi
       main_(mainWindow) {
   setObjectName("formSaveMp4");
   setWindowTitle("Save as MP4 Video");
-  setFont(QFont("Tahoma", 8));
+  setFont(tahoma(8));
   setFixedSize(458, 600);
   buildLayout();
   FormCreate();
@@ -254,6 +270,8 @@ void TformSaveMp4::showSpan(const CalendarTime& start, const CalendarTime& end, 
   lbSec_->setText(QString::number(lengthSeconds));
   lbTimeFrom_->setText(fromText(windowLabel(start, sep.date, sep.time)));
   lbTimeTo_->setText(fromText(windowLabel(end, sep.date, sep.time)));
+  shrinkToFit(lbTimeFrom_, 11);
+  shrinkToFit(lbTimeTo_, 11);
 }
 
 void TformSaveMp4::showOver(QWidget* owner) {
@@ -312,6 +330,8 @@ void TformSaveMp4::ShowTimeWindow(int32_t startTime, int32_t endTime) {
   const LocaleSeparators sep = localeSeparators();
   lbTimeFrom_->setText(fromText(windowLabel(view.start, sep.date, sep.time)));
   lbTimeTo_->setText(fromText(windowLabel(view.end, sep.date, sep.time)));
+  shrinkToFit(lbTimeFrom_, 11);
+  shrinkToFit(lbTimeTo_, 11);
   lbSec_->setText(fromText(view.lengthText));
   edMp4Filename_->setText(fromText(view.fileName));
 }

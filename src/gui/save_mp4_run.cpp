@@ -32,7 +32,8 @@ void TformSaveMp4::setConverterStepLock(bool locked) {
   if (locked) {
     lockedByConverterStep_.clear();
     for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-      if (w == btnCancel_ || !w->isEnabled()) continue;
+      // The bar and the counter only show progress; they stay as they look.
+      if (w == btnCancel_ || w == barFile_ || w == lbProgress_ || !w->isEnabled()) continue;
       w->setEnabled(false);
       lockedByConverterStep_.push_back(w);
     }
