@@ -19,6 +19,7 @@
 #include <filesystem>
 
 #include "gui/artwork.h"
+#include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
 
 using vk2::gui::testing::Windows;
@@ -121,6 +122,27 @@ class GuiTest : public QObject {
     QCOMPARE(vk2::gui::openFolderPicture().size(), QSize(60, 46));
     QCOMPARE(vk2::gui::filmStripPicture().size(), QSize(53, 47));
     QCOMPARE(vk2::gui::memoryCardPicture().size(), QSize(51, 49));
+  }
+
+  void diagnosisLogMirrorsTheHiddenLogs() {
+    vk2::testing::TempDir dir;
+    const std::string path = dir.file("diag.log");
+    qputenv("VK2_LOG_FILE", QByteArray::fromStdString(path));
+    auto diagnosis = vk2::gui::DiagnosisLog::fromEnvironment();
+    qunsetenv("VK2_LOG_FILE");
+    QVERIFY(diagnosis != nullptr);
+    QVERIFY(vk2::gui::DiagnosisLog::fromEnvironment() == nullptr);
+    vk2::HiddenLog main;
+    vk2::HiddenLog dialog;
+    main.append("Documents = /x/");
+    diagnosis->follow(main, "");
+    diagnosis->follow(dialog, "[dialog] ");
+    main.clear();  // a new selection clears the log, not the file
+    main.append("File Open is done--------------------------");
+    dialog.append("Start Time = 2021.10.29 8:5:3");
+    QCOMPARE(vk2::testing::readText(path), std::string("Documents = /x/\n"
+                                                       "File Open is done--------------------------\n"
+                                                       "[dialog] Start Time = 2021.10.29 8:5:3\n"));
   }
 
   void folderPickerAddsOneSeparator() {

@@ -46,7 +46,7 @@ TFormWebsocketclientf::TFormWebsocketclientf(ConversionState& state, GuiEnvironm
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       state_(state),
       env_(env) {
-  setObjectName("TFormWebsocketclientf");
+  setObjectName("FormWebsocketclientf");
   setWindowTitle(kMainCaption);
   setFont(tahoma(8));
   setFixedSize(360, 203);
