@@ -1,7 +1,6 @@
 #include "gui/main_window.h"
 
 #include <QCloseEvent>
-#include <algorithm>
 #include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QFrame>
@@ -11,11 +10,11 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QToolButton>
+#include <algorithm>
 
 #include "gui/artwork.h"
 #include "gui/fonts.h"
 #include "gui/save_mp4_dialog.h"
-#include "mmv/mmv_error.h"
 #include "mmv/scan.h"
 #include "platform/folders.h"
 
