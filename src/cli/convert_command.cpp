@@ -79,9 +79,10 @@ class StepDisplay {
     else if (what == "mp4")
       *out_ << "vk2mp4: making the MP4\n";
     else if (what == "subtitles") {
-      *out_ << "vk2mp4: burning in the subtitles";
+      // Whole line: the step logs its command line next. The share done
+      // follows on a line of its own that is rewritten while the converter runs.
+      *out_ << "vk2mp4: burning in the subtitles\n";
       inBurnIn_ = true;
-      openLine_ = true;
     }
     out_->flush();
   }
@@ -90,7 +91,7 @@ class StepDisplay {
     if (const auto share = burnIn_.feed(chunk)) {
       char text[16];
       std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(*share * 100 + 0.5));
-      *out_ << "\rvk2mp4: burning in the subtitles " << text << std::flush;
+      *out_ << "\rvk2mp4: subtitles burnt in " << text << std::flush;
       openLine_ = true;
     }
   }
