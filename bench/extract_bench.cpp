@@ -6,8 +6,10 @@
 // Writes a recording of about MEGABYTES (default 1024) into FOLDER (default the
 // system temporary folder), copies it, extracts it, reports, and deletes every
 // file it made.
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -36,13 +38,24 @@ long peakKib() {
   std::string line;
   while (std::getline(status, line))
     if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6));
+#ifndef _WIN32
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   return usage.ru_maxrss;
+#else
+  return 0;
+#endif
 }
 
 // Lets the next peakKib() measure only what follows (Linux 4.0+; ignored elsewhere).
 void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// Starts a phase without dirty pages of the previous one still being written.
+void flushWrites() {
+#ifndef _WIN32
+  ::sync();
+#endif
+}
 
 void plainCopy(const std::string& from, const std::string& to) {
   std::ifstream in(from, std::ios::binary);
@@ -62,7 +75,7 @@ int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
   const long megabytes = argc > 2 ? std::stol(argv[2]) : 1024;
-  const fs::path work = folder / ("extract_bench_" + std::to_string(::getpid()));
+  const fs::path work = folder / ("extract_bench_" + std::to_string(Clock::now().time_since_epoch().count()));
   fs::create_directories(work);
 
   int status = 0;
@@ -80,7 +93,7 @@ int main(int argc, char** argv) {
     const double sizeMb = static_cast<double>(vk2::fileSizeOf(recording)) / 1e6;
 
     const auto timedCopy = [&](long& peak) {
-      ::sync();
+      flushWrites();
       resetPeak();
       const auto begin = Clock::now();
       plainCopy(recording, (work / "copy.mmv").string());
@@ -97,7 +110,7 @@ int main(int argc, char** argv) {
     vk2::PlainConversionOptions options;
     long pumps = 0;
     vk2::StageContext ctx{state, log, subtitles, options, [&pumps] { ++pumps; }, nullptr, {}};
-    ::sync();
+    flushWrites();
     resetPeak();
     start = Clock::now();
     const vk2::ExtractResult r = vk2::ExtractStreams(ctx, recording, (work / "x.mp4").string());
