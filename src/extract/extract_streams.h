@@ -10,7 +10,7 @@
 namespace vk2 {
 
 // Names derived from the target by replacing its extension (the part from the
-// last "." of the file name on).
+// last "." of the file name on; a file name without "." gets it appended).
 struct DerivedPaths {
   std::string h264;
   std::string pcm;
@@ -20,20 +20,40 @@ struct DerivedPaths {
   static DerivedPaths fromTarget(const std::string& outputPath);
 };
 
+// Payloads up to this size are read whole into the reused payload buffer, which
+// starts at kPayloadBufferSize and grows for larger key frames; a larger
+// payload marks the file as damaged.
+constexpr std::size_t kPayloadBufferSize = 200000;
+constexpr std::size_t kMaxPayloadSize = 64u * 1024 * 1024;
+
 struct ExtractResult {
+  // True when the streams and the script were written completely and there is
+  // something to convert: only then may the converter steps run.
   bool ok = false;
-  std::string error;          // names the file and the reason when !ok
+  // The streams and script were written, but the trimmed window is 0 seconds or
+  // less (durationSec <= 0): the converter must not run. ok is false and error
+  // says so.
+  bool nothingToConvert = false;
+  // The input ended early or broke the format: what was read before was
+  // written and the script saved, but ok is false and error names the file.
+  bool damaged = false;
+  std::string error;  // names the file and the reason when !ok
   DerivedPaths paths;
-  int32_t durationSec = 0;    // mmvSec - (trimStart + trimEnd)
-  double frameRate = 0.0;     // (videoWritten - 1) / durationSec; 0 when undefined
+  int32_t durationSec = 0;  // mmvSec - (trimStart + trimEnd)
+  double frameRate = 0.0;   // (videoWritten - 1) / durationSec; 0 when undefined
   int32_t videoWritten = 0;
   int32_t audioWritten = 0;
   int32_t drvWritten = 0;
+  int32_t mmvSec = 0;  // endStamp.seconds - startStamp.seconds
+  int64_t videoBytes = 0;
+  int64_t audioBytes = 0;
+  int64_t drvBytes = 0;
 };
 
 // Walks `inputPath`, writes the streams and the script for `outputPath`, logs
 // as the stage does. Keeps the ".drv" file when keepDrv is true (extract
-// command); otherwise deletes it as the conversion does.
+// command); otherwise deletes it as the conversion does. Never throws for bad
+// input or output files: they are reported in the result.
 ExtractResult ExtractStreams(StageContext& ctx, const std::string& inputPath,
                              const std::string& outputPath, bool keepDrv = false);
 

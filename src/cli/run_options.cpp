@@ -1,0 +1,180 @@
+#include "cli/run_options.h"
+
+#include <charconv>
+#include <filesystem>
+#include <map>
+
+#include "conversion/time_window.h"
+#include "mmv/mmv_error.h"
+#include "platform/folders.h"
+
+namespace vk2::cli {
+
+namespace {
+
+bool PlainConversionOptions::*hideItem(const std::string& item) {
+  static const std::map<std::string, bool PlainConversionOptions::*> items = {
+      {"vehicle", &PlainConversionOptions::vehicleNo},
+      {"gsensor", &PlainConversionOptions::gsensor},
+      {"datetime", &PlainConversionOptions::dateTime},
+      {"direction", &PlainConversionOptions::direction},
+      {"speed", &PlainConversionOptions::speed},
+      {"rpm", &PlainConversionOptions::rpm},
+      {"latlong", &PlainConversionOptions::latLong},
+      {"fcw", &PlainConversionOptions::fcw},
+      {"ldw", &PlainConversionOptions::ldw},
+      {"fpw", &PlainConversionOptions::fpw},
+      {"fvsa", &PlainConversionOptions::fvsa},
+      {"alarm-gsensor", &PlainConversionOptions::alarmGsensor},
+      {"speeding", &PlainConversionOptions::overSpeeding},
+      {"panic", &PlainConversionOptions::panic},
+  };
+  const auto found = items.find(item);
+  if (found == items.end()) throw UsageError("--hide: unknown item '" + item + "'");
+  return found->second;
+}
+
+void hideItems(const std::string& list, PlainConversionOptions& options) {
+  std::size_t begin = 0;
+  while (true) {
+    const std::size_t comma = list.find(',', begin);
+    options.*hideItem(list.substr(begin, comma - begin)) = false;
+    if (comma == std::string::npos) return;
+    begin = comma + 1;
+  }
+}
+
+int32_t seconds(const std::string& option, const std::string& text) {
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end || value < 0)
+    throw UsageError(option + ": '" + text + "' is not a whole number of seconds >= 0");
+  return value;
+}
+
+// Picks between two spellings; true for the first.
+bool choice(const std::string& option, const std::string& text, const char* first,
+            const char* second) {
+  if (text == first) return true;
+  if (text == second) return false;
+  throw UsageError(option + ": expected " + first + " or " + second + ", not '" + text + "'");
+}
+
+int dateFormat(const std::string& text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') return text[0] - '0';
+  if (text == "4" || text == "none") return kDateFormatNone;
+  throw UsageError("--date-format: expected 0, 1, 2, 3, 4 or none, not '" + text + "'");
+}
+
+bool endsWithSeparator(const std::string& path) {
+  if (path.empty()) return false;
+  const char last = path.back();
+#ifdef _WIN32
+  return last == '\\' || last == '/';
+#else
+  return last == '/';
+#endif
+}
+
+bool endsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() &&
+         text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string createdFolder(std::string folder) {
+  if (!endsWithSeparator(folder)) folder += kPathSeparator;
+  if (!createFolders(folder)) throw FileError(folder, "cannot create the output folder");
+  return folder;
+}
+
+}  // namespace
+
+RunOptions parseRunOptions(const Args& args) {
+  RunOptions run;
+  PlainConversionOptions& o = run.options;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+      run.inputs.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--no-audio") {
+      o.audio = false;
+      continue;
+    }
+    if (arg == "-q" || arg == "--quiet") {
+      run.quiet = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) throw UsageError(arg + ": missing value");
+    const std::string& value = args[++i];
+    if (arg == "-o") {
+      if (value.empty()) throw UsageError("-o: empty path");
+      run.target = value;
+    } else if (arg == "--trim-start") {
+      run.trimStart = seconds(arg, value);
+    } else if (arg == "--trim-end") {
+      run.trimEnd = seconds(arg, value);
+    } else if (arg == "--time-basis") {
+      o.timeLocal = choice(arg, value, "local", "utc");
+    } else if (arg == "--sub-time") {
+      o.subLocal = choice(arg, value, "local", "utc");
+    } else if (arg == "--clock") {
+      o.sub12h = choice(arg, value, "12h", "24h");
+    } else if (arg == "--speed") {
+      o.speedKmh = choice(arg, value, "kmh", "mph");
+    } else if (arg == "--date-format") {
+      o.dateFormat = dateFormat(value);
+    } else if (arg == "--hide") {
+      hideItems(value, o);
+    } else if (arg == "--log") {
+      if (value.empty()) throw UsageError("--log: empty path");
+      run.logFile = value;
+    } else {
+      throw UsageError("unknown option '" + arg + "'");
+    }
+  }
+  if (run.inputs.empty()) throw UsageError("no MMV file given");
+  return run;
+}
+
+void applyTimeWindow(const RunOptions& run, ConversionState& state) {
+  const int64_t span = static_cast<int64_t>(state.spanEndTime) - state.spanStartTime;
+  if (!trimsAllowed(static_cast<int32_t>(span), run.trimStart, run.trimEnd))
+    throw UsageError("--trim-start " + std::to_string(run.trimStart) + " and --trim-end " +
+                     std::to_string(run.trimEnd) + " leave less than " +
+                     std::to_string(kMinimumWindowSeconds) + " seconds of the " +
+                     std::to_string(span) + "-second recording");
+  state.trimStart = run.trimStart;
+  state.trimEnd = run.trimEnd;
+  state.windowStartTime = state.spanStartTime + run.trimStart;
+  state.windowEndTime = state.spanEndTime - run.trimEnd;
+  state.windowStart = breakDownTime(state.windowStartTime, run.options.timeLocal);
+  state.windowEnd = breakDownTime(state.windowEndTime, run.options.timeLocal);
+}
+
+std::string proposedName(const RunOptions& run, const ConversionState& state) {
+  return describeTimeWindow(state.windowStartTime, state.windowEndTime, run.options.timeLocal)
+      .fileName;
+}
+
+std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
+  const std::string name = proposedName(run, state) + ".mp4";
+  if (!run.target) return createdFolder(defaultOutputFolder()) + name;
+  const std::string& path = *run.target;
+  std::error_code ec;
+  if (endsWithSeparator(path) || std::filesystem::is_directory(path, ec))
+    return createdFolder(path) + name;
+  // The target's own folder is created too, so "-o out/x.mp4" works in a fresh place.
+  const std::string folder = folderOf(path);
+  if (!folder.empty()) createdFolder(folder);
+  return endsWith(path, ".mp4") ? path : path + ".mp4";
+}
+
+}  // namespace vk2::cli

@@ -1,0 +1,51 @@
+#pragma once
+// The options that extract and convert share: target, trims, audio and every
+// subtitle choice, the progress log file and quiet mode.
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "cli/commands.h"
+#include "conversion/conversion_options.h"
+#include "conversion/conversion_state.h"
+
+namespace vk2::cli {
+
+// A command line the program cannot use: exit status 2 with the usage text.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct RunOptions {
+  PlainConversionOptions options;
+  int32_t trimStart = 0;
+  int32_t trimEnd = 0;
+  std::optional<std::string> target;  // -o exactly as given
+  std::optional<std::string> logFile;
+  bool quiet = false;
+  std::vector<std::string> inputs;
+};
+
+// Parses the arguments after the command name. Throws UsageError.
+RunOptions parseRunOptions(const Args& args);
+
+// Once the scan has set the recording span: checks the trims against it
+// (UsageError when the dialog could not have reached them) and sets the window
+// and the trims in the state as the dialog would.
+void applyTimeWindow(const RunOptions& run, ConversionState& state);
+
+// The proposed file name of the window in the --time-basis zone, without
+// extension: "20211029_080503_60".
+std::string proposedName(const RunOptions& run, const ConversionState& state);
+
+// The target MP4 path by the -o rules: a folder (existing, or ending in a
+// separator, then created) gets the proposed name inside it; other paths get
+// ".mp4" appended when they do not end with it, and their folder is created when
+// missing; no -o means the default output
+// folder (created) and the proposed name. Throws FileError naming a folder that
+// cannot be created.
+std::string resolveTarget(const RunOptions& run, const ConversionState& state);
+
+}  // namespace vk2::cli

@@ -1,0 +1,22 @@
+#include "extract/extract_streams.h"
+#include "conversion/paths.h"
+
+namespace vk2 {
+
+DerivedPaths DerivedPaths::fromTarget(const std::string& outputPath) {
+  // Only a "." inside the file name starts an extension; a name without one
+  // gets the new extension appended.
+  const std::size_t dot = outputPath.rfind('.');
+  const bool hasExtension = dot != std::string::npos && dot >= folderOf(outputPath).size();
+  const std::string stem = hasExtension ? outputPath.substr(0, dot) : outputPath;
+  DerivedPaths p;
+  p.h264 = stem + ".h264";
+  p.pcm = stem + ".pcm";
+  p.drv = stem + ".drv";
+  p.ass = stem + ".ass";
+  p.subtitledMp4 =
+      outputPath.substr(0, outputPath.size() >= 4 ? outputPath.size() - 4 : 0) + "_Sub.mp4";
+  return p;
+}
+
+}  // namespace vk2

@@ -1,0 +1,270 @@
+#include "extract/extract_streams.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include "extract/drv_record.h"
+#include "extract/drv_stream_header.h"
+#include "extract/frame_window.h"
+#include "conversion/paths.h"
+#include "extract/stream_sink.h"
+#include "extract/subtitle_writer.h"
+#include "extract/text_format.h"
+#include "mmv/mmv_error.h"
+#include "mmv/record_walk.h"
+
+namespace vk2 {
+
+namespace {
+
+// Sequence numbers at or above this end the walk, like a number of 0 or less.
+constexpr int32_t kSequenceNumberLimit = 1000000;
+
+int32_t secondsBetween(int32_t start, int32_t end) {
+  // 32-bit subtraction that wraps instead of overflowing.
+  return static_cast<int32_t>(static_cast<uint32_t>(end) - static_cast<uint32_t>(start));
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+class StreamExtraction {
+ public:
+  StreamExtraction(StageContext& ctx, const std::string& inputPath, ExtractResult& result)
+      : ctx_(ctx), inputPath_(inputPath), result_(result) {}
+
+  void run();
+
+ private:
+  void readLeadingBlocks(std::ifstream& in);
+  void logCounts();
+  void refuseOverwritingTheInput() const;
+  void walk(std::ifstream& in, uint64_t fileSize, StreamSink& video, StreamSink& audio,
+            StreamSink& drv, SubtitleWriter& writer);
+  bool handleMedia(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside, StreamSink& sink);
+  bool handleTelemetry(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside,
+                       StreamSink& drv, SubtitleWriter& writer);
+  void logTotals(const StreamSink& video, const StreamSink& audio, const StreamSink& drv);
+  void settleResult();
+
+  StageContext& ctx_;
+  const std::string& inputPath_;
+  ExtractResult& result_;
+
+  MmvFileHeader header_;
+  MmvInfoBlock info_;
+  int32_t mmvSec_ = 0;
+  double tenthsPerRecord_ = 0.0;
+  double doubleFramePerSec_ = 0.0;
+  bool subtitleEvents_ = false;
+  FrameWindow window_;
+  std::vector<uint8_t> payload_;
+  std::optional<std::string> damage_;
+};
+
+void StreamExtraction::readLeadingBlocks(std::ifstream& in) {
+  std::vector<uint8_t> bytes(kFileHeaderSize + kInfoBlockSize);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
+    throw FileError(inputPath_, "file is shorter than its " + std::to_string(bytes.size()) +
+                                    "-byte file header and info block");
+  header_.assign(bytes.data());
+  info_.assign(bytes.data() + kInfoBlockOffset);
+}
+
+void StreamExtraction::logCounts() {
+  HiddenLog& log = ctx_.log;
+  const int32_t drvFrameCount = info_.drvFrameCount();
+  const int32_t totalFrameCount = info_.totalFrameCount();
+  mmvSec_ = secondsBetween(info_.startStamp().seconds(), info_.endStamp().seconds());
+  result_.mmvSec = mmvSec_;
+  log.append("MMV Sec = " + std::to_string(mmvSec_));
+  log.append("totalDrvCount = " + std::to_string(drvFrameCount));
+  log.append("total FrameCount = " + std::to_string(totalFrameCount));
+  if (drvFrameCount != 0) tenthsPerRecord_ = static_cast<double>(mmvSec_) / drvFrameCount * 10;
+  if (mmvSec_ != 0) doubleFramePerSec_ = static_cast<double>(totalFrameCount) / mmvSec_;
+  log.append(formatText("doubleFramePerSec = %.15g", doubleFramePerSec_));
+
+  // Without a positive length neither the cut nor the subtitle clock has a rate.
+  const bool lengthKnown = mmvSec_ > 0;
+  if (!lengthKnown)
+    log.append("MMV Sec is " + std::to_string(mmvSec_) +
+               ": every frame is kept and no subtitle events are written");
+  if (drvFrameCount <= 0)
+    log.append("totalDrvCount is " + std::to_string(drvFrameCount) +
+               ": no subtitle events are written");
+  subtitleEvents_ = lengthKnown && drvFrameCount > 0;
+  window_ = FrameWindow::from(ctx_.state.trimStart, ctx_.state.trimEnd, totalFrameCount,
+                              doubleFramePerSec_, lengthKnown);
+}
+
+void StreamExtraction::refuseOverwritingTheInput() const {
+  const DerivedPaths& p = result_.paths;
+  for (const std::string* out : {&p.h264, &p.pcm, &p.drv, &p.ass})
+    if (sameFile(inputPath_, *out))
+      throw FileError(inputPath_, "the output " + *out + " would overwrite the recording");
+}
+
+bool StreamExtraction::handleMedia(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside,
+                                   StreamSink& sink) {
+  const auto length = static_cast<std::size_t>(h.payloadLength());
+  if (length > kMaxPayloadSize) {
+    damage_ = inputPath_ + ": payloadLength " + std::to_string(length) + " of record " +
+              std::to_string(h.sequenceNumber()) + " at offset " +
+              std::to_string(walker.recordOffset()) + " exceeds " +
+              std::to_string(kMaxPayloadSize) + " bytes";
+    return false;
+  }
+  if (!inside) return walker.skipPayload();
+  if (!walker.readPayload(payload_)) return false;
+  sink.writeFrame(payload_.data(), payload_.size());
+  return true;
+}
+
+bool StreamExtraction::handleTelemetry(MmvRecordWalker& walker, const MmvFrameHeader& h,
+                                       bool inside, StreamSink& drv, SubtitleWriter& writer) {
+  if (h.payloadLength() != static_cast<int32_t>(kDrvRecordSize)) {
+    ctx_.log.append("DRV frame " + std::to_string(h.sequenceNumber()) + " skipped: payloadLength " +
+                    std::to_string(h.payloadLength()) + " is not " +
+                    std::to_string(kDrvRecordSize));
+    return walker.skipPayload();
+  }
+  if (!inside) return walker.skipPayload();
+  if (!walker.readPayload(payload_)) return false;
+  if (subtitleEvents_) writer.AddRecordEvents(drv.frames(), DrvRecord::read(payload_.data()));
+  drv.writeFrame(payload_.data(), payload_.size());
+  return true;
+}
+
+void StreamExtraction::walk(std::ifstream& in, uint64_t fileSize, StreamSink& video,
+                            StreamSink& audio, StreamSink& drv, SubtitleWriter& writer) {
+  const int32_t totalFrameCount = info_.totalFrameCount();
+  MmvRecordWalker walker(in, fileSize, inputPath_, totalFrameCount);
+  MmvFrameHeader h;
+  while (totalFrameCount > walker.lastSequenceNumber()) {
+    ctx_.pump();
+    if (!walker.nextHeader(h)) break;
+    const int32_t sequenceNumber = h.sequenceNumber();
+    if (sequenceNumber <= 0 || sequenceNumber >= kSequenceNumberLimit || h.payloadLength() <= 0)
+      break;
+    const bool inside = window_.contains(sequenceNumber);
+    bool going = true;
+    switch (h.frameType()) {
+      case kFrameVideo0:
+      case kFrameVideo1:
+        going = handleMedia(walker, h, inside, video);
+        break;
+      case kFrameAudio:
+        going = handleMedia(walker, h, inside, audio);
+        break;
+      case kFrameDrv:
+        going = handleTelemetry(walker, h, inside, drv, writer);
+        break;
+      default:
+        going = walker.skipPayload();
+        break;
+    }
+    if (!going) break;
+  }
+  if (!damage_ && walker.damage()) damage_ = walker.damage();
+}
+
+void StreamExtraction::logTotals(const StreamSink& video, const StreamSink& audio,
+                                 const StreamSink& drv) {
+  HiddenLog& log = ctx_.log;
+  log.append(fileNameOf(inputPath_));
+  log.append("H264 Size = " + std::to_string(video.bytes()) + ", PCM Size = " +
+             std::to_string(audio.bytes()) + ", DRV Size = " + std::to_string(drv.bytes()));
+  if (mmvSec_ != 0)
+    log.append("H264 Count = " + std::to_string(video.frames() - 1) +
+               ", Frame = " + std::to_string((video.frames() - 1) / mmvSec_) +
+               ", PCM Count = " + std::to_string(audio.frames() - 1) +
+               ", DRV Count = " + std::to_string(drv.frames() - 1));
+  result_.videoWritten = video.frames();
+  result_.audioWritten = audio.frames();
+  result_.drvWritten = drv.frames();
+  result_.videoBytes = video.bytes();
+  result_.audioBytes = audio.bytes();
+  result_.drvBytes = drv.bytes();
+}
+
+void StreamExtraction::settleResult() {
+  const int64_t duration = static_cast<int64_t>(mmvSec_) -
+                           (static_cast<int64_t>(ctx_.state.trimStart) + ctx_.state.trimEnd);
+  result_.durationSec = static_cast<int32_t>(std::clamp<int64_t>(duration, INT32_MIN, INT32_MAX));
+  if (duration > 0 && result_.videoWritten > 0)
+    result_.frameRate = (result_.videoWritten - 1) / static_cast<double>(duration);
+  if (damage_) {
+    result_.damaged = true;
+    result_.error = *damage_;
+    return;
+  }
+  if (duration <= 0) {
+    result_.nothingToConvert = true;
+    result_.error = inputPath_ + ": nothing to convert: the time window is " +
+                    std::to_string(duration) + " seconds long";
+    return;
+  }
+  result_.ok = true;
+}
+
+void StreamExtraction::run() {
+  errno = 0;
+  std::ifstream in(inputPath_, std::ios::binary);
+  if (!in) throw FileError(inputPath_, "cannot open: " + systemReason(errno));
+  const uint64_t fileSize = fileSizeOf(inputPath_);
+  payload_.reserve(kPayloadBufferSize);
+  readLeadingBlocks(in);
+  logCounts();
+  refuseOverwritingTheInput();
+
+  const DerivedPaths& paths = result_.paths;
+  StreamSink video(paths.h264);
+  StreamSink audio(paths.pcm);
+  StreamSink drv(paths.drv);
+  const auto drvHeader =
+      drvStreamHeader(fileNameOf(paths.drv), info_.drvFrameCount(), info_.startStamp());
+  drv.writeBytes(drvHeader.data(), drvHeader.size());
+
+  SubtitleWriter writer(ctx_, tenthsPerRecord_);
+  writer.StartScript(header_);
+  walk(in, fileSize, video, audio, drv, writer);
+  writer.SaveScript(paths.ass);
+  video.close();
+  audio.close();
+  drv.close();
+  in.close();
+  logTotals(video, audio, drv);
+  settleResult();
+  payload_ = {};
+}
+
+}  // namespace
+
+ExtractResult ExtractStreams(StageContext& ctx, const std::string& inputPath,
+                             const std::string& outputPath, bool keepDrv) {
+  ExtractResult result;
+  result.paths = DerivedPaths::fromTarget(outputPath);
+  try {
+    StreamExtraction(ctx, inputPath, result).run();
+  } catch (const FileError& e) {
+    result.ok = false;
+    result.error = e.what();
+  } catch (const std::exception& e) {
+    result.ok = false;
+    result.error = inputPath + ": " + e.what();
+  }
+  if (!keepDrv) std::remove(result.paths.drv.c_str());
+  ctx.pump();
+  return result;
+}
+
+}  // namespace vk2

@@ -1,0 +1,29 @@
+#pragma once
+// The texts of one subtitle event: its time stamps, the date/time piece, and the
+// bottom-left and bottom-right lines of a telemetry record.
+#include <string>
+
+#include "conversion/calendar_time.h"
+#include "conversion/conversion_options.h"
+#include "extract/drv_record.h"
+
+namespace vk2 {
+
+// A time of `tenths` tenths of a second as "h:m:s.hundredths": every field plain
+// "%d", hundredths rounded up and allowed to reach 100 without a carry.
+std::string eventTimeText(double tenths);
+
+// "start,end" of event `eventNumber` when every record lasts `tenthsPerRecord`.
+std::string eventTimesText(long long eventNumber, double tenthsPerRecord);
+
+// The date/time piece for a layout position (0..3; anything else gives "").
+std::string dateTimeText(const CalendarTime& t, int dateFormat, bool twelveHourClock);
+
+// "Dialogue: ..." lines. `times` comes from eventTimesText; `title` is " " or the
+// latched event's title.
+std::string leftEventLine(const std::string& times, const std::string& vehicleNumber,
+                          const DrvRecord& record, const ConversionOptions& options);
+std::string rightEventLine(const std::string& times, const std::string& title,
+                           const DrvRecord& record, const ConversionOptions& options);
+
+}  // namespace vk2
