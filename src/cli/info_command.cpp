@@ -1,12 +1,49 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/log_mirror.h"
+#include "mmv/mmv_error.h"
+#include "mmv/scan.h"
 
 namespace vk2::cli {
 
-int runInfoCommand(const Args&, std::ostream&, std::ostream& err) {
-  err << "vk2mp4: the info command is not available yet\n";
-  return 2;
+int runInfoCommand(const Args& args, std::ostream& out, std::ostream& err) {
+  Args files;
+  bool optionsEnded = false;
+  for (const std::string& a : args) {
+    if (!optionsEnded && a == "--") {
+      optionsEnded = true;
+    } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
+      err << "vk2mp4: info: unknown option '" << a << "'\n" << usageText();
+      return 2;
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.empty()) {
+    err << "vk2mp4: info: no MMV files given\n" << usageText();
+    return 2;
+  }
+  ConversionState state;
+  HiddenLog log, subtitles;
+  const PlainConversionOptions options;
+  StageContext ctx{state, log, subtitles, options, [] {}, nullptr, ""};
+  LogMirror mirror("", &out);
+  mirror.attach(log);
+  try {
+    const OpenResult r = OpenMmvFiles(ctx, files);
+    if (r.outcome != OpenOutcome::Selected) {
+      out.flush();
+      err << r.message << "\n";
+      return 1;
+    }
+    out << r.folder << "\n" << r.count << "\n";
+    return 0;
+  } catch (const FileError& e) {
+    out.flush();
+    err << "vk2mp4: " << e.what() << "\n";
+    return 1;
+  }
 }
 
 }  // namespace vk2::cli

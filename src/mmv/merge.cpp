@@ -1,6 +1,7 @@
 #include "mmv/merge.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <fstream>
 #include <stdexcept>
@@ -44,9 +45,17 @@ void checkWritten(const std::ios& stream, const std::string& path) {
   if (!stream) throw FileError(path, "cannot write: " + systemReason(errno));
 }
 
+bool namesBodyFile(const std::string& outputPath) {
+  std::string name = fileNameOf(outputPath);
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  return name == "data.tmp";
+}
+
 void startMerge(ConversionState& s, const std::string& outputPath) {
   // Leftovers of a merge that was never finished or discarded go first.
   DiscardMergeOutput(s);
+  if (namesBodyFile(outputPath))
+    throw FileError(outputPath, "the output cannot be the merge's body file Data.tmp");
   s.mergedFilePath = outputPath;
   s.mergedOutput.open(outputPath, std::ios::binary | std::ios::out | std::ios::trunc);
   if (!s.mergedOutput.is_open()) throw FileError(outputPath, "cannot create: " + systemReason(errno));

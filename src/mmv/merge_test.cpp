@@ -291,6 +291,8 @@ TEST(Merge, OutputThatCannotBeWrittenOrIsAnInput) {
   EXPECT_EQ(readFile(b), before);
   EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv"}));
   EXPECT_THROW(MergeMmvFile(f.ctx, a, 1, 1, f.dir.file("x.mmv")), std::invalid_argument);
+  EXPECT_THROW(MergeMmvFile(f.ctx, a, 1, 2, f.dir.file("Data.tmp")), FileError);
+  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv"}));
 }
 
 TEST(Merge, IndexEntriesBeyondTheTableAreDropped) {

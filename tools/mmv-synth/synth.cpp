@@ -1,5 +1,11 @@
 #include "mmv-synth/synth.h"
 
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
+#include "conversion/paths.h"
+
 #include "mmv-synth/drive_model.h"
 #include "mmv-synth/mmv_stream_writer.h"
 #include "mmv-synth/pcm_tone.h"
@@ -30,6 +36,10 @@ MmvLeadingPart leadingPartFor(const SynthOptions& o, int32_t start, int32_t end)
 
 std::vector<std::string> generateRecordings(const SynthOptions& o) {
   const std::vector<std::string> paths = synthOutputPaths(o);
+  const std::string folder = folderOf(paths.front());
+  std::error_code ec;
+  if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
+    throw std::runtime_error("the output folder " + folder + " does not exist");
   VideoSource video(o, o.seconds * o.files, paths.front() + ".encoding.h264");
   DriveModel drive(o.startEpoch, o.events);
   PcmTone tone;

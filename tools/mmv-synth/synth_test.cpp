@@ -164,6 +164,8 @@ TEST(MmvSynth, OptionsAndNames) {
   EXPECT_THROW(parseSynthArgs({"--files", "0"}), UsageError);
   EXPECT_THROW(parseSynthArgs({"--fps"}), UsageError);
   EXPECT_THROW(parseSynthArgs({"--bogus"}), UsageError);
+  EXPECT_THROW(generateRecordings(parseSynthArgs({"--out", "/no/such/folder/x", "--filler", "10"})),
+               std::runtime_error);
 }
 
 TEST(MmvSynth, AccessUnitsKeepParameterSetsWithTheirKeyFrame) {

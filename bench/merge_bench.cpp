@@ -1,0 +1,154 @@
+// Merges 15 generated recordings of at least 60 MB each and reports the merge's
+// throughput next to a plain sequential copy (cat) of the same inputs, and the
+// merge's peak memory, measured in a child process so nothing else counts.
+//
+//   merge_bench [--dir FOLDER] [--files N] [--megabytes M]
+#ifdef _WIN32
+#include <cstdio>
+int main() {
+  std::puts("merge_bench: measures through fork and wait4, which this system lacks");
+  return 0;
+}
+#else
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "mmv-synth/synth.h"
+#include "mmv/merge.h"
+#include "mmv/record_walk.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+struct ChildResult {
+  double seconds = 0;
+  long maxRssKiB = 0;
+  int status = -1;
+};
+
+// Runs `work` in a child process; its wall time and peak resident size.
+template <typename Work>
+ChildResult inChild(Work work) {
+  std::cout.flush();
+  const auto start = Clock::now();
+  const pid_t pid = fork();
+  if (pid < 0) {
+    std::perror("fork");
+    std::exit(1);
+  }
+  if (pid == 0) _exit(work());
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  ChildResult r;
+  r.seconds = secondsSince(start);
+  r.maxRssKiB = usage.ru_maxrss;
+  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string quoted(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  q += '\'';
+  return q;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string base = fs::temp_directory_path().string();
+  int files = 15;
+  int megabytes = 60;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string a = argv[i];
+    if (a == "--dir") base = argv[i + 1];
+    else if (a == "--files") files = std::atoi(argv[i + 1]);
+    else if (a == "--megabytes") megabytes = std::atoi(argv[i + 1]);
+  }
+  const fs::path dir = fs::path(base) / ("vk2-merge-bench-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  int exitStatus = 0;
+  try {
+    // 60-second files at 30 pictures per second; the filler size is chosen so
+    // each file holds at least the asked megabytes.
+    vk2::synth::SynthOptions o;
+    o.outPrefix = (dir / "in").string();
+    o.files = files;
+    o.seconds = 60;
+    o.fps = 30;
+    o.fillerBytes = (static_cast<int64_t>(megabytes) * 1000 * 1000) / (60 * 30) + 1000;
+    auto start = Clock::now();
+    const std::vector<std::string> inputs = vk2::synth::generateRecordings(o);
+    uint64_t totalBytes = 0;
+    uint64_t smallest = UINT64_MAX;
+    for (const std::string& p : inputs) {
+      totalBytes += vk2::fileSizeOf(p);
+      smallest = std::min<uint64_t>(smallest, vk2::fileSizeOf(p));
+    }
+    const double mb = static_cast<double>(totalBytes) / 1e6;
+    std::printf("inputs: %d files, %.1f MB in all, smallest %.1f MB (generated in %.1f s)\n", files, mb,
+                static_cast<double>(smallest) / 1e6, secondsSince(start));
+
+    std::string cat = "cat";
+  for (const std::string& p : inputs) {
+      cat += ' ';
+      cat += quoted(p);
+    }
+    cat += " > ";
+    cat += quoted((dir / "cat.out").string());
+    const ChildResult copy = inChild([&] { return std::system(cat.c_str()) == 0 ? 0 : 1; });
+    fs::remove(dir / "cat.out");
+
+    const std::string output = (dir / "merged.mmv").string();
+    const ChildResult merge = inChild([&] {
+      vk2::ConversionState state;
+      vk2::HiddenLog log, subtitles;
+      const vk2::PlainConversionOptions options;
+      vk2::StageContext ctx{state, log, subtitles, options, [] {}, nullptr, ""};
+      try {
+        for (int i = 0; i < files; ++i)
+          vk2::MergeMmvFile(ctx, inputs[static_cast<std::size_t>(i)], i + 1, files, output);
+      } catch (const std::exception& e) {
+        std::fprintf(stderr, "merge failed: %s\n", e.what());
+        return 1;
+      }
+      return 0;
+    });
+    const uint64_t mergedBytes = fs::exists(output) ? vk2::fileSizeOf(output) : 0;
+    const bool sizeOk = mergedBytes == totalBytes - static_cast<uint64_t>(files - 1) * vk2::kLeadingPartSize;
+
+    std::printf("cat:   %.2f s, %.0f MB/s\n", copy.seconds, mb / copy.seconds);
+    std::printf("merge: %.2f s, %.0f MB/s (%.0f%% of cat), merged file %.1f MB%s\n", merge.seconds,
+                mb / merge.seconds, 100 * copy.seconds / merge.seconds, static_cast<double>(mergedBytes) / 1e6,
+                sizeOk ? "" : " WRONG SIZE");
+    std::printf("(the merge passes every byte through Data.tmp: twice the reads and writes of cat)\n");
+    const double peakMiB = static_cast<double>(merge.maxRssKiB) / 1024;
+    std::printf("merge peak memory (child ru_maxrss): %.1f MiB; target < 64 MiB: %s\n", peakMiB,
+                peakMiB < 64 ? "met" : "MISSED");
+    if (merge.status != 0 || copy.status != 0 || !sizeOk || peakMiB >= 64) exitStatus = 1;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "merge_bench: %s\n", e.what());
+    exitStatus = 1;
+  }
+  std::error_code ec;
+  fs::remove_all(dir, ec);
+  return exitStatus;
+}
+#endif

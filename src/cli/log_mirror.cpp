@@ -1,0 +1,23 @@
+#include "cli/log_mirror.h"
+
+#include <cerrno>
+#include <ostream>
+
+#include "mmv/mmv_error.h"
+
+namespace vk2::cli {
+
+LogMirror::LogMirror(const std::string& logPath, std::ostream* terminal) : terminal_(terminal) {
+  if (logPath.empty()) return;
+  file_.open(logPath, std::ios::binary | std::ios::trunc);
+  if (!file_) throw FileError(logPath, "cannot create the log file: " + systemReason(errno));
+}
+
+void LogMirror::attach(HiddenLog& log) {
+  log.setObserver([this](const std::string& line) {
+    if (file_.is_open()) file_ << line << '\n' << std::flush;
+    if (terminal_) *terminal_ << line << '\n';
+  });
+}
+
+}  // namespace vk2::cli
