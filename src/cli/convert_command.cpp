@@ -1,11 +1,9 @@
 #ifdef _WIN32
 #include <io.h>
 #else
-#include <signal.h>
 #include <unistd.h>
 #endif
 
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -13,6 +11,7 @@
 
 #include "cli/burn_in_progress.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/progress_output.h"
 #include "cli/run_options.h"
 #include "conversion/conversion_run.h"
@@ -23,46 +22,6 @@
 namespace vk2::cli {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void onInterrupt(int) { interrupted = 1; }
-
-// Ctrl-C (and a polite kill) only raise a flag; the run then ends the
-// converter and removes what it wrote. The previous handlers come back at the end.
-class InterruptHandler {
- public:
-#ifdef _WIN32
-  InterruptHandler() {
-    interrupted = 0;
-    previousInt_ = std::signal(SIGINT, onInterrupt);
-  }
-  ~InterruptHandler() { std::signal(SIGINT, previousInt_); }
-#else
-  InterruptHandler() {
-    interrupted = 0;
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previousInt_);
-    sigaction(SIGTERM, &action, &previousTerm_);
-  }
-  ~InterruptHandler() {
-    sigaction(SIGINT, &previousInt_, nullptr);
-    sigaction(SIGTERM, &previousTerm_, nullptr);
-  }
-#endif
-  InterruptHandler(const InterruptHandler&) = delete;
-  InterruptHandler& operator=(const InterruptHandler&) = delete;
-
- private:
-#ifdef _WIN32
-  void (*previousInt_)(int) = SIG_DFL;
-#else
-  struct sigaction previousInt_ {};
-  struct sigaction previousTerm_ {};
-#endif
-};
 
 // The steps, and the burn-in's share done, on a terminal only.
 class StepDisplay {
@@ -79,9 +38,10 @@ class StepDisplay {
     else if (what == "mp4")
       *out_ << "vk2mp4: making the MP4\n";
     else if (what == "subtitles") {
-      *out_ << "vk2mp4: burning in the subtitles";
+      // Whole line: the step logs its command line next. The share done
+      // follows on a line of its own that is rewritten while the converter runs.
+      *out_ << "vk2mp4: burning in the subtitles\n";
       inBurnIn_ = true;
-      openLine_ = true;
     }
     out_->flush();
   }
@@ -90,7 +50,7 @@ class StepDisplay {
     if (const auto share = burnIn_.feed(chunk)) {
       char text[16];
       std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(*share * 100 + 0.5));
-      *out_ << "\rvk2mp4: burning in the subtitles " << text << std::flush;
+      *out_ << "\rvk2mp4: subtitles burnt in " << text << std::flush;
       openLine_ = true;
     }
   }
@@ -121,7 +81,8 @@ bool isTerminal(const std::ostream& out) {
 }
 
 int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
-  InterruptHandler interruptHandler;
+  // Ctrl-C only raises a flag; the run then ends the converter and removes what it wrote.
+  watchForInterrupt();
   ConversionState state;
   HiddenLog log;
   HiddenLog subtitles;
@@ -143,7 +104,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
     return 2;
   }
   const std::string target = resolveTarget(options, state);
-  if (interrupted) {
+  if (interruptRequested()) {
     err << "vk2mp4: interrupted before the conversion began\n";
     return 1;
   }
@@ -154,7 +115,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
   callbacks.converterStep = [&](bool active) { display.converterStep(active); };
   ConversionRun run(ctx, callbacks);
   ctx.pump = [&run] {
-    if (interrupted) run.requestStop();
+    if (interruptRequested()) run.requestStop();
   };
   const RunOutcome outcome = run.start(target);
   display.finishLine();

@@ -1,12 +1,101 @@
+#include <cstdio>
+#include <filesystem>
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/progress_output.h"
+#include "cli/run_options.h"
+#include "extract/extract_streams.h"
+#include "mmv/merge.h"
+#include "mmv/mmv_error.h"
+#include "mmv/scan.h"
 
 namespace vk2::cli {
 
-int runExtractCommand(const Args&, std::ostream&, std::ostream& err) {
-  err << "vk2mp4: the extract command is not available yet\n";
-  return 2;
+namespace {
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec) && !ec;
+}
+
+// The merged recording lives only for the extraction; it goes whatever the outcome.
+class MergedRecording {
+ public:
+  explicit MergedRecording(std::string path) : path_(std::move(path)) {}
+  ~MergedRecording() { std::remove(path_.c_str()); }
+  MergedRecording(const MergedRecording&) = delete;
+  MergedRecording& operator=(const MergedRecording&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+std::string mergedPathFor(const std::string& target, const std::vector<std::string>& inputs) {
+  const std::string path = target.substr(0, target.size() - 4) + ".mmv";
+  for (const std::string& input : inputs)
+    if (sameFile(path, input))
+      throw FileError(path, "is one of the recordings; the merged recording would replace it");
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec))
+    throw FileError(path, "already exists; the merged recording would replace it");
+  return path;
+}
+
+int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
+  ConversionState state;
+  HiddenLog log;
+  HiddenLog subtitles;
+  ProgressOutput progress(run, out);
+  progress.attach(log);
+  StageContext ctx{state, log, subtitles, run.options, [] {}, nullptr, {}};
+
+  const OpenResult opened = OpenMmvFiles(ctx, run.inputs);
+  if (opened.outcome != OpenOutcome::Selected) {
+    err << opened.message << "\n";
+    return 1;
+  }
+  try {
+    applyTimeWindow(run, state);
+  } catch (const UsageError& e) {
+    err << "vk2mp4: " << e.what() << "\n" << usageText();
+    return 2;
+  }
+  const std::string target = resolveTarget(run, state);
+
+  const int count = static_cast<int>(run.inputs.size());
+  std::optional<MergedRecording> merged;
+  if (count >= 2) {
+    merged.emplace(mergedPathFor(target, run.inputs));
+    for (int i = 1; i <= count; ++i)
+      MergeMmvFile(ctx, run.inputs[static_cast<std::size_t>(i - 1)], i, count, merged->path());
+  }
+  const std::string input = merged ? merged->path() : run.inputs.front();
+  const ExtractResult result = ExtractStreams(ctx, input, target, /*keepDrv=*/true);
+  if (!result.ok) {
+    err << "vk2mp4: " << result.error << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int runExtractCommand(const Args& args, std::ostream& out, std::ostream& err) {
+  RunOptions run;
+  try {
+    run = parseRunOptions(args);
+  } catch (const UsageError& e) {
+    err << "vk2mp4: " << e.what() << "\n" << usageText();
+    return 2;
+  }
+  try {
+    return extract(run, out, err);
+  } catch (const FileError& e) {
+    err << "vk2mp4: " << e.what() << "\n";
+    return 1;
+  }
 }
 
 }  // namespace vk2::cli

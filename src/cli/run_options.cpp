@@ -171,6 +171,9 @@ std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
   std::error_code ec;
   if (endsWithSeparator(path) || std::filesystem::is_directory(path, ec))
     return createdFolder(path) + name;
+  // The target's own folder is created too, so "-o out/x.mp4" works in a fresh place.
+  const std::string folder = folderOf(path);
+  if (!folder.empty()) createdFolder(folder);
   return endsWith(path, ".mp4") ? path : path + ".mp4";
 }
 

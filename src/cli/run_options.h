@@ -42,7 +42,8 @@ std::string proposedName(const RunOptions& run, const ConversionState& state);
 
 // The target MP4 path by the -o rules: a folder (existing, or ending in a
 // separator, then created) gets the proposed name inside it; other paths get
-// ".mp4" appended when they do not end with it; no -o means the default output
+// ".mp4" appended when they do not end with it, and their folder is created when
+// missing; no -o means the default output
 // folder (created) and the proposed name. Throws FileError naming a folder that
 // cannot be created.
 std::string resolveTarget(const RunOptions& run, const ConversionState& state);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "mmv/mmv_error.h"
 #include "testing/fake_launcher.h"
@@ -286,3 +287,51 @@ TEST(ConversionRun, ReplacesAnExistingTargetOnlyWithACompleteMp4AndRefusesItsOwn
 
 }  // namespace
 }  // namespace vk2
+
+#ifndef _WIN32
+namespace vk2 {
+namespace {
+
+// The real merge and extraction on generated recordings, the converter faked.
+TEST(ConversionRunWithRealStages, CancelAfterFileTwoAndAfterTheLastLeavesNothing) {
+  for (int cancelAfter : {2, 3, 0}) {
+    SCOPED_TRACE(cancelAfter);
+    TempDir dir;
+    const std::string command = std::string("'") + MMV_SYNTH_EXE + "' --files 3 --seconds 6 --filler 2000 --out '" +
+                                dir.file("rec") + "' > /dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    ConversionState state;
+    HiddenLog log;
+    HiddenLog subtitles;
+    PlainConversionOptions options;
+    FakeLauncher launcher;
+    StageContext ctx{state, log, subtitles, options, [] {}, &launcher, "/usr/bin/ffmpeg"};
+    state.selectedFiles = {dir.file("rec_1.mmv"), dir.file("rec_2.mmv"), dir.file("rec_3.mmv")};
+    std::vector<std::string> progress;
+    RunCallbacks callbacks;
+    callbacks.progress = [&](const RunProgress& p) { progress.push_back(p.label); };
+    ConversionRun run(ctx, callbacks);
+    int merged = 0;
+    ctx.pump = [&] {
+      // The run pumps twice after each merged file, before it looks at the flag.
+      if (cancelAfter > 0 && !progress.empty() && progress.back() == std::to_string(cancelAfter) + "/4" && merged++ == 0)
+        run.requestCancel();
+    };
+    const RunOutcome o = run.start(dir.file("X.mp4"));
+    if (cancelAfter == 0) {
+      EXPECT_EQ(o.status, RunStatus::Succeeded);
+      EXPECT_EQ(progress, (std::vector<std::string>{"0/4", "1/4", "2/4", "3/4", "4/4"}));
+      EXPECT_EQ(dir.entries(), (std::vector<std::string>{"X.mp4", "rec_1.mmv", "rec_2.mmv", "rec_3.mmv"}));
+      continue;
+    }
+    EXPECT_EQ(o.status, RunStatus::Cancelled);
+    EXPECT_EQ(o.message.empty(), cancelAfter == 2);
+    EXPECT_EQ(progress.back(), "0/4");
+    EXPECT_TRUE(launcher.calls.empty());
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"rec_1.mmv", "rec_2.mmv", "rec_3.mmv"}));
+  }
+}
+
+}  // namespace
+}  // namespace vk2
+#endif

@@ -1,5 +1,5 @@
 #include "extract/extract_streams.h"
-#include "extract/path_text.h"
+#include "conversion/paths.h"
 
 namespace vk2 {
 
@@ -7,7 +7,7 @@ DerivedPaths DerivedPaths::fromTarget(const std::string& outputPath) {
   // Only a "." inside the file name starts an extension; a name without one
   // gets the new extension appended.
   const std::size_t dot = outputPath.rfind('.');
-  const bool hasExtension = dot != std::string::npos && dot >= fileNameStart(outputPath);
+  const bool hasExtension = dot != std::string::npos && dot >= folderOf(outputPath).size();
   const std::string stem = hasExtension ? outputPath.substr(0, dot) : outputPath;
   DerivedPaths p;
   p.h264 = stem + ".h264";

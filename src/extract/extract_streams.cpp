@@ -12,7 +12,7 @@
 #include "extract/drv_record.h"
 #include "extract/drv_stream_header.h"
 #include "extract/frame_window.h"
-#include "extract/path_text.h"
+#include "conversion/paths.h"
 #include "extract/stream_sink.h"
 #include "extract/subtitle_writer.h"
 #include "extract/text_format.h"
@@ -180,7 +180,7 @@ void StreamExtraction::walk(std::ifstream& in, uint64_t fileSize, StreamSink& vi
 void StreamExtraction::logTotals(const StreamSink& video, const StreamSink& audio,
                                  const StreamSink& drv) {
   HiddenLog& log = ctx_.log;
-  log.append(fileNamePart(inputPath_));
+  log.append(fileNameOf(inputPath_));
   log.append("H264 Size = " + std::to_string(video.bytes()) + ", PCM Size = " +
              std::to_string(audio.bytes()) + ", DRV Size = " + std::to_string(drv.bytes()));
   if (mmvSec_ != 0)
@@ -231,7 +231,7 @@ void StreamExtraction::run() {
   StreamSink audio(paths.pcm);
   StreamSink drv(paths.drv);
   const auto drvHeader =
-      drvStreamHeader(fileNamePart(paths.drv), info_.drvFrameCount(), info_.startStamp());
+      drvStreamHeader(fileNameOf(paths.drv), info_.drvFrameCount(), info_.startStamp());
   drv.writeBytes(drvHeader.data(), drvHeader.size());
 
   SubtitleWriter writer(ctx_, tenthsPerRecord_);

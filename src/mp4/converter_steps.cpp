@@ -43,7 +43,10 @@ ConverterStepResult runConverter(StageContext& ctx, const CommandLine& line, con
   if (!outcome.started) {
     ctx.log.append(startFailedLine);
     result.status = StepStatus::NotStarted;
-    result.message = "the converter " + ctx.converterPath + " could not be started: " + outcome.error;
+    std::error_code ec;
+    result.message = std::filesystem::exists(std::filesystem::path(ctx.converterPath), ec)
+                         ? "the converter " + ctx.converterPath + " could not be started: " + outcome.error
+                         : "converter not found: " + ctx.converterPath;
     return result;
   }
   ctx.log.append(executedLine);

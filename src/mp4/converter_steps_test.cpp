@@ -75,6 +75,11 @@ TEST(MakeMp4, EveryFailureIsReportedAndNothingNeededIsLost) {
     EXPECT_NE(r.message.find("/usr/bin/ffmpeg could not be started"), std::string::npos);
     EXPECT_EQ(f.log.lines().back(), "Fail to create process for mp4.");
     EXPECT_TRUE(fileExists(f.h264) && fileExists(f.pcm));
+    // A converter path that names no file (Windows looks only in the current folder).
+    f.ctx.converterPath = f.dir.file("ffmpeg.exe");
+    f.launcher.script = {FakeBehaviour{.starts = false}};
+    EXPECT_EQ(f.makeMp4().message, "converter not found: " + f.dir.file("ffmpeg.exe"));
+    EXPECT_TRUE(fileExists(f.h264) && fileExists(f.pcm));
   }
   {  // exit status 1: partial output and streams removed
     StepFixture f;

@@ -17,7 +17,14 @@ std::string commandLineOf(const std::vector<std::string>& argv) {
   std::string line;
   for (const std::string& a : argv) {
     if (!line.empty()) line += ' ';
-    line += a.find(' ') != std::string::npos ? '"' + a + '"' : a;
+    if (a.find(' ') == std::string::npos) {
+      line += a;
+      continue;
+    }
+    // Backslashes before the closing quote are doubled so they stay backslashes.
+    std::size_t trailing = 0;
+    while (trailing < a.size() && a[a.size() - 1 - trailing] == '\\') ++trailing;
+    line += '"' + a + std::string(trailing, '\\') + '"';
   }
   return line;
 }

@@ -1,0 +1,278 @@
+#ifndef _WIN32
+// vk2mp4 convert as a child process: with a fake converter named "ffmpeg" in its
+// current folder, and end to end with the real converter.
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "platform/process_launch.h"
+#include "testing/test_support.h"
+
+namespace vk2 {
+namespace {
+
+using testing::fileExists;
+using testing::readText;
+using testing::TempDir;
+using testing::writeText;
+
+// Records its arguments (one per line, then "--") and acts as the next line of
+// "modes" says: ok, fail (exit 1), silent (exit 0 without output) or hang.
+constexpr const char* kFakeConverter = R"(#!/bin/sh
+n=0
+[ -f calls ] && n=$(grep -c '^--$' calls)
+for a in "$@"; do printf '%s\n' "$a" >> calls; done
+echo -- >> calls
+mode=$(sed -n "$((n+1))p" modes)
+eval "last=\${$#}"
+if [ "$last" = quiet ]; then eval "out=\${$(($#-2))}"; else out=$last; fi
+case "$mode" in
+  fail) echo partial > "$out"; exit 1;;
+  silent) exit 0;;
+  hang) echo partial > "$out"; touch running; sleep 60; exit 0;;
+  *) echo "made by call $n" > "$out"; exit 0;;
+esac
+)";
+
+std::string shellQuoted(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::vector<std::string> entriesOf(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string shellOutput(const std::string& command) {
+  std::string text;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buffer[512];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, p)) > 0) text.append(buffer, n);
+    ::pclose(p);
+  }
+  return text;
+}
+
+// Recordings in data/, the converter's folder work/, vk2mp4 started in work/.
+struct ConvertFixture {
+  TempDir dir;
+  std::string data = dir.file("data/");
+  std::string work = dir.file("work/");
+  std::vector<std::string> inputs;
+  std::string target = data + "X.mp4";
+
+  ConvertFixture(int files, const std::string& synthOptions = "--filler 3000 --seconds 6 --size 320x240") {
+    ::mkdir(data.c_str(), 0755);
+    ::mkdir(work.c_str(), 0755);
+    const std::string listed = shellOutput(std::string(shellQuoted(MMV_SYNTH_EXE)) + " --files " +
+                                           std::to_string(files) + " " + synthOptions + " --out " +
+                                           shellQuoted(data + "rec"));
+    std::size_t begin = 0, end;
+    while ((end = listed.find('\n', begin)) != std::string::npos) {
+      inputs.push_back(listed.substr(begin, end - begin));
+      begin = end + 1;
+    }
+    EXPECT_EQ(inputs.size(), static_cast<std::size_t>(files));
+  }
+  void fakeConverter(const std::string& modes) {
+    writeText(work + "ffmpeg", kFakeConverter);
+    ::chmod((work + "ffmpeg").c_str(), 0755);
+    writeText(work + "modes", modes);
+  }
+  std::string arguments(const std::string& extra = "") const {
+    std::string args = "convert -q " + extra + " -o " + shellQuoted(target);
+    for (const std::string& in : inputs) args += " " + shellQuoted(in);
+    return args;
+  }
+  int convert(const std::string& extra = "", const std::string& env = "") {
+    const std::string command = "cd " + shellQuoted(work) + " && " + env + " " + shellQuoted(VK2MP4_EXE) + " " +
+                                arguments(extra) + " >" + shellQuoted(dir.file("stdout")) + " 2>" +
+                                shellQuoted(dir.file("stderr"));
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string err() const { return readText(dir.file("stderr")); }
+  // data/ without the recordings.
+  std::vector<std::string> outputs() const {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(data)) {
+      const std::string name = e.path().filename().string();
+      if (name.rfind("rec", 0) != 0) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // The arguments of each converter call.
+  std::vector<std::vector<std::string>> calls() const {
+    std::vector<std::vector<std::string>> result(1);
+    const std::string text = fileExists(work + "calls") ? readText(work + "calls") : "";
+    std::size_t begin = 0, end;
+    while ((end = text.find('\n', begin)) != std::string::npos) {
+      const std::string line = text.substr(begin, end - begin);
+      begin = end + 1;
+      if (line == "--")
+        result.emplace_back();
+      else
+        result.back().push_back(line);
+    }
+    result.pop_back();
+    return result;
+  }
+};
+
+TEST(ConvertCommand, FakeConverterBothStepsSucceed) {
+  ConvertFixture f(3);
+  f.fakeConverter("ok\nok\n");
+  ASSERT_EQ(f.convert(), 0) << f.err();
+  EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+  EXPECT_EQ(readText(f.target), "made by call 1\n");
+  const auto calls = f.calls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].size(), 22u);
+  EXPECT_EQ(calls[0][7], f.data + "X.pcm");
+  EXPECT_EQ(calls[0][8], "-framerate");
+  EXPECT_EQ(calls[0][18], "00:0:18");
+  EXPECT_EQ(calls[1], (std::vector<std::string>{"-i", f.target, "-vf", "subtitles='" + f.data + "X.ass'", "-y",
+                                                f.data + "X_Sub.mp4"}));
+}
+
+TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
+  {  // muxing fails: nothing new left, the older file at the target is back
+    ConvertFixture f(3);
+    f.fakeConverter("fail\n");
+    writeText(f.target, "older");
+    EXPECT_EQ(f.convert(), 1);
+    EXPECT_NE(f.err().find("Making the MP4 failed: the converter ended with exit status 1"), std::string::npos);
+    EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+    EXPECT_EQ(readText(f.target), "older");
+  }
+  {  // muxing writes nothing
+    ConvertFixture f(1);
+    f.fakeConverter("silent\n");
+    EXPECT_EQ(f.convert("--no-audio"), 1);
+    EXPECT_NE(f.err().find("wrote no MP4"), std::string::npos);
+    EXPECT_TRUE(f.outputs().empty());
+    const auto calls = f.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(std::count(calls[0].begin(), calls[0].end(), "-i"), 1);
+  }
+  {  // burn-in fails: the plain MP4 is at the target
+    ConvertFixture f(2);
+    f.fakeConverter("ok\nfail\n");
+    writeText(f.target, "older");
+    EXPECT_EQ(f.convert(), 1);
+    EXPECT_NE(f.err().find("The subtitles could not be burnt in: the converter ended with exit status 1. " +
+                           f.target + " holds the MP4 without subtitles."),
+              std::string::npos);
+    EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+    EXPECT_EQ(readText(f.target), "made by call 0\n");
+  }
+  {  // no converter anywhere: the streams stay and are named; no merged MMV at the target
+    ConvertFixture f(3);
+    EXPECT_EQ(f.convert("", "PATH=" + f.work), 1);
+    EXPECT_NE(f.err().find("converter not found in the current folder or on PATH"), std::string::npos);
+    EXPECT_NE(f.err().find(f.data + "X.h264"), std::string::npos);
+    EXPECT_NE(f.err().find(f.data + "X.pcm"), std::string::npos);
+    EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.ass", "X.h264", "X.pcm"}));
+  }
+}
+
+TEST(ConvertCommand, CtrlCEndsAHangingConverterInEitherStep) {
+  for (const char* modes : {"hang\n", "ok\nhang\n"}) {
+    SCOPED_TRACE(modes);
+    ConvertFixture f(3);
+    f.fakeConverter(modes);
+    writeText(f.target, "older");
+    const std::string script = "echo $$ > " + shellQuoted(f.dir.file("pid")) + "; cd " + shellQuoted(f.work) + " && exec " +
+                               shellQuoted(VK2MP4_EXE) + " " + f.arguments();
+    bool sent = false;
+    std::string err;
+    PosixProcessLauncher launcher;
+    const ProcessOutcome outcome = launcher.runHidden(
+        {"/bin/sh", "-c", script},
+        [&] {
+          if (!sent && fileExists(f.work + "running")) {
+            sent = ::kill(std::stoi(readText(f.dir.file("pid"))), SIGINT) == 0;
+          }
+          return true;
+        },
+        [&](const std::string& s) { err += s; });
+    EXPECT_TRUE(sent);
+    EXPECT_EQ(outcome.exitStatus, 1) << err;
+    EXPECT_NE(err.find("vk2mp4: interrupted"), std::string::npos) << err;
+    EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+    EXPECT_EQ(readText(f.target), "older");
+  }
+}
+
+struct Probe {
+  std::vector<std::string> codecs;
+  double duration = -1;
+};
+
+Probe probe(const std::string& path) {
+  Probe p;
+  const std::string text = shellOutput("ffprobe -v error -show_entries stream=codec_name:format=duration "
+                                       "-of default=nw=1 " + shellQuoted(path));
+  std::size_t begin = 0, end;
+  while ((end = text.find('\n', begin)) != std::string::npos) {
+    const std::string line = text.substr(begin, end - begin);
+    begin = end + 1;
+    if (line.rfind("codec_name=", 0) == 0) p.codecs.push_back(line.substr(11));
+    if (line.rfind("duration=", 0) == 0) p.duration = std::atof(line.substr(9).c_str());
+  }
+  std::sort(p.codecs.begin(), p.codecs.end());
+  return p;
+}
+
+TEST(ConvertCommandEndToEnd, RealConverterSingleMergedAndWithoutAudio) {
+  if (converterPath().empty() || shellOutput("command -v ffprobe").empty()) GTEST_SKIP() << "no ffmpeg/ffprobe";
+  struct Case {
+    int files;
+    int seconds;
+    std::string options;
+    std::vector<std::string> codecs;
+    double window;
+    std::string folder = "";  // below data/, for the target
+  };
+  const Case cases[] = {
+      {1, 8, "--trim-start 2", {"aac", "h264"}, 6},
+      {3, 6, "", {"aac", "h264"}, 18},
+      {1, 6, "--no-audio", {"h264"}, 6},
+      // The script's path must survive the filter syntax.
+      {1, 6, "", {"aac", "h264"}, 6, "a b'c:d,e=f;[g]/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    ConvertFixture f(c.files, "--seconds " + std::to_string(c.seconds) + " --size 320x240");
+    if (!c.folder.empty()) {
+      std::filesystem::create_directory(f.data + c.folder);
+      f.target = f.data + c.folder + "X.mp4";
+    }
+    ASSERT_EQ(f.convert(c.options), 0) << f.err();
+    EXPECT_EQ(f.outputs(), std::vector<std::string>{c.folder.empty() ? "X.mp4" : c.folder.substr(0, c.folder.size() - 1)});
+    if (!c.folder.empty()) {
+      EXPECT_EQ(entriesOf(f.data + c.folder), std::vector<std::string>{"X.mp4"});
+    }
+    const Probe p = probe(f.target);
+    EXPECT_EQ(p.codecs, c.codecs);
+    EXPECT_NEAR(p.duration, c.window, 0.5);
+  }
+}
+
+}  // namespace
+}  // namespace vk2
+#endif

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "extract/drv_record.h"
+#include "mmv-synth/mmv_builder.h"
+#include "mmv/record_walk.h"
+#include "testing/test_support.h"
+
+namespace vk2::cli {
+namespace {
+
+using testing::fileExists;
+using testing::TempDir;
+
+constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
+
+struct CommandRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CommandRun extract(const Args& args) {
+  std::ostringstream out, err;
+  CommandRun r;
+  r.status = runExtractCommand(args, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
+  synth::MmvBuilder b;
+  b.setTimes(start, start + seconds);
+  for (int i = 0; i < seconds; ++i) {
+    b.add(kFrameVideo0, {0, 0, 0, 1, static_cast<uint8_t>(i)}, 0, true);
+    b.add(kFrameAudio, std::vector<uint8_t>(10, static_cast<uint8_t>(i)));
+    b.add(kFrameDrv, std::vector<uint8_t>(kDrvRecordSize, 0));
+  }
+  b.writeTo(path);
+}
+
+TEST(ExtractCommand, ExitStatusesAndFiles) {
+  TempDir dir;
+  writeRecording(dir.file("a.mmv"), kStart, 10);
+  writeRecording(dir.file("b.mmv"), kStart + 10, 10);
+  writeRecording(dir.file("far.mmv"), kStart + 100, 10);
+
+  EXPECT_EQ(extract({}).status, 2);
+  const CommandRun bad = extract({"--bogus", dir.file("a.mmv")});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_NE(bad.err.find("usage:"), std::string::npos);
+  EXPECT_EQ(extract({"--trim-start", "3", "--trim-end", "3", dir.file("a.mmv")}).status, 2);
+
+  const CommandRun missing = extract({"-o", dir.file("m.mp4"), dir.file("none.mmv")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find(dir.file("none.mmv")), std::string::npos) << missing.err;
+
+  const CommandRun apart = extract({"-o", dir.file("g.mp4"), dir.file("a.mmv"), dir.file("far.mmv")});
+  EXPECT_EQ(apart.status, 1);
+  EXPECT_EQ(apart.err, "It cannot be merged because the files have different times.\n");
+
+  // One file: the four files beside the target, the log on stdout and in --log.
+  const CommandRun one = extract({"-o", dir.file("one"), "--log", dir.file("run.log"), "--trim-start", "2",
+                           dir.file("a.mmv")});
+  ASSERT_EQ(one.status, 0) << one.err;
+  for (const char* ext : {".h264", ".pcm", ".drv", ".ass"})
+    EXPECT_TRUE(fileExists(dir.file(std::string("one") + ext))) << ext;
+  EXPECT_FALSE(fileExists(dir.file("one.mp4")));
+  EXPECT_EQ(testing::readFile(dir.file("one.pcm")).size(), 80u);  // seconds 2..9 of 10
+  EXPECT_NE(one.out.find("MMV Sec = 10\ntotalDrvCount = 10\n"), std::string::npos) << one.out;
+  EXPECT_EQ(testing::readText(dir.file("run.log")), one.out);
+
+  // Two files: merged beside the target as .mmv, removed afterwards.
+  const CommandRun two = extract({"-q", "-o", dir.file("two.mp4"), dir.file("a.mmv"), dir.file("b.mmv")});
+  ASSERT_EQ(two.status, 0) << two.err;
+  EXPECT_TRUE(two.out.empty());
+  EXPECT_EQ(testing::readFile(dir.file("two.pcm")).size(), 200u);
+  EXPECT_EQ(testing::readFile(dir.file("two.drv")).size(), 80u + 20 * kDrvRecordSize);
+  EXPECT_FALSE(fileExists(dir.file("two.mmv")));
+  EXPECT_FALSE(fileExists(dir.file("Data.tmp")));
+
+  // A file already at the merged name is left alone.
+  testing::writeText(dir.file("busy.mmv"), "keep me");
+  const CommandRun busy = extract({"-q", "-o", dir.file("busy"), dir.file("a.mmv"), dir.file("b.mmv")});
+  EXPECT_EQ(busy.status, 1);
+  EXPECT_EQ(testing::readText(dir.file("busy.mmv")), "keep me");
+
+  // A folder target gets the proposed name (UTC: 08:05:03 + 2 s, 7 s long).
+  const CommandRun folder = extract({"-q", "--time-basis", "utc", "--trim-start", "2", "--trim-end", "1",
+                              "-o", dir.file("out/"), dir.file("a.mmv")});
+  ASSERT_EQ(folder.status, 0) << folder.err;
+  EXPECT_TRUE(fileExists(dir.file("out/20211029_080505_7.h264")));
+}
+
+std::string commandOutput(const std::string& command) {
+  std::string text;
+  if (FILE* p = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    std::size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) text.append(buffer, n);
+    pclose(p);
+  }
+  return text;
+}
+
+TEST(ExtractCommand, GeneratedRecordingEndToEnd) {
+  if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  TempDir dir;
+  const std::string synth =
+      std::string(MMV_SYNTH_EXE) + " --out " + dir.file("rec") + " --seconds 4 > /dev/null";
+  ASSERT_EQ(std::system(synth.c_str()), 0);
+  const std::string rec = dir.file("rec.mmv");
+
+  // What the recording holds, counted by walking it.
+  const MmvLeadingPart leading = readLeadingPart(rec);
+  std::ifstream in(rec, std::ios::binary);
+  MmvRecordWalker walker(in, fileSizeOf(rec), rec, leading.info.totalFrameCount());
+  MmvFrameHeader h;
+  int video = 0, drv = 0;
+  uint64_t audioBytes = 0;
+  while (walker.nextHeader(h)) {
+    if (h.frameType() <= kFrameVideo1) ++video;
+    if (h.frameType() == kFrameAudio) audioBytes += static_cast<uint64_t>(h.payloadLength());
+    if (h.frameType() == kFrameDrv) ++drv;
+  }
+  ASSERT_FALSE(walker.damage());
+
+  const std::string run =
+      std::string(VK2MP4_EXE) + " extract -q -o " + dir.file("out/x.mp4") + " " + rec;
+  ASSERT_EQ(std::system(run.c_str()), 0);
+  const std::string frames = commandOutput(
+      "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+      "stream=nb_read_frames -of csv=p=0 " +
+      dir.file("out/x.h264"));
+  EXPECT_EQ(frames, std::to_string(video) + "\n");
+  EXPECT_EQ(testing::readFile(dir.file("out/x.pcm")).size(), audioBytes);
+  EXPECT_EQ(testing::readFile(dir.file("out/x.drv")).size(), 80u + kDrvRecordSize * drv);
+  const std::string burn =
+      "ffmpeg -v error -f lavfi -i color=size=320x240:d=1 -vf subtitles=" + dir.file("out/x.ass") +
+      " -f null - 2>&1";
+  EXPECT_EQ(commandOutput(burn), "");
+}
+
+}  // namespace
+}  // namespace vk2::cli
