@@ -73,6 +73,10 @@ void plainCopy(const std::string& from, const std::string& to) {
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
+  if (argc > 1 && std::string(argv[1]).rfind("-", 0) == 0) {
+    std::cout << "usage: extract_bench [FOLDER [MEGABYTES]]\n";
+    return 0;
+  }
   const fs::path folder = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path();
   const long megabytes = argc > 2 ? std::stol(argv[2]) : 1024;
   const fs::path work =

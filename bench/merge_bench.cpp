@@ -76,6 +76,10 @@ int main(int argc, char** argv) {
   std::string base = fs::temp_directory_path().string();
   int files = 15;
   int megabytes = 60;
+  if (argc > 1 && std::string(argv[1]) == "--help") {
+    std::cout << "usage: merge_bench [--dir FOLDER] [--files N] [--megabytes MB-PER-FILE]\n";
+    return 0;
+  }
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string a = argv[i];
     if (a == "--dir") base = argv[i + 1];
