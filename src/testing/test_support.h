@@ -28,5 +28,12 @@ void writeText(const std::string& path, const std::string& text);
 std::vector<uint8_t> readFile(const std::string& path);
 std::string readText(const std::string& path);
 bool fileExists(const std::string& path);
+// Names of the entries in a folder, sorted.
+std::vector<std::string> entriesOf(const std::string& folder);
+std::vector<std::string> splitLines(const std::string& text);
+// For POSIX shell command lines: the text in single quotes.
+std::string shellQuoted(const std::string& text);
+// What a shell command writes to its standard output.
+std::string commandOutput(const std::string& command);
 
 }  // namespace vk2::testing
