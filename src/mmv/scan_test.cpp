@@ -132,23 +132,12 @@ TEST(Scan, FifteenFilesAcceptedSixteenRefusedUnread) {
   EXPECT_EQ(f.state.spanEndTime, kT0 + 150);
 }
 
-class ScopedTimeZone {
- public:
-  explicit ScopedTimeZone(const char* tz) {
-    if (const char* old = std::getenv("TZ")) old_ = old;
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~ScopedTimeZone() {
-    if (old_)
-      setenv("TZ", old_->c_str(), 1);
-    else
-      unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  std::optional<std::string> old_;
+// Restores the zone the other tests run in.
+struct ScopedTimeZone {
+  const char* saved = std::getenv("TZ");
+  std::optional<std::string> old = saved ? std::optional<std::string>(saved) : std::nullopt;
+  explicit ScopedTimeZone(const char* tz) { setenv("TZ", tz, 1), tzset(); }
+  ~ScopedTimeZone() { old ? setenv("TZ", old->c_str(), 1) : unsetenv("TZ"), tzset(); }
 };
 
 TEST(Scan, LocalTimeOrUtcReadAtTheLastFile) {
@@ -172,22 +161,13 @@ TEST(Scan, UnreadableOrShortFilesNameTheFile) {
   const std::string shortFile = f.dir.file("short.mmv");
   testing::writeFile(shortFile, std::vector<uint8_t>(761, 0));
   const std::string c = f.file("c.mmv", kT0 + 60, kT0 + 120);
-  try {
-    f.open({a, shortFile, c});
-    FAIL() << "expected a FileError";
-  } catch (const FileError& e) {
-    EXPECT_EQ(std::string(e.what()), shortFile + ": file is shorter than its 762-byte info block (761 bytes)");
-  }
+  EXPECT_EQ(testing::thrownMessage([&] { f.open({a, shortFile, c}); }),
+            shortFile + ": file is shorter than its 762-byte info block (761 bytes)");
   EXPECT_EQ(f.log.lines().size(), 10u);  // only a.mmv was scanned
   EXPECT_EQ(f.state.spanStartTime, 5);
 
   const std::string missing = f.dir.file("missing.mmv");
-  try {
-    f.open({missing});
-    FAIL() << "expected a FileError";
-  } catch (const FileError& e) {
-    EXPECT_EQ(std::string(e.what()), missing + ": No such file or directory");
-  }
+  EXPECT_EQ(testing::thrownMessage([&] { f.open({missing}); }), missing + ": No such file or directory");
   // Exactly 762 bytes is enough.
   std::vector<uint8_t> bytes = testing::readFile(a);
   bytes.resize(762);

@@ -2,6 +2,7 @@
 // Helpers shared by the tests: a scratch folder that removes itself, and whole
 // file reads and writes.
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,16 @@ std::vector<std::string> splitLines(const std::string& text);
 std::string shellQuoted(const std::string& text);
 // What a shell command writes to its standard output.
 std::string commandOutput(const std::string& command);
+
+// The message of the exception `run` throws; "" when it throws none.
+template <typename Run>
+std::string thrownMessage(Run&& run) {
+  try {
+    run();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
 
 }  // namespace vk2::testing

@@ -109,12 +109,8 @@ TEST(MmvSynth, EncoderThatCannotRunIsAClearError) {
   TempDir dir;
   SynthOptions o = parseSynthArgs({"--out", dir.file("x"), "--seconds", "1", "--size", "64x64"});
   o.ffmpeg = dir.file("no-such-encoder");
-  try {
-    generateRecordings(o);
-    FAIL() << "expected an error";
-  } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), "cannot run " + o.ffmpeg + ": No such file or directory");
-  }
+  EXPECT_EQ(vk2::testing::thrownMessage([&] { generateRecordings(o); }),
+            "cannot run " + o.ffmpeg + ": No such file or directory");
   EXPECT_TRUE(dir.entries().empty());
 }
 
