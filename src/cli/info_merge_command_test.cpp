@@ -72,12 +72,6 @@ TEST(InfoCommand, ScanLogAndSummary) {
   EXPECT_EQ(one.status, 0);
   EXPECT_EQ(one.out.substr(one.out.size() - f.dir.path().size() - 26), f.dir.path() + "\n1 MMV files is selected.\n");
 
-  Lines sixteen = {"info"};
-  for (int i = 0; i < 16; ++i) sixteen.push_back("missing.mmv");
-  const ProgramRun many = f.vk2mp4(sixteen);
-  EXPECT_EQ(many.status, 1);
-  EXPECT_EQ(many.err, "MMV Merge-File Size is too big. Please select up to 15 files.\n");
-
   testing::writeText(f.dir.file("tiny.mmv"), "too short");
   const ProgramRun tiny = f.vk2mp4({"info", files[0], "tiny.mmv"});
   EXPECT_EQ(tiny.status, 1);
@@ -106,10 +100,6 @@ TEST(MergeCommand, MergesWithLogAndProgress) {
   EXPECT_EQ(log[61], "Total File Size = " + std::to_string(size));
   EXPECT_EQ(log[62], "H264 Count = 59, PCM Count = 149, DRV Count = 59");
   EXPECT_EQ(f.dir.entries(), (Lines{"merge.log", "merged.mmv", "rec_1.mmv", "rec_2.mmv", "rec_3.mmv"}));
-
-  const MmvLeadingPart leading = readLeadingPart(f.dir.file("merged.mmv"));
-  EXPECT_EQ(leading.info.totalFrameCount(), 270);
-  EXPECT_EQ(leading.info.iFrameCount(), 6);
 
   const ProgramRun quiet = f.vk2mp4({"merge", "-q", "-o", "again.mmv", files[0], files[1]});
   EXPECT_EQ(quiet.status, 0);

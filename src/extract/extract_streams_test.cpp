@@ -29,6 +29,19 @@ Bytes drvPayload(uint8_t speed, uint8_t fill = 0) {
   return p;
 }
 
+MmvBuilder lasting(int32_t seconds) {
+  MmvBuilder b;
+  b.setTimes(kStart, kStart + seconds);
+  return b;
+}
+
+// Writes `b` as <name>.mmv and extracts it next to <name>.mp4.
+ExtractResult extract(StageHarness& h, const TempDir& dir, const MmvBuilder& b, const std::string& name,
+                      bool keepDrv = false) {
+  b.writeTo(dir.file(name + ".mmv"));
+  return ExtractStreams(h.ctx, dir.file(name + ".mmv"), dir.file(name + ".mp4"), keepDrv);
+}
+
 Bytes bytesOf(int32_t n) { return {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), 0, 0}; }
 
 TEST(DrvStreamHeader, BytesAtTheirOffsets) {
@@ -52,8 +65,7 @@ TEST(DrvStreamHeader, BytesAtTheirOffsets) {
 
 TEST(ExtractStreams, WritesStreamsScriptAndLog) {
   TempDir dir;
-  MmvBuilder b;
-  b.setTimes(kStart, kStart + 10);
+  MmvBuilder b = lasting(10);
   b.header().setPlayResX(640);
   b.add(kFrameVideo0, {1, 2, 3}, 0, true).add(kFrameAudio, {4, 5}).add(kFrameDrv, drvPayload(50, 0xAB));
   b.add(kFrameVideo1, {6}).add(9, {7, 7}).add(kFrameDrv, drvPayload(60));  // type 9 is skipped
@@ -92,19 +104,17 @@ TEST(ExtractStreams, WritesStreamsScriptAndLog) {
 TEST(ExtractStreams, TimeWindowKeepsBothEnds) {
   // 600 records over 20 seconds: 30 sequence numbers per second.
   TempDir dir;
-  MmvBuilder b;
-  b.setTimes(kStart, kStart + 20);
+  MmvBuilder b = lasting(20);
   for (int32_t i = 1; i <= 600; ++i) {
     if (i % 10 == 0)
       b.add(kFrameDrv, drvPayload(static_cast<uint8_t>(i / 10)));
     else
       b.add(i % 10 == 5 ? kFrameAudio : kFrameVideo0, bytesOf(i));
   }
-  b.writeTo(dir.file("rec.mmv"));
   StageHarness h;
   h.state.trimStart = 10;
   h.state.trimEnd = 5;
-  const ExtractResult r = ExtractStreams(h.ctx, dir.file("rec.mmv"), dir.file("w.mp4"));
+  const ExtractResult r = extract(h, dir, b, "w");
   ASSERT_TRUE(r.ok) << r.error;
   // Sequence numbers 300..450 are inside: 300 x 1.0 <= n <= 600 - 5 x 30.
   const Bytes video = readFile(r.paths.h264);
@@ -118,12 +128,10 @@ TEST(ExtractStreams, TimeWindowKeepsBothEnds) {
   EXPECT_EQ(h.subtitles.lines()[9].substr(0, 32), "Dialogue: 0,0:0:0.0,0:0:0.34,Def");
 
   // The log shows the rate with 15 significant digits.
-  MmvBuilder odd;
-  odd.setTimes(kStart, kStart + 30);
+  MmvBuilder odd = lasting(30);
   for (int32_t i = 1; i <= 899; ++i) odd.add(kFrameVideo0, {1});
-  odd.writeTo(dir.file("odd.mmv"));
   StageHarness o;
-  ExtractStreams(o.ctx, dir.file("odd.mmv"), dir.file("odd.mp4"));
+  extract(o, dir, odd, "odd");
   EXPECT_EQ(o.log.lines()[3], "doubleFramePerSec = 29.9666666666667");
 }
 
@@ -135,12 +143,8 @@ TEST(ExtractStreams, StopRulesEndTheWalkNormally) {
     stop.payload = {2};
     if (kind == 0) stop.payloadLengthOverride = 0;
     stop.sequenceNumber = kind == 1 ? 0 : kind == 2 ? 1000000 : stop.sequenceNumber;
-    MmvBuilder b;
-    b.setTimes(kStart, kStart + 10);
-    b.add(kFrameVideo0, {1}).add(stop).add(kFrameVideo0, {3});
-    b.writeTo(dir.file("rec.mmv"));
     StageHarness h;
-    const ExtractResult r = ExtractStreams(h.ctx, dir.file("rec.mmv"), dir.file("s.mp4"));
+    const ExtractResult r = extract(h, dir, lasting(10).add(kFrameVideo0, {1}).add(stop).add(kFrameVideo0, {3}), "s");
     EXPECT_TRUE(r.ok) << kind << ": " << r.error;
     EXPECT_EQ(readFile(r.paths.h264), (Bytes{1})) << kind;
   }
@@ -148,25 +152,18 @@ TEST(ExtractStreams, StopRulesEndTheWalkNormally) {
 
 TEST(ExtractStreams, NoFramesNoLengthOrNoTelemetryCount) {
   TempDir dir;
-  MmvBuilder none;
-  none.setTimes(kStart, kStart + 10);
-  none.add(kFrameVideo0, {1});
-  none.setFillCounts(false);  // totalFrameCount stays 0
-  none.writeTo(dir.file("rec.mmv"));
+  MmvBuilder none = lasting(10);
+  none.add(kFrameVideo0, {1}).setFillCounts(false);  // totalFrameCount stays 0
   StageHarness h;
-  const ExtractResult r = ExtractStreams(h.ctx, dir.file("rec.mmv"), dir.file("e.mp4"), true);
+  const ExtractResult r = extract(h, dir, none, "e", true);
   EXPECT_TRUE(r.ok) << r.error;
   EXPECT_TRUE(readFile(r.paths.h264).empty());
   EXPECT_EQ(readFile(r.paths.drv).size(), 80u);
   EXPECT_EQ(h.subtitles.lines().size(), 9u);
   EXPECT_EQ(h.log.lines().back(), "H264 Count = -1, Frame = 0, PCM Count = -1, DRV Count = -1");
 
-  MmvBuilder zero;
-  zero.setTimes(kStart, kStart);  // mmvSec 0
-  zero.add(kFrameVideo0, {1}).add(kFrameDrv, drvPayload(1));
-  zero.writeTo(dir.file("zero.mmv"));
-  StageHarness z;
-  const ExtractResult rz = ExtractStreams(z.ctx, dir.file("zero.mmv"), dir.file("z.mp4"));
+  StageHarness z;  // mmvSec 0
+  const ExtractResult rz = extract(z, dir, lasting(0).add(kFrameVideo0, {1}).add(kFrameDrv, drvPayload(1)), "zero");
   EXPECT_TRUE(rz.nothingToConvert);
   EXPECT_EQ(rz.error, dir.file("zero.mmv") + ": nothing to convert: the time window is 0 seconds long");
   EXPECT_EQ(rz.videoWritten, 1);
@@ -174,26 +171,21 @@ TEST(ExtractStreams, NoFramesNoLengthOrNoTelemetryCount) {
   EXPECT_EQ(z.log.lines()[4], "MMV Sec is 0: every frame is kept and no subtitle events are written");
   EXPECT_EQ(z.log.lines().size(), 7u);  // no count line without a length
 
-  MmvBuilder c;
-  c.setTimes(kStart, kStart + 10);
-  c.add(kFrameDrv, drvPayload(1));
-  c.setFillCounts(false);
+  MmvBuilder c = lasting(10);
+  c.add(kFrameDrv, drvPayload(1)).setFillCounts(false);
   c.info().setTotalFrameCount(1);  // drvFrameCount stays 0
-  c.writeTo(dir.file("nodrv.mmv"));
   StageHarness n;
-  EXPECT_TRUE(ExtractStreams(n.ctx, dir.file("nodrv.mmv"), dir.file("n.mp4")).ok);
+  EXPECT_TRUE(extract(n, dir, c, "nodrv").ok);
   EXPECT_EQ(n.subtitles.lines().size(), 9u);
   EXPECT_EQ(n.log.lines()[4], "totalDrvCount is 0: no subtitle events are written");
 }
 
 TEST(ExtractStreams, OddPayloadsAreSkippedAndOversizedOnesAreDamage) {
   TempDir dir;
-  MmvBuilder b;
-  b.setTimes(kStart, kStart + 10);
+  MmvBuilder b = lasting(10);
   b.add(kFrameVideo0, Bytes(300000, 5), 0, true).add(kFrameDrv, Bytes(100, 1)).add(kFrameDrv, drvPayload(7));
-  b.writeTo(dir.file("big.mmv"));
   StageHarness h;
-  const ExtractResult r = ExtractStreams(h.ctx, dir.file("big.mmv"), dir.file("b.mp4"), true);
+  const ExtractResult r = extract(h, dir, b, "big", true);
   ASSERT_TRUE(r.ok) << r.error;
   EXPECT_EQ(readFile(r.paths.h264), Bytes(300000, 5));
   EXPECT_EQ(readFile(r.paths.drv).size(), 80u + 120u);
@@ -201,16 +193,10 @@ TEST(ExtractStreams, OddPayloadsAreSkippedAndOversizedOnesAreDamage) {
   // The kept record is event 0 even though a skipped one came first.
   EXPECT_EQ(h.subtitles.lines()[9].substr(0, 20), "Dialogue: 0,0:0:0.0,");
 
-  MmvBuilder huge;
-  huge.setTimes(kStart, kStart + 10);
-  huge.add(kFrameAudio, {5});
-  synth::RecordSpec absurd;
-  absurd.frameType = kFrameVideo0;
-  absurd.payload = {1, 2};
-  absurd.payloadLengthOverride = static_cast<int32_t>(kMaxPayloadSize + 1);
-  huge.add(absurd).writeTo(dir.file("huge.mmv"));
+  const synth::RecordSpec absurd{.frameType = kFrameVideo0, .payload = {1, 2}, .sequenceNumber = {},
+                                 .payloadLengthOverride = static_cast<int32_t>(kMaxPayloadSize + 1)};
   StageHarness g;
-  const ExtractResult rg = ExtractStreams(g.ctx, dir.file("huge.mmv"), dir.file("g.mp4"));
+  const ExtractResult rg = extract(g, dir, lasting(10).add(kFrameAudio, {5}).add(absurd), "huge");
   EXPECT_TRUE(rg.damaged);
   EXPECT_EQ(rg.error,
             dir.file("huge.mmv") + ": payloadLength 67108865 of record 2 at offset 5009 exceeds 67108864 bytes");
@@ -220,8 +206,7 @@ TEST(ExtractStreams, OddPayloadsAreSkippedAndOversizedOnesAreDamage) {
 
 TEST(ExtractStreams, DamagedAndUnusableFilesNameTheFile) {
   TempDir dir;
-  MmvBuilder b;
-  b.setTimes(kStart, kStart + 10);
+  MmvBuilder b = lasting(10);
   b.add(kFrameVideo0, {1, 1}).add(kFrameDrv, drvPayload(3)).add(kFrameVideo0, Bytes(1000, 2));
   Bytes bytes = b.build();
   bytes.resize(bytes.size() - 10);  // the last payload is cut short

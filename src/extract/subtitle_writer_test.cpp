@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "extract/subtitle_text.h"
 #include "mmv/mmv_error.h"
 #include "testing/stage_harness.h"
@@ -118,12 +120,18 @@ TEST(SubtitleWriter, EveryItemOff) {
             "Dialogue: 0,A,B,Default - DR,,0,0,0,, 0 [N]\\N\\N0.000000000.00000000");
 }
 
-std::vector<std::string> rightTitles(Harness& h, const std::vector<DrvRecord>& records) {
+using Raise = std::tuple<int, uint8_t DrvRecord::*, uint8_t>;  // record, state, value
+
+// The event title of each record's right-hand line, for `count` records with
+// the given states raised.
+std::vector<std::string> rightTitles(int count, const std::vector<Raise>& raises) {
+  Harness h;
   SubtitleWriter w(h.ctx, 1.0);
   w.StartScript(MmvFileHeader{});
   h.options.direction = h.options.speed = h.options.rpm = h.options.latLong = false;
-  for (std::size_t i = 0; i < records.size(); ++i)
-    w.AddRecordEvents(static_cast<int32_t>(i), records[i]);
+  std::vector<DrvRecord> records(static_cast<std::size_t>(count));
+  for (const auto& [at, state, value] : raises) records[static_cast<std::size_t>(at)].*state = value;
+  for (int i = 0; i < count; ++i) w.AddRecordEvents(i, records[static_cast<std::size_t>(i)]);
   std::vector<std::string> titles;
   for (std::size_t i = 10; i < h.subtitles.lines().size(); i += 2) {
     const std::string& line = h.subtitles.lines()[i];
@@ -134,45 +142,29 @@ std::vector<std::string> rightTitles(Harness& h, const std::vector<DrvRecord>& r
 }
 
 TEST(SubtitleWriter, EventLatches) {
-  {  // FCW raised on record 10 only: 10-25 show it, 26 does not.
-    Harness h;
-    std::vector<DrvRecord> records(30);
-    records[10].fcwState = 1;
-    const auto titles = rightTitles(h, records);
-    for (int i = 0; i < 30; ++i)
-      EXPECT_EQ(titles[i], (i >= 10 && i <= 25) ? "FCW\\N\\N" : " ") << "record " << i;
-  }
-  {  // Panic held while FCW is raised: Panic wins, being later in the order.
-    Harness h;
-    std::vector<DrvRecord> records(4);
-    records[0].panicState = 2;
-    records[1].fcwState = 1;
-    records[3].ldwState = 1;
-    EXPECT_EQ(rightTitles(h, records), std::vector<std::string>(4, "Panic\\N\\N"));
-  }
-  {  // A new raise does not reset the hold count: 10 held records, a raise, then
-     // only 5 more before the title goes.
-    Harness h;
-    std::vector<DrvRecord> records(20);
-    records[0].ldwState = 1;
-    records[11].ldwState = 2;
-    const auto titles = rightTitles(h, records);
-    for (int i = 0; i < 20; ++i)
-      EXPECT_EQ(titles[i], i <= 16 ? "LDW\\N\\N" : " ") << "record " << i;
-  }
-  {  // An unchecked event neither shows nor latches; checking it later starts fresh.
-    Harness h;
-    h.options.fcw = false;
-    SubtitleWriter w(h.ctx, 1.0);
-    w.StartScript(MmvFileHeader{});
-    DrvRecord raised;
-    raised.fcwState = 1;
-    w.AddRecordEvents(0, raised);
-    h.options.fcw = true;
-    w.AddRecordEvents(1, DrvRecord{});
-    EXPECT_NE(h.subtitles.lines()[10].find(",,0,0,0,,   0 [N]"), std::string::npos);
-    EXPECT_NE(h.subtitles.lines()[12].find(",,0,0,0,,   0 [N]"), std::string::npos);
-  }
+  // FCW raised on record 10 only: 10-25 show it, 26 does not.
+  const auto fcw = rightTitles(30, {{10, &DrvRecord::fcwState, 1}});
+  for (int i = 0; i < 30; ++i) EXPECT_EQ(fcw[i], (i >= 10 && i <= 25) ? "FCW\\N\\N" : " ") << "record " << i;
+  // Panic held while FCW is raised: Panic wins, being later in the order.
+  EXPECT_EQ(rightTitles(4, {{0, &DrvRecord::panicState, 2}, {1, &DrvRecord::fcwState, 1}, {3, &DrvRecord::ldwState, 1}}),
+            std::vector<std::string>(4, "Panic\\N\\N"));
+  // A new raise does not reset the hold count: 10 held records, a raise, then
+  // only 5 more before the title goes.
+  const auto ldw = rightTitles(20, {{0, &DrvRecord::ldwState, 1}, {11, &DrvRecord::ldwState, 2}});
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(ldw[i], i <= 16 ? "LDW\\N\\N" : " ") << "record " << i;
+
+  // An unchecked event neither shows nor latches; checking it later starts fresh.
+  Harness h;
+  h.options.fcw = false;
+  SubtitleWriter w(h.ctx, 1.0);
+  w.StartScript(MmvFileHeader{});
+  DrvRecord raised;
+  raised.fcwState = 1;
+  w.AddRecordEvents(0, raised);
+  h.options.fcw = true;
+  w.AddRecordEvents(1, DrvRecord{});
+  EXPECT_NE(h.subtitles.lines()[10].find(",,0,0,0,,   0 [N]"), std::string::npos);
+  EXPECT_NE(h.subtitles.lines()[12].find(",,0,0,0,,   0 [N]"), std::string::npos);
 }
 
 TEST(SubtitleWriter, SavesLinesWithCrLfAndBytesUnchanged) {

@@ -89,27 +89,6 @@ TEST(RecordWalk, DamagedFilesEndTheWalkWithAReportNamingTheFile) {
   }
 }
 
-TEST(RecordWalk, SkipAndCopyPayloadsKeepThePosition) {
-  synth::MmvBuilder b = threeRecords();
-  std::vector<uint8_t> file = b.build();
-  std::istringstream in(std::string(file.begin(), file.end()));
-  MmvRecordWalker walker(in, file.size(), "rec.mmv", 3);
-  MmvFrameHeader h;
-  ASSERT_TRUE(walker.nextHeader(h));
-  EXPECT_EQ(walker.recordOffset(), kLeadingPartSize);
-  ASSERT_TRUE(walker.skipPayload());
-  ASSERT_TRUE(walker.nextHeader(h));
-  EXPECT_EQ(walker.recordOffset(), kLeadingPartSize + 150 + 3);
-  std::ostringstream copy;
-  ASSERT_TRUE(walker.copyPayload(copy));
-  EXPECT_EQ(copy.str(), std::string("\x04\x05"));
-  // Not touching the payload at all is the same as skipping it.
-  ASSERT_TRUE(walker.nextHeader(h));
-  EXPECT_EQ(h.frameType(), kFrameDrv);
-  EXPECT_FALSE(walker.nextHeader(h));
-  EXPECT_FALSE(walker.damage());
-}
-
 TEST(RecordWalk, LeadingPartOfMissingOrShortFilesIsAClearError) {
   testing::TempDir dir;
   const std::string missing = dir.file("missing.mmv");
