@@ -61,27 +61,22 @@ TEST(RunOptions, TrimsMustLeaveAWindowTheDialogAllows) {
   RunOptions run =
       parseRunOptions({"--trim-start", "10", "--trim-end", "5", "--time-basis", "utc", "a.mmv"});
   applyTimeWindow(run, state);
-  EXPECT_EQ(state.trimStart, 10);
-  EXPECT_EQ(state.trimEnd, 5);
   EXPECT_EQ(state.windowStartTime, kSpanStart + 10);
   EXPECT_EQ(state.windowEndTime, kSpanStart + 55);
   EXPECT_EQ(state.windowStart, (CalendarTime{2021, 10, 29, 8, 5, 13}));
   EXPECT_EQ(proposedName(run, state), "20211029_080513_45");
 
-  run.trimStart = 30;
-  run.trimEnd = 26;  // 4 seconds left
-  EXPECT_THROW(applyTimeWindow(run, state), UsageError);
-  run.trimEnd = 25;
-  EXPECT_NO_THROW(applyTimeWindow(run, state));
-
-  // A recording of 5 seconds or less accepts only 0/0.
-  state.spanEndTime = kSpanStart + 5;
-  run.trimStart = 0;
-  run.trimEnd = 0;
-  EXPECT_NO_THROW(applyTimeWindow(run, state));
+  auto trim = [&](int32_t start, int32_t end) {
+    run.trimStart = start;
+    run.trimEnd = end;
+    applyTimeWindow(run, state);
+  };
+  EXPECT_THROW(trim(30, 26), UsageError);  // 4 seconds left
+  EXPECT_NO_THROW(trim(30, 25));
+  state.spanEndTime = kSpanStart + 5;  // 5 seconds or less accept only 0/0
+  EXPECT_NO_THROW(trim(0, 0));
   EXPECT_EQ(proposedName(run, state), "20211029_080503_5");
-  run.trimEnd = 1;
-  EXPECT_THROW(applyTimeWindow(run, state), UsageError);
+  EXPECT_THROW(trim(0, 1), UsageError);
 }
 
 TEST(RunOptions, TargetRules) {

@@ -14,24 +14,16 @@ namespace {
 TEST(DrvRecord, ReadsEveryFieldAtItsOffset) {
   // Uninterpreted bytes hold a pattern that must not leak into any field.
   std::vector<uint8_t> p(kDrvRecordSize, 0xAA);
-  p[0] = 100;
-  p[1] = 0xB8;
-  p[2] = 0x0B;
-  p[3] = 1;
-  p[4] = 2;
-  p[5] = 3;
+  for (const auto& [at, v] : std::vector<std::pair<int, uint8_t>>{{0, 100}, {1, 0xB8}, {2, 0x0B}, {3, 1}, {4, 2},
+                                                                  {5, 3}, {52, 4}, {53, 5}, {54, 6}, {55, 0x18},
+                                                                  {56, 0xFC}, {93, 7}})
+    p[static_cast<std::size_t>(at)] = v;
   writeF64(p.data() + 11, 37.5);
   writeF64(p.data() + 19, -127.25);
   writeF64(p.data() + 27, 45.5);
   writeI32(p.data() + 43, 1635502210);
-  p[52] = 4;
-  p[53] = 5;
-  p[54] = 6;
-  p[55] = 0x18;
-  p[56] = 0xFC;
   writeI16(p.data() + 57, 15);
   writeI16(p.data() + 59, 1000);
-  p[93] = 7;
 
   const DrvRecord r = DrvRecord::read(p.data());
   EXPECT_EQ((std::vector<int>{r.speedKmh, r.engineRpm, r.fvsaState, r.fpwState, r.fcwState, r.gsensorState,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 
 #include "mmv/byte_io.h"
 #include "mmv/record_walk.h"
@@ -72,15 +74,9 @@ TEST(MmvSynth, ConsecutiveFilesReadBackAndDecode) {
     EXPECT_EQ(w.keyOffsets[0], kLeadingPartSize);
     for (std::size_t k = 0; k < 2; ++k)
       EXPECT_EQ(static_cast<uint64_t>(w.leading.index.entry(k)), w.keyOffsets[k]);
-    std::vector<uint64_t> videoTimes;
-    std::vector<int32_t> sampleTimes;
-    for (const auto& r : w.records) {
-      if (r.header.frameType() <= kFrameVideo1) videoTimes.push_back(r.header.streamTime());
-      if (r.header.frameType() == kFrameDrv) sampleTimes.push_back(readI32(r.payload.data() + 43));
-    }
-    EXPECT_EQ(videoTimes[19], 19u * 100);
-    EXPECT_EQ(sampleTimes.front(), info.startStamp().seconds());
-    EXPECT_EQ(sampleTimes.back(), info.startStamp().seconds() + 1);
+    const auto lastVideo = std::find_if(w.records.rbegin(), w.records.rend(),
+                                        [](const auto& r) { return r.header.frameType() <= kFrameVideo1; });
+    EXPECT_EQ(lastVideo->header.streamTime(), 1900u);  // 10 frames a second
 
     const std::string h264 = path + ".h264";
     vk2::testing::writeFile(h264, w.h264);
