@@ -96,9 +96,7 @@ TEST(MergeCommand, MergesWithLogAndProgress) {
   const Lines log = splitLines(readText(f.dir.file("merge.log")));
   ASSERT_EQ(log.size(), 36u + 28u);
   EXPECT_EQ(log[34], "File Open is done--------------------------");
-  EXPECT_EQ(log[42], "Total File Name = Total_rec_1.mmv");
   EXPECT_EQ(log[61], "Total File Size = " + std::to_string(size));
-  EXPECT_EQ(log[62], "H264 Count = 59, PCM Count = 149, DRV Count = 59");
   EXPECT_EQ(f.dir.entries(), (Lines{"merge.log", "merged.mmv", "rec_1.mmv", "rec_2.mmv", "rec_3.mmv"}));
 
   const ProgramRun quiet = f.vk2mp4({"merge", "-q", "-o", "again.mmv", files[0], files[1]});
