@@ -75,16 +75,6 @@ TEST(MakeMp4, EveryFailureIsReportedAndNothingNeededIsLost) {
     EXPECT_EQ(f.makeMp4().message, "converter not found: " + f.dir.file("ffmpeg.exe"));
     EXPECT_TRUE(fileExists(f.h264) && fileExists(f.pcm));
   }
-  {  // hanging converter ended by the watch: partial output and streams removed
-    StepFixture f;
-    f.launcher.script = {FakeBehaviour{.hangs = true}};
-    int polls = 0;
-    ConverterWatch watch;
-    watch.keepWaiting = [&] { return ++polls < 5; };
-    EXPECT_EQ(f.makeMp4(true, watch).status, StepStatus::Cancelled);
-    EXPECT_EQ(polls, 5);
-    EXPECT_EQ(f.dir.entries(), std::vector<std::string>{"clip.ass"});
-  }
 }
 
 TEST(BurnSubtitles, SuccessReplacesThePlainMp4) {
