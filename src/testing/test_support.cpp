@@ -1,6 +1,7 @@
 #include "testing/test_support.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -31,11 +32,41 @@ TempDir::~TempDir() {
   fs::remove_all(path_, ec);
 }
 
-std::vector<std::string> TempDir::entries() const {
+std::vector<std::string> TempDir::entries() const { return entriesOf(path_); }
+
+std::vector<std::string> entriesOf(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+    lines.push_back(text.substr(start, nl - start));
+  return lines;
+}
+
+std::string shellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+std::string commandOutput(const std::string& command) {
+  std::string text;
+#ifndef _WIN32
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, p)) > 0;) text.append(buffer, n);
+    ::pclose(p);
+  }
+#else
+  (void)command;
+#endif
+  return text;
 }
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {

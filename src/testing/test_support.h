@@ -2,6 +2,7 @@
 // Helpers shared by the tests: a scratch folder that removes itself, and whole
 // file reads and writes.
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,23 @@ void writeText(const std::string& path, const std::string& text);
 std::vector<uint8_t> readFile(const std::string& path);
 std::string readText(const std::string& path);
 bool fileExists(const std::string& path);
+// Names of the entries in a folder, sorted.
+std::vector<std::string> entriesOf(const std::string& folder);
+std::vector<std::string> splitLines(const std::string& text);
+// For POSIX shell command lines: the text in single quotes.
+std::string shellQuoted(const std::string& text);
+// What a shell command writes to its standard output.
+std::string commandOutput(const std::string& command);
+
+// The message of the exception `run` throws; "" when it throws none.
+template <typename Run>
+std::string thrownMessage(Run&& run) {
+  try {
+    run();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "";
+}
 
 }  // namespace vk2::testing
