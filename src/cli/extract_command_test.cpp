@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "cli/commands.h"
 #include "extract/drv_record.h"
 #include "mmv-synth/mmv_builder.h"
+#include "testing/record_list.h"
 #include "testing/test_support.h"
 
 namespace vk2::cli {
@@ -84,6 +86,39 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
                               "-o", dir.file("out/"), dir.file("a.mmv")});
   ASSERT_EQ(folder.status, 0) << folder.err;
   EXPECT_TRUE(fileExists(dir.file("out/20211029_080505_7.h264")));
+}
+
+// What the extract command promises on a real recording: a video stream the
+// decoder reads frame for frame, all the audio, every telemetry record, and a
+// script the burn-in filter accepts.
+TEST(ExtractCommand, GeneratedRecordingEndToEnd) {
+  if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
+  TempDir dir;
+  const std::string synth = std::string(MMV_SYNTH_EXE) + " --out " +
+                            testing::shellQuoted(dir.file("rec")) + " --seconds 4 > /dev/null";
+  ASSERT_EQ(std::system(synth.c_str()), 0);
+  const std::string rec = dir.file("rec.mmv");
+
+  int video = 0, drv = 0;
+  uint64_t audioBytes = 0;
+  for (const testing::WalkedRecord& r : testing::walkRecords(rec)) {
+    const uint8_t type = r.header.frameType();
+    if (type <= kFrameVideo1) ++video;
+    if (type == kFrameAudio) audioBytes += r.payload.size();
+    if (type == kFrameDrv) ++drv;
+  }
+
+  const CommandRun run = extract({"-q", "-o", dir.file("out/x.mp4"), rec});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(testing::commandOutput("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                   "stream=nb_read_frames -of csv=p=0 " +
+                                   testing::shellQuoted(dir.file("out/x.h264"))),
+            std::to_string(video) + "\n");
+  EXPECT_EQ(testing::readFile(dir.file("out/x.pcm")).size(), audioBytes);
+  EXPECT_EQ(testing::readFile(dir.file("out/x.drv")).size(), 80u + kDrvRecordSize * drv);
+  EXPECT_EQ(testing::commandOutput("ffmpeg -v error -f lavfi -i color=size=320x240:d=1 -vf subtitles=" +
+                                   testing::shellQuoted(dir.file("out/x.ass")) + " -f null - 2>&1"),
+            "");
 }
 
 }  // namespace
