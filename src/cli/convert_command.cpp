@@ -137,19 +137,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  RunOptions options;
-  try {
-    options = parseRunOptions(args);
-  } catch (const UsageError& e) {
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
-  }
-  try {
-    return convert(options, out, err);
-  } catch (const FileError& e) {
-    err << "vk2mp4: " << e.what() << "\n";
-    return 1;
-  }
+  return runWithRunOptions(args, out, err, &convert);
 }
 
 }  // namespace vk2::cli

@@ -83,19 +83,7 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runExtractCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  RunOptions run;
-  try {
-    run = parseRunOptions(args);
-  } catch (const UsageError& e) {
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
-  }
-  try {
-    return extract(run, out, err);
-  } catch (const FileError& e) {
-    err << "vk2mp4: " << e.what() << "\n";
-    return 1;
-  }
+  return runWithRunOptions(args, out, err, &extract);
 }
 
 }  // namespace vk2::cli

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <filesystem>
 #include <map>
+#include <ostream>
 
 #include "conversion/time_window.h"
 #include "mmv/mmv_error.h"
@@ -175,6 +176,22 @@ std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
   const std::string folder = folderOf(path);
   if (!folder.empty()) createdFolder(folder);
   return endsWith(path, ".mp4") ? path : path + ".mp4";
+}
+
+int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command) {
+  RunOptions options;
+  try {
+    options = parseRunOptions(args);
+  } catch (const UsageError& e) {
+    err << "vk2mp4: " << e.what() << "\n" << usageText();
+    return 2;
+  }
+  try {
+    return command(options, out, err);
+  } catch (const FileError& e) {
+    err << "vk2mp4: " << e.what() << "\n";
+    return 1;
+  }
 }
 
 }  // namespace vk2::cli

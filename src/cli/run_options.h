@@ -2,6 +2,7 @@
 // The options that extract and convert share: target, trims, audio and every
 // subtitle choice, the progress log file and quiet mode.
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,11 @@ struct RunOptions {
 
 // Parses the arguments after the command name. Throws UsageError.
 RunOptions parseRunOptions(const Args& args);
+
+// Parses the arguments and runs `command` with them: a usage error gives status 2
+// with the usage text, a file that cannot be used gives status 1 naming it.
+using RunCommand = int (*)(const RunOptions&, std::ostream& out, std::ostream& err);
+int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command);
 
 // Once the scan has set the recording span: checks the trims against it
 // (UsageError when the dialog could not have reached them) and sets the window
