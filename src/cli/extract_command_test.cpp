@@ -57,6 +57,12 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find(dir.file("none.mmv")), std::string::npos) << missing.err;
 
+  const std::vector<uint8_t> recording = testing::readFile(dir.file("a.mmv"));
+  const CommandRun logOverInput = extract({"-o", dir.file("m.mp4"), "--log", dir.file("a.mmv"), dir.file("a.mmv")});
+  EXPECT_EQ(logOverInput.status, 1);
+  EXPECT_NE(logOverInput.err.find("the log would replace it"), std::string::npos) << logOverInput.err;
+  EXPECT_EQ(testing::readFile(dir.file("a.mmv")), recording);
+
   // One file: the four files beside the target, the log on stdout and in --log.
   const CommandRun one = extract({"-o", dir.file("one"), "--log", dir.file("run.log"), "--trim-start", "2",
                            dir.file("a.mmv")});

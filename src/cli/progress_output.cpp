@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <ostream>
 
+#include "cli/log_mirror.h"
 #include "mmv/mmv_error.h"
 
 namespace vk2::cli {
@@ -10,6 +11,7 @@ namespace vk2::cli {
 ProgressOutput::ProgressOutput(const RunOptions& run, std::ostream& terminal)
     : terminal_(run.quiet ? nullptr : &terminal) {
   if (!run.logFile) return;
+  refuseLogOverInputs(*run.logFile, run.inputs);
   errno = 0;
   file_.open(*run.logFile, std::ios::binary | std::ios::trunc);
   if (!file_)
