@@ -87,6 +87,16 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
   EXPECT_EQ(busy.status, 1);
   EXPECT_EQ(testing::readText(dir.file("busy.mmv")), "keep me");
 
+  // A later input named like the merge's body file is refused, not truncated.
+  const std::vector<uint8_t> second = testing::readFile(dir.file("b.mmv"));
+  testing::writeFile(dir.file("Data.tmp"), second);
+  const CommandRun body = extract({"-q", "-o", dir.file("body"), dir.file("a.mmv"), dir.file("Data.tmp")});
+  EXPECT_EQ(body.status, 1);
+  EXPECT_NE(body.err.find("the input is the merge's body file Data.tmp"), std::string::npos) << body.err;
+  EXPECT_EQ(testing::readFile(dir.file("Data.tmp")), second);
+  EXPECT_FALSE(fileExists(dir.file("body.mmv")));
+  std::remove(dir.file("Data.tmp").c_str());
+
   // A folder target gets the proposed name (UTC: 08:05:03 + 2 s, 7 s long).
   const CommandRun folder = extract({"-q", "--time-basis", "utc", "--trim-start", "2", "--trim-end", "1",
                               "-o", dir.file("out/"), dir.file("a.mmv")});
