@@ -62,6 +62,11 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
   EXPECT_EQ(logOverInput.status, 1);
   EXPECT_NE(logOverInput.err.find("the log would replace it"), std::string::npos) << logOverInput.err;
   EXPECT_EQ(testing::readFile(dir.file("a.mmv")), recording);
+  testing::writeText(dir.file("old.mp4"), "an earlier video");
+  const CommandRun logOverTarget = extract({"-o", dir.file("old"), "--log", dir.file("old.mp4"), dir.file("a.mmv")});
+  EXPECT_EQ(logOverTarget.status, 1);
+  EXPECT_EQ(testing::readText(dir.file("old.mp4")), "an earlier video");
+  std::remove(dir.file("old.mp4").c_str());
 
   // One file: the four files beside the target, the log on stdout and in --log.
   const CommandRun one = extract({"-o", dir.file("one"), "--log", dir.file("run.log"), "--trim-start", "2",
