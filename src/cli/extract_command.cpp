@@ -68,6 +68,8 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   std::optional<MergedRecording> merged;
   if (count >= 2) {
     merged.emplace(mergedPathFor(target, run.inputs));
+    // Before the first file creates the outputs, which would truncate a later input.
+    CheckMergeInputs(run.inputs, merged->path());
     for (int i = 1; i <= count; ++i)
       MergeMmvFile(ctx, run.inputs[static_cast<std::size_t>(i - 1)], i, count, merged->path());
   }

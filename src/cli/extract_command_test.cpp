@@ -57,6 +57,17 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find(dir.file("none.mmv")), std::string::npos) << missing.err;
 
+  const std::vector<uint8_t> recording = testing::readFile(dir.file("a.mmv"));
+  const CommandRun logOverInput = extract({"-o", dir.file("m.mp4"), "--log", dir.file("a.mmv"), dir.file("a.mmv")});
+  EXPECT_EQ(logOverInput.status, 1);
+  EXPECT_NE(logOverInput.err.find("the log would replace it"), std::string::npos) << logOverInput.err;
+  EXPECT_EQ(testing::readFile(dir.file("a.mmv")), recording);
+  testing::writeText(dir.file("old.mp4"), "an earlier video");
+  const CommandRun logOverTarget = extract({"-o", dir.file("old"), "--log", dir.file("old.mp4"), dir.file("a.mmv")});
+  EXPECT_EQ(logOverTarget.status, 1);
+  EXPECT_EQ(testing::readText(dir.file("old.mp4")), "an earlier video");
+  std::remove(dir.file("old.mp4").c_str());
+
   // One file: the four files beside the target, the log on stdout and in --log.
   const CommandRun one = extract({"-o", dir.file("one"), "--log", dir.file("run.log"), "--trim-start", "2",
                            dir.file("a.mmv")});
@@ -80,6 +91,16 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
   const CommandRun busy = extract({"-q", "-o", dir.file("busy"), dir.file("a.mmv"), dir.file("b.mmv")});
   EXPECT_EQ(busy.status, 1);
   EXPECT_EQ(testing::readText(dir.file("busy.mmv")), "keep me");
+
+  // A later input named like the merge's body file is refused, not truncated.
+  const std::vector<uint8_t> second = testing::readFile(dir.file("b.mmv"));
+  testing::writeFile(dir.file("Data.tmp"), second);
+  const CommandRun body = extract({"-q", "-o", dir.file("body"), dir.file("a.mmv"), dir.file("Data.tmp")});
+  EXPECT_EQ(body.status, 1);
+  EXPECT_NE(body.err.find("the input is the merge's body file Data.tmp"), std::string::npos) << body.err;
+  EXPECT_EQ(testing::readFile(dir.file("Data.tmp")), second);
+  EXPECT_FALSE(fileExists(dir.file("body.mmv")));
+  std::remove(dir.file("Data.tmp").c_str());
 
   // A folder target gets the proposed name (UTC: 08:05:03 + 2 s, 7 s long).
   const CommandRun folder = extract({"-q", "--time-basis", "utc", "--trim-start", "2", "--trim-end", "1",

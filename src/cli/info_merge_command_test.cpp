@@ -104,8 +104,10 @@ TEST(MergeCommand, RefusalsAndFailuresLeaveTheTargetAsItWas) {
   CliFixture f;
   const Lines files = f.recordings();
   testing::writeText(f.dir.file("target.mmv"), "an earlier file");
+  const std::vector<uint8_t> second = testing::readFile(f.dir.file(files[1]));
   auto untouched = [&] {
     EXPECT_EQ(readText(f.dir.file("target.mmv")), "an earlier file");
+    EXPECT_EQ(testing::readFile(f.dir.file(files[1])), second);
     EXPECT_EQ(f.dir.entries(), (Lines{"bad.mmv", "rec_1.mmv", "rec_2.mmv", "rec_3.mmv", "target.mmv"}));
   };
   // A damaged second input: its last record's payload runs past the end.
@@ -117,6 +119,8 @@ TEST(MergeCommand, RefusalsAndFailuresLeaveTheTargetAsItWas) {
       {{"-o", "target.mmv", files[0], "bad.mmv", files[2]}, "vk2mp4: bad.mmv: payloadLength "},
       {{"-o", "target.mmv", files[2], files[0]}, "It cannot be merged because the files have different times.\n"},
       {{"-o", "rec_2.mmv", files[0], files[1]}, "vk2mp4: rec_2.mmv: the input is the merge's output file\n"},
+      {{"--log", files[1], "-o", "target.mmv", files[0], files[1]},
+       "vk2mp4: rec_2.mmv: is one of the recordings; the log would replace it\n"},
       {{"-o", "no-folder/m.mmv", files[0], files[1]},
        "vk2mp4: no-folder/.m.mmv.merging: cannot create: No such file or directory\n"}};
   ProgramRun r;

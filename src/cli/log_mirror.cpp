@@ -1,11 +1,22 @@
 #include "cli/log_mirror.h"
 
 #include <cerrno>
+#include <filesystem>
+#include <system_error>
 #include <ostream>
 
 #include "mmv/mmv_error.h"
 
 namespace vk2::cli {
+
+void refuseLogOverInputs(const std::string& logPath, const std::vector<std::string>& inputs) {
+  if (logPath.empty()) return;
+  for (const std::string& input : inputs) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(logPath, input, ec) && !ec)
+      throw FileError(logPath, "is one of the recordings; the log would replace it");
+  }
+}
 
 LogMirror::LogMirror(const std::string& logPath, std::ostream* terminal) : terminal_(terminal) {
   if (logPath.empty()) return;

@@ -4,10 +4,14 @@
 #include <fstream>
 #include <iosfwd>
 #include <string>
+#include <vector>
 
 #include "conversion/hidden_log.h"
 
 namespace vk2::cli {
+
+// Throws FileError when `logPath` names one of `inputs`: a log must never replace a recording.
+void refuseLogOverInputs(const std::string& logPath, const std::vector<std::string>& inputs);
 
 class LogMirror {
  public:

@@ -65,6 +65,7 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
   StageContext ctx{state, log, subtitles, options, throwIfInterrupted, nullptr, ""};
   const std::string pending = pendingPathFor(m.output);
   try {
+    refuseLogOverInputs(m.logPath, m.files);
     LogMirror mirror(m.logPath);
     mirror.attach(log);
     watchForInterrupt();

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "conversion/saved_target.h"
+#include "mmv/merge.h"
 
 namespace vk2 {
 
@@ -130,6 +131,8 @@ RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
   const std::vector<std::string> files = ctx_.state.selectedFiles;
   const int count = static_cast<int>(files.size());
   const int total = count + 1;
+  // Before the first file creates the outputs, which would truncate a later input.
+  CheckMergeInputs(files, outputPath);
   report(0, total);
   for (int i = 0; i < count; ++i) {
     if (callbacks_.stage) callbacks_.stage("merge " + std::to_string(i + 1) + "/" + std::to_string(count));

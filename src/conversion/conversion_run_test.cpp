@@ -189,6 +189,16 @@ TEST(ConversionRun, ReplacesAnExistingTargetOnlyWithACompleteMp4AndRefusesItsOwn
   EXPECT_NE(o.message.find("is one of the selected recordings"), std::string::npos);
   EXPECT_EQ(readText(g.target), "recording 1");
   EXPECT_EQ(buildOutputPath("D:\\Out", "a"), "D:\\Outa.mp4");
+
+  // A later input that is the merge's body file is refused before anything is written.
+  RunFixture h(2);
+  h.state.selectedFiles[1] = h.dir.file("Data.tmp");
+  writeText(h.state.selectedFiles[1], "recording 2");
+  const RunOutcome body = h.start();
+  EXPECT_EQ(body.status, RunStatus::Failed);
+  EXPECT_NE(body.message.find("the input is the merge's body file Data.tmp"), std::string::npos) << body.message;
+  EXPECT_EQ(readText(h.dir.file("Data.tmp")), "recording 2");
+  EXPECT_FALSE(fileExists(h.target));
 }
 
 }  // namespace

@@ -19,6 +19,11 @@ constexpr const char* kHyphenLine = "-------------------------------------------
 
 std::string number(int64_t v) { return std::to_string(v); }
 
+// The info block's counts are 32-bit; sums of untrusted counts wrap instead of overflowing.
+int32_t wrappingSum(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
 // One input, opened for a record-by-record copy; only its leading part is held.
 struct MergeInput {
   std::string path;
@@ -182,9 +187,9 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
     s.headerFill = kFileHeaderSize;
   }
   const MmvInfoBlock& info = input.leading.info;
-  s.totalFrameSum += info.totalFrameCount();
-  s.iFrameSum += info.iFrameCount();
-  s.drvFrameSum += info.drvFrameCount();
+  s.totalFrameSum = wrappingSum(s.totalFrameSum, info.totalFrameCount());
+  s.iFrameSum = wrappingSum(s.iFrameSum, info.iFrameCount());
+  s.drvFrameSum = wrappingSum(s.drvFrameSum, info.drvFrameCount());
   log.append(fileNameOf(path));
   log.append("Total FrameCount = " + number(info.totalFrameCount()));
   log.append("I FrameCount = " + number(info.iFrameCount()));

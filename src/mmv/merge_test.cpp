@@ -195,6 +195,10 @@ TEST(Merge, DamagedOrUnreadableInputsEndTheMergeCleanly) {
   synth::MmvBuilder missingRecords = recording(6, 0, 3);
   missingRecords.setFillCounts(false);
   missingRecords.info().setTotalFrameCount(9);
+  synth::MmvBuilder hugeCounts = recording(6, 0, 4);
+  hugeCounts.setFillCounts(false);
+  hugeCounts.info().setTotalFrameCount(INT32_MAX);
+  hugeCounts.info().setDrvFrameCount(INT32_MAX);
   const std::string shortFile = f.dir.file("short.mmv");
   testing::writeFile(shortFile, Bytes(4857, 0));
   struct Case {
@@ -204,6 +208,8 @@ TEST(Merge, DamagedOrUnreadableInputsEndTheMergeCleanly) {
   const std::vector<Case> cases = {
       {f.write("past.mmv", pastEnd), "payloadLength 1048576 of the record at offset 5341 runs past the end of the file"},
       {f.write("few.mmv", missingRecords), "file ends after record 6 at offset 5833, before record 9 of totalFrameCount"},
+      {f.write("huge.mmv", hugeCounts),
+       "file ends after record 6 at offset 5833, before record 2147483647 of totalFrameCount"},
       {shortFile, "file is shorter than the 4858-byte leading part (4857 bytes)"},
       {f.dir.file("none.mmv"), "No such file or directory"},
   };
@@ -217,7 +223,7 @@ TEST(Merge, DamagedOrUnreadableInputsEndTheMergeCleanly) {
   }
   // A damaged first input leaves nothing behind either.
   EXPECT_THROW(MergeMmvFile(f.ctx, shortFile, 1, 2, f.dir.file("m.mmv")), FileError);
-  EXPECT_EQ(f.dir.entries(), (Lines{"few.mmv", "good.mmv", "past.mmv", "short.mmv"}));
+  EXPECT_EQ(f.dir.entries(), (Lines{"few.mmv", "good.mmv", "huge.mmv", "past.mmv", "short.mmv"}));
 }
 
 TEST(Merge, RefusesOutputsThatAreInputsOrTheBodyFile) {

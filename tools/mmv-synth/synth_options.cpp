@@ -55,7 +55,7 @@ SynthOptions parseSynthArgs(const std::vector<std::string>& args) {
     } else if (a == "--seconds") {
       o.seconds = static_cast<int>(parseInteger(a, value(), 1, 24 * 3600));
     } else if (a == "--start") {
-      o.startEpoch = static_cast<int32_t>(parseInteger(a, value(), 0, INT32_MAX / 2));
+      o.startEpoch = static_cast<int32_t>(parseInteger(a, value(), 0, INT32_MAX));
     } else if (a == "--size") {
       parseSize(a, value(), o.width, o.height);
     } else if (a == "--fps") {
@@ -85,6 +85,9 @@ SynthOptions parseSynthArgs(const std::vector<std::string>& args) {
   }
   if (o.fillerBytes == 0 && (o.width % 2 != 0 || o.height % 2 != 0 || o.width < 16 || o.height < 16))
     throw UsageError("--size: width and height must be even and at least 16");
+  // Every file's end stamp must still fit the 32-bit seconds field.
+  if (static_cast<int64_t>(o.startEpoch) + static_cast<int64_t>(o.files) * o.seconds > INT32_MAX)
+    throw UsageError("--start: the last file would end after second " + std::to_string(INT32_MAX));
   if (!playResGiven) {
     o.playResX = o.width;
     o.playResY = o.height;

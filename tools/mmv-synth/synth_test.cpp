@@ -111,6 +111,9 @@ TEST(MmvSynth, EncoderThatCannotRunIsAClearError) {
 TEST(MmvSynth, BadOptionsAreUsageErrors) {
   EXPECT_THROW(parseSynthArgs({"--size", "641x360"}), UsageError);  // odd sizes cannot be encoded
   EXPECT_THROW(parseSynthArgs({"--fps"}), UsageError);
+  // Present-day stamps are accepted; only an end past the 32-bit field is refused.
+  EXPECT_EQ(parseSynthArgs({"--start", "1635501903"}).startEpoch, 1635501903);
+  EXPECT_THROW(parseSynthArgs({"--start", "2147483640", "--seconds", "10"}), UsageError);
 }
 
 }  // namespace
