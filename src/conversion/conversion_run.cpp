@@ -124,6 +124,8 @@ RunOutcome ConversionRun::runSingle(const std::string& outputPath) {
   ctx_.pump();
   RunOutcome outcome = convert(ctx_.state.selectedFiles.front(), outputPath);
   if (outcome.status == RunStatus::Succeeded) report(2, 2);
+  // A cancelled run is back at the start, as after a cancel between merged files.
+  if (outcome.status == RunStatus::Cancelled) report(0, 2);
   return outcome;
 }
 
@@ -160,6 +162,7 @@ RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
   ctx_.log.append(kMergeDoneLine);
   RunOutcome outcome = convert(outputPath, outputPath);
   ctx_.pump();
+  if (outcome.status == RunStatus::Cancelled) report(0, total);
   if (outcome.status == RunStatus::Succeeded) {
     report(total, total);
     ctx_.pump();

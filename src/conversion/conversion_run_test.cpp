@@ -165,11 +165,13 @@ TEST(ConversionRun, CancelDuringEitherConverterStepRestoresTheTarget) {
     EXPECT_EQ(f.launcher.calls.size(), static_cast<std::size_t>(hangingStep + 1));
     EXPECT_EQ(readText(f.target), "the user's older video");
     EXPECT_EQ(f.outputs(), Names{"X.mp4"});
+    EXPECT_EQ(f.progress, (Names{"0/3", "1/3", "2/3", "0/3"}));
   }
   // A stop (Ctrl-C) during the extraction ends the run before the converter.
   RunFixture f(1);
   f.duringPump = [&] { f.run->requestStop(); };
   EXPECT_EQ(f.start().status, RunStatus::Cancelled);
+  EXPECT_EQ(f.progress, (Names{"1/2", "0/2"}));
   EXPECT_TRUE(f.launcher.calls.empty());
   EXPECT_TRUE(f.outputs().empty());
 }

@@ -65,6 +65,10 @@ class StreamExtraction {
   double tenthsPerRecord_ = 0.0;
   double doubleFramePerSec_ = 0.0;
   bool subtitleEvents_ = false;
+  // Read once: the time buttons stay usable while the walk pumps, and the cut
+  // and the MP4's length must come from the same window.
+  int32_t trimStart_ = 0;
+  int32_t trimEnd_ = 0;
   FrameWindow window_;
   std::vector<uint8_t> payload_;
   std::optional<std::string> damage_;
@@ -102,7 +106,9 @@ void StreamExtraction::logCounts() {
     log.append("totalDrvCount is " + std::to_string(drvFrameCount) +
                ": no subtitle events are written");
   subtitleEvents_ = lengthKnown && drvFrameCount > 0;
-  window_ = FrameWindow::from(ctx_.state.trimStart, ctx_.state.trimEnd, totalFrameCount,
+  trimStart_ = ctx_.state.trimStart;
+  trimEnd_ = ctx_.state.trimEnd;
+  window_ = FrameWindow::from(trimStart_, trimEnd_, totalFrameCount,
                               doubleFramePerSec_, lengthKnown);
 }
 
@@ -198,7 +204,7 @@ void StreamExtraction::logTotals(const StreamSink& video, const StreamSink& audi
 
 void StreamExtraction::settleResult() {
   const int64_t duration = static_cast<int64_t>(mmvSec_) -
-                           (static_cast<int64_t>(ctx_.state.trimStart) + ctx_.state.trimEnd);
+                           (static_cast<int64_t>(trimStart_) + trimEnd_);
   result_.durationSec = static_cast<int32_t>(std::clamp<int64_t>(duration, INT32_MIN, INT32_MAX));
   if (duration > 0 && result_.videoWritten > 0)
     result_.frameRate = (result_.videoWritten - 1) / static_cast<double>(duration);

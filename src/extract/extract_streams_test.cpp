@@ -125,6 +125,16 @@ TEST(ExtractStreams, TimeWindowKeepsBothEnds) {
   EXPECT_EQ(r.drvWritten, 16);  // 300, 310, ..., 450
   EXPECT_EQ(r.durationSec, 5);
   EXPECT_EQ(h.log.lines()[3], "doubleFramePerSec = 30");
+
+  // A time button pressed while the walk pumps changes neither the cut nor the length.
+  StageHarness moved;
+  moved.state.trimStart = 10;
+  moved.state.trimEnd = 5;
+  moved.ctx.pump = [&moved] { moved.state.trimEnd = 1; };
+  const ExtractResult m = extract(moved, dir, b, "moved");
+  ASSERT_TRUE(m.ok) << m.error;
+  EXPECT_EQ(readFile(m.paths.h264), video);
+  EXPECT_EQ(m.durationSec, 5);
   EXPECT_EQ(h.subtitles.lines()[9].substr(0, 32), "Dialogue: 0,0:0:0.0,0:0:0.34,Def");
 
   // The log shows the rate with 15 significant digits.

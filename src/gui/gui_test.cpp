@@ -431,6 +431,12 @@ class GuiTest : public QObject {
     auto* cancel = w.dialogChild<QPushButton>("btnCancel");
     auto* close = w.dialogChild<QPushButton>("btnClose");
     bool locked = false;
+    bool closedBeforeTheConverter = false;
+    QObject::connect(w.dialog, &vk2::gui::TformSaveMp4::progressShown, [&](const QString& label, int, int) {
+      if (label != "1/2" || closedBeforeTheConverter) return;
+      w.dialog->close();  // shown again when the converter starts, so Cancel can be reached
+      closedBeforeTheConverter = w.dialog->isHidden();
+    });
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
       if (!cancel->isEnabled() || close->isEnabled()) return;  // not in the converter step yet
@@ -444,8 +450,11 @@ class GuiTest : public QObject {
     QElapsedTimer clock;
     clock.start();
     w.dialogChild<QPushButton>("btnStart")->click();
+    QVERIFY(closedBeforeTheConverter);
     QVERIFY(locked);
     QVERIFY(clock.elapsed() < 20000);
+    QCOMPARE(w.dialogChild<QLabel>("lbProgress")->text(), QString("0/2"));
+    QCOMPARE(w.dialogChild<QProgressBar>("barFile")->value(), 0);
     QCOMPARE(w.dialogs.messages.size(), size_t(1));  // the run's cancel message
     QVERIFY(w.dialogs.errors.empty());
     QVERIFY(w.dialog->isVisible());

@@ -30,6 +30,9 @@ void TformSaveMp4::setConverterStepLock(bool locked) {
   if (locked == converterStepLocked_) return;
   converterStepLocked_ = locked;
   if (locked) {
+    // Closed earlier in the run: shown again, or a converter that hangs could
+    // not be cancelled while the main window waits for the run.
+    if (!isVisible()) show();
     lockedByConverterStep_.clear();
     for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       // The bar and the counter only show progress; they stay as they look.
