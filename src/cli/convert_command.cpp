@@ -124,8 +124,8 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
       if (!options.quiet) out << target << "\n";
       return 0;
     case RunStatus::Cancelled:
-      err << "vk2mp4: interrupted; "
-          << (outcome.message.empty() ? "the partial output was removed." : outcome.message) << "\n";
+      err << "vk2mp4: interrupted. "
+          << (outcome.message.empty() ? "The partial output was removed." : outcome.message) << "\n";
       return 1;
     case RunStatus::Failed:
       break;
