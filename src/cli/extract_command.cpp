@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/interrupt.h"
 #include "cli/progress_output.h"
 #include "cli/run_options.h"
 #include "extract/extract_streams.h"
@@ -49,7 +50,8 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   HiddenLog subtitles;
   ProgressOutput progress(run, out);
   progress.attach(log);
-  StageContext ctx{state, log, subtitles, run.options, [] {}, nullptr, {}};
+  // Ctrl-C is noticed at the next record of the merge or the walk.
+  StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
 
   const OpenResult opened = OpenMmvFiles(ctx, run.inputs);
   if (opened.outcome != OpenOutcome::Selected) {
@@ -74,7 +76,15 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
       MergeMmvFile(ctx, run.inputs[static_cast<std::size_t>(i - 1)], i, count, merged->path());
   }
   const std::string input = merged ? merged->path() : run.inputs.front();
-  const ExtractResult result = ExtractStreams(ctx, input, target, /*keepDrv=*/true);
+  ExtractResult result;
+  try {
+    result = ExtractStreams(ctx, input, target, /*keepDrv=*/true);
+  } catch (const Interrupted&) {
+    const DerivedPaths paths = DerivedPaths::fromTarget(target);
+    for (const std::string& partial : {paths.h264, paths.pcm, paths.drv, paths.ass})
+      std::remove(partial.c_str());
+    throw;
+  }
   if (!result.ok) {
     err << "vk2mp4: " << result.error << "\n";
     return 1;
@@ -82,10 +92,22 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   return 0;
 }
 
+// Ctrl-C ends the command with status 1 and leaves no partial file behind: the
+// merge discards its outputs, the merged recording and the streams are removed.
+int extractUnlessInterrupted(const RunOptions& run, std::ostream& out, std::ostream& err) {
+  watchForInterrupt();
+  try {
+    return extract(run, out, err);
+  } catch (const Interrupted&) {
+    err << "vk2mp4: extract interrupted; the partial output was removed\n";
+    return 1;
+  }
+}
+
 }  // namespace
 
 int runExtractCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  return runWithRunOptions(args, out, err, &extract);
+  return runWithRunOptions(args, out, err, &extractUnlessInterrupted);
 }
 
 }  // namespace vk2::cli
