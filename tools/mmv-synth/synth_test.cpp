@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-
 #include "mmv/byte_io.h"
 #include "mmv/record_walk.h"
 #include "testing/record_list.h"
@@ -85,18 +84,6 @@ TEST(MmvSynth, ConsecutiveFilesReadBackAndDecode) {
                                           "-of default=nw=1 " + vk2::testing::shellQuoted(h264)),
               "codec_name=h264\nwidth=160\nheight=96\nr_frame_rate=10/1\nnb_read_frames=20\n");
   }
-}
-
-TEST(MmvSynth, FillerModeNeedsNoEncoderAndNoAudio) {
-  TempDir dir;
-  SynthOptions o = parseSynthArgs({"--out", dir.file("big.mmv"), "--seconds", "2", "--fps", "5",
-                                   "--filler", "1000", "--no-audio", "--events", "off"});
-  o.ffmpeg = dir.file("no-such-encoder");
-  ASSERT_EQ(generateRecordings(o), std::vector<std::string>{dir.file("big.mmv")});
-  const WalkedFile w = walkFile(dir.file("big.mmv"));
-  EXPECT_EQ(w.counts, (std::vector<int32_t>{2, 8, 0, 20}));
-  EXPECT_EQ(w.leading.info.iFrameCount(), 2);
-  EXPECT_EQ(vk2::fileSizeOf(dir.file("big.mmv")), kLeadingPartSize + 30 * 150 + 10000 + 20 * 120);
 }
 
 TEST(MmvSynth, EncoderThatCannotRunIsAClearError) {
