@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ctime>
 #include <random>
 #include <stdexcept>
 
@@ -88,6 +89,17 @@ std::vector<uint8_t> readFile(const std::string& path) {
 std::string readText(const std::string& path) {
   const auto bytes = readFile(path);
   return std::string(bytes.begin(), bytes.end());
+}
+
+ScopedTimeZone::ScopedTimeZone(const char* zone) {
+  if (const char* old = std::getenv("TZ")) saved_ = old;
+  ::setenv("TZ", zone, 1);
+  ::tzset();
+}
+
+ScopedTimeZone::~ScopedTimeZone() {
+  saved_ ? ::setenv("TZ", saved_->c_str(), 1) : ::unsetenv("TZ");
+  ::tzset();
 }
 
 bool fileExists(const std::string& path) {

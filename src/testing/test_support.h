@@ -3,6 +3,7 @@
 // file reads and writes.
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,16 @@ std::vector<std::string> splitLines(const std::string& text);
 std::string shellQuoted(const std::string& text);
 // What a shell command writes to its standard output.
 std::string commandOutput(const std::string& command);
+
+// Sets TZ while it lives, then restores the zone the other tests run in.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const char* zone);
+  ~ScopedTimeZone();
+
+ private:
+  std::optional<std::string> saved_;
+};
 
 // The message of the exception `run` throws; "" when it throws none.
 template <typename Run>
