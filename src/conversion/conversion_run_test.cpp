@@ -93,18 +93,6 @@ struct RunFixture : testing::StageHarness {
   }
 };
 
-TEST(ConversionRun, ProgressAndResult) {
-  RunFixture f(1);
-  EXPECT_EQ(f.start().message, "MP4 converted successfully");
-  EXPECT_EQ(f.progress, (Names{"1/2", "2/2"}));
-  EXPECT_EQ(f.converterSteps, (std::vector<bool>{true, false, true, false}));
-  EXPECT_EQ(f.outputs(), Names{"X.mp4"});
-  EXPECT_EQ(readText(f.target), "sub:" + f.target);
-  ASSERT_EQ(f.launcher.calls.size(), 2u);
-  EXPECT_EQ(f.launcher.calls[0][8], f.dir.file("X.pcm"));
-
-}
-
 TEST(ConversionRun, CancelWhileMergingRemovesEveryPartialOutput) {
   for (const int cancelAt : {2, 3}) {
     RunFixture f(3);
@@ -179,7 +167,8 @@ TEST(ConversionRun, CancelDuringAConverterStepRestoresTheTarget) {
 TEST(ConversionRun, ReplacesAnExistingTargetOnlyWithACompleteMp4AndRefusesItsOwnInput) {
   RunFixture f(2, "the user's older video");
   writeText(f.target + ".previous", "an unrelated file");
-  EXPECT_EQ(f.start().status, RunStatus::Succeeded);
+  EXPECT_EQ(f.start().message, "MP4 converted successfully");
+  EXPECT_EQ(f.converterSteps, (std::vector<bool>{true, false, true, false}));
   EXPECT_EQ(readText(f.target), "sub:" + f.target);
   EXPECT_EQ(readText(f.target + ".previous"), "an unrelated file");
   EXPECT_EQ(f.outputs(), (Names{"X.mp4", "X.mp4.previous"}));

@@ -18,7 +18,6 @@
 #include <ctime>
 #include <filesystem>
 
-#include "gui/artwork.h"
 #include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
 
@@ -37,17 +36,18 @@ void setZone(const char* zone) {
   tzset();
 }
 
-// A stand-in converter in the current folder: writes its last argument (the
-// muxing line ends with "-v quiet", so it writes the argument before "-y" then).
+// A stand-in converter in the current folder: writes "video" to its .mp4 argument.
 class FakeConverter {
  public:
   explicit FakeConverter(const std::string& script) : folder_(), saved_(QDir::currentPath()) {
-    const std::string path = folder_.file("ffmpeg");
-    vk2::testing::writeText(path, script);
-    fs::permissions(path, fs::perms::owner_all);
+    use(script);
     QDir::setCurrent(QString::fromStdString(folder_.path()));
   }
   ~FakeConverter() { QDir::setCurrent(saved_); }
+  void use(const std::string& script) {
+    vk2::testing::writeText(folder_.file("ffmpeg"), script);
+    fs::permissions(folder_.file("ffmpeg"), fs::perms::owner_all);
+  }
   std::string log() const {
     return vk2::testing::fileExists(folder_.file("calls")) ? vk2::testing::readText(folder_.file("calls")) : "";
   }
@@ -60,7 +60,7 @@ class FakeConverter {
 const char* kWritingConverter =
     "#!/bin/sh\n"
     "echo \"$@\" >> \"$(dirname \"$0\")/calls\"\n"
-    "out=\"\"; prev=\"\"\n"
+    "out=\"\"\n"
     "for a in \"$@\"; do case \"$a\" in *.mp4) out=\"$a\";; esac; done\n"
     "printf 'video' > \"$out\"\n"
     "exit 0\n";
@@ -88,40 +88,24 @@ class GuiTest : public QObject {
   void startUp() {
     Windows w;
     QCOMPARE(w.main->windowTitle().size(), 84);
-    QVERIFY(w.main->windowTitle().startsWith("VK2 MP4 Conversion Tool "));
-    QVERIFY(w.main->windowTitle().endsWith(QString(61, ' ')));
+    QCOMPARE(w.main->windowTitle(), "VK2 MP4 Conversion Tool" + QString(61, ' '));
     QCOMPARE(w.main->size(), QSize(360, 203));
     QCOMPARE(w.main->minimumSize(), w.main->maximumSize());
-    QVERIFY(!(w.main->windowFlags() & Qt::WindowMaximizeButtonHint));
 
     const std::string folder = w.home.path() + "user/Documents/Velmora/MMV_TO_MP4/";
     QCOMPARE(w.state.outputFolder, folder);
     QVERIFY(fs::is_directory(folder));
     QCOMPARE(w.main->memoMessage().lines().front(), "Documents = " + folder);
-    QVERIFY(w.state.sourceFolder.empty());
 
     QVERIFY(w.mainChild<QToolButton>("SpeedButton2")->isEnabled());
-    QCOMPARE(w.mainChild<QToolButton>("SpeedButton2")->geometry(), QRect(75, 62, 57, 57));
     QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
-    QCOMPARE(w.mainChild<QToolButton>("sbtnSaveMp4")->geometry(), QRect(214, 62, 60, 57));
-    QVERIFY(w.mainChild<QToolButton>("sbtnSdCard")->isHidden());
-    QVERIFY(w.mainChild<QProgressBar>("barFile")->isHidden());
-    QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString());
-    QCOMPARE(w.mainChild<QLabel>("lbDir")->pos(), QPoint(35, 26));
-    for (const char* hidden : {"memoMessage", "memoSubtitle", "DateTimePickerFrom", "DateTimePickerTo"})
+    for (const char* hidden :
+         {"sbtnSdCard", "barFile", "memoMessage", "memoSubtitle", "DateTimePickerFrom", "DateTimePickerTo"})
       QVERIFY2(w.mainChild<QWidget>(hidden)->isHidden(), hidden);
-    QCOMPARE(w.mainChild<QWidget>("Panel2")->geometry(), QRect(0, 138, 360, 65));
-
     QVERIFY(w.dialog->isHidden());
     QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
     QCOMPARE(w.dialog->size(), QSize(458, 600));
     QVERIFY(w.dialog->windowFlags() & Qt::WindowStaysOnTopHint);
-  }
-
-  void artworkHasTheButtonSizes() {
-    QCOMPARE(vk2::gui::openFolderPicture().size(), QSize(60, 46));
-    QCOMPARE(vk2::gui::filmStripPicture().size(), QSize(53, 47));
-    QCOMPARE(vk2::gui::memoryCardPicture().size(), QSize(51, 49));
   }
 
   void diagnosisLogMirrorsTheHiddenLogs() {
@@ -131,31 +115,25 @@ class GuiTest : public QObject {
     auto diagnosis = vk2::gui::DiagnosisLog::fromEnvironment();
     qunsetenv("VK2_LOG_FILE");
     QVERIFY(diagnosis != nullptr);
-    QVERIFY(vk2::gui::DiagnosisLog::fromEnvironment() == nullptr);
-    vk2::HiddenLog main;
-    vk2::HiddenLog dialog;
+    vk2::HiddenLog main, dialog;
     main.append("Documents = /x/");
     diagnosis->follow(main, "");
     diagnosis->follow(dialog, "[dialog] ");
     main.clear();  // a new selection clears the log, not the file
     main.append("File Open is done--------------------------");
     dialog.append("Start Time = 2021.10.29 8:5:3");
-    QCOMPARE(vk2::testing::readText(path), std::string("Documents = /x/\n"
-                                                       "File Open is done--------------------------\n"
+    QCOMPARE(vk2::testing::readText(path), std::string("Documents = /x/\nFile Open is done--------------------------\n"
                                                        "[dialog] Start Time = 2021.10.29 8:5:3\n"));
   }
 
   void folderPickerAddsOneSeparator() {
     Windows w;
     w.dialogs.folderAnswers = {std::string("/media/card"), std::string("/"), std::nullopt, std::string()};
-    w.main->sbtnSdCardClick();
-    QCOMPARE(w.state.sourceFolder, std::string("/media/card/"));
-    QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString("/media/card/"));
-    w.main->sbtnSdCardClick();
-    QCOMPARE(w.state.sourceFolder, std::string("/"));
-    w.main->sbtnSdCardClick();  // cancelled
-    w.main->sbtnSdCardClick();  // pathless item
-    QCOMPARE(w.state.sourceFolder, std::string("/"));
+    for (const char* want : {"/media/card/", "/", "/", "/"}) {  // the last two: cancelled, pathless item
+      w.main->sbtnSdCardClick();
+      QCOMPARE(w.state.sourceFolder, std::string(want));
+      QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString(want));
+    }
     QCOMPARE(w.dialogs.folderTitles.front(), std::string("Select SD Card Drive"));
   }
 
@@ -169,8 +147,6 @@ class GuiTest : public QObject {
     QVERIFY(w.dialogs.messages.empty());
     QCOMPARE(text(lbDir->text()), w.recordings.path() + "\n1 MMV files is selected.");
     QVERIFY(save->isEnabled());
-    QVERIFY(w.mainChild<QProgressBar>("barFile")->isHidden());
-    QCOMPARE(w.state.spanStartTime, kMorning);
     QCOMPARE(w.state.spanEndTime, kMorning + 60);
     QCOMPARE(w.mainChild<QDateTimeEdit>("DateTimePickerFrom")->property("tag").toInt(), kMorning);
 
@@ -194,13 +170,7 @@ class GuiTest : public QObject {
     QCOMPARE(w.dialogs.messages, std::vector<std::string>{
                                      "MMV Merge-File Size is too big. Please select up to 15 files."});
     QCOMPARE(text(lbDir->text()), w.recordings.path() + "\n15 MMV files are selected.");
-    QVERIFY(save->isEnabled());
-    QVERIFY(bar->isHidden());
-    QVERIFY(w.dialogs.errors.empty());
-
-    // A cancelled file dialog changes nothing.
-    w.main->SpeedButton2Click();
-    QVERIFY(save->isEnabled());
+    QVERIFY(save->isEnabled() && bar->isHidden());
   }
 
   void failedJoinAndUnreadableFile() {
@@ -245,10 +215,6 @@ class GuiTest : public QObject {
     QVERIFY(options.checkBoxAudio() && options.rbTimeLocal() && options.rbSpeedKmh() && options.rbSub12h());
     QCOMPARE(options.cbSubDateFormat(), 0);
     QCOMPARE(w.dialogChild<QComboBox>("cbSubDateFormat")->count(), 5);
-    QCOMPARE(w.dialogChild<QWidget>("GroupBox2")->geometry(), QRect(9, 183, 441, 243));
-    QCOMPARE(w.dialogChild<QWidget>("checkBoxPanic")->pos(), QPoint(79, 37));  // widened when the font needs it
-    QCOMPARE(w.dialogChild<QWidget>("btnClose")->geometry(), QRect(375, 560, 75, 33));
-    QVERIFY(w.dialogChild<QWidget>("memoMessage")->isHidden());
 
     w.mainChild<QToolButton>("sbtnSaveMp4")->click();
     QVERIFY(w.dialog->isVisible());
@@ -291,35 +257,36 @@ class GuiTest : public QObject {
 
   void timeButtons() {
     Windows w;
-    auto* fromPlus = w.dialogChild<QPushButton>("sbtnTimeFromPlus");
-    auto* fromMinus = w.dialogChild<QPushButton>("sbtnTimeFromMinus");
-    auto* toPlus = w.dialogChild<QPushButton>("sbtnTimeToPlus");
-    auto* toMinus = w.dialogChild<QPushButton>("sbtnTimeToMinus");
+    const char* names[] = {"sbtnTimeFromPlus", "sbtnTimeFromMinus", "sbtnTimeToPlus", "sbtnTimeToMinus"};
+    auto enabled = [&] {  // start +, start -, end +, end -
+      QString on;
+      for (const char* name : names) on += w.dialogChild<QPushButton>(name)->isEnabled() ? '1' : '0';
+      return on;
+    };
+    auto click = [&](int button) { w.dialogChild<QPushButton>(names[button])->click(); };
     auto* lbSec = w.dialogChild<QLabel>("lbSec");
 
     w.open(w.consecutive(1, kMorning, 6));
     w.mainChild<QToolButton>("sbtnSaveMp4")->click();
     QCOMPARE(lbSec->text(), QString("6"));
-    QVERIFY(fromPlus->isEnabled() && toMinus->isEnabled());
-    QVERIFY(!fromMinus->isEnabled() && !toPlus->isEnabled());  // start "-" at the recording start
-    fromPlus->click();
+    QCOMPARE(enabled(), QString("1001"));  // start "-" at the recording start
+    click(0);
     QCOMPARE(lbSec->text(), QString("5"));
-    QVERIFY(!fromPlus->isEnabled() && !toMinus->isEnabled());
-    QVERIFY(fromMinus->isEnabled());
+    QCOMPARE(enabled(), QString("0100"));
     QCOMPARE(w.state.trimStart, 1);
     QCOMPARE(w.dialogChild<QLineEdit>("edMp4Filename")->text(), QString("20211029_080504_5"));
-    fromMinus->click();
+    click(1);
     QCOMPARE(lbSec->text(), QString("6"));
-    QVERIFY(fromPlus->isEnabled() && toMinus->isEnabled() && !fromMinus->isEnabled());
-    toMinus->click();
-    QVERIFY(toPlus->isEnabled());
+    QCOMPARE(enabled(), QString("1001"));
+    click(3);
+    QCOMPARE(enabled().at(2), QChar('1'));
     QCOMPARE(w.state.trimEnd, 1);
     QCOMPARE(w.dialog->memoMessage().lines().back(), std::string("End Time = 2021.10.29 8:5:8"));
     w.dialog->close();
 
     w.open(w.consecutive(1, kMorning, 5));
     w.mainChild<QToolButton>("sbtnSaveMp4")->click();
-    QVERIFY(!fromPlus->isEnabled() && !fromMinus->isEnabled() && !toPlus->isEnabled() && !toMinus->isEnabled());
+    QCOMPARE(enabled(), QString("0000"));
     QCOMPARE(w.state.trimEnd, 0);
     w.dialog->close();
   }
@@ -348,20 +315,22 @@ class GuiTest : public QObject {
     setZone("UTC0");
   }
 
-  void fullRunWithAFakeConverter() {
+  void fullRunThenAFailedConverterStep() {
     FakeConverter converter(kWritingConverter);
     Windows w;
     w.open(w.consecutive(3, kMorning, 4));
     w.mainChild<QToolButton>("sbtnSaveMp4")->click();
     w.dialogChild<QCheckBox>("checkBoxRpm")->click();
     QStringList labels;
-    QObject::connect(w.dialog, &vk2::gui::TformSaveMp4::progressShown,
-                     [&](const QString& label, int, int maximum) {
-                       if (labels.isEmpty() || labels.back() != label) labels << label;
-                       QCOMPARE(maximum, 4);
-                     });
+    QList<int> maxima;
+    const auto watch = QObject::connect(w.dialog, &vk2::gui::TformSaveMp4::progressShown,
+                                        [&](const QString& label, int, int maximum) {
+                                          if (labels.isEmpty() || labels.back() != label) labels << label;
+                                          maxima << maximum;
+                                        });
     w.dialogChild<QPushButton>("btnStart")->click();
     QCOMPARE(labels, QStringList({"0/4", "1/4", "2/4", "3/4", "4/4"}));
+    QVERIFY(maxima.count(4) == maxima.size());
     QCOMPARE(w.dialogs.errors, std::vector<std::string>{});
     QCOMPARE(w.dialogs.messages, std::vector<std::string>{"MP4 converted successfully"});
     QCOMPARE(w.openedFolders, std::vector<std::string>{w.state.outputFolder});
@@ -372,6 +341,22 @@ class GuiTest : public QObject {
     QVERIFY(vk2::testing::fileExists(output));
     QCOMPARE(vk2::testing::readText(output), std::string("video"));
     QVERIFY(converter.log().find("20211029_080503_12") != std::string::npos);
+
+    // A failed converter step: the error, the dialog stays open and ready.
+    QObject::disconnect(watch);
+    converter.use(kFailingConverter);
+    w.open(w.consecutive(1, kMorning, 4));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QCOMPARE(w.dialogs.errors,
+             std::vector<std::string>{"Making the MP4 failed: the converter ended with exit status 3."});
+    QCOMPARE(w.dialogs.messages.size(), size_t(1));
+    QCOMPARE(w.openedFolders.size(), size_t(1));
+    QVERIFY(w.dialog->isVisible() && !w.main->runInProgress());
+    QVERIFY(w.dialogChild<QPushButton>("btnStart")->isEnabled() && w.dialogChild<QPushButton>("btnClose")->isEnabled());
+    QVERIFY(!w.dialogChild<QPushButton>("btnCancel")->isEnabled());
+    w.dialog->close();
+    QVERIFY(w.main->isEnabled());
   }
 
   void cancelDuringAThreeFileMerge() {
@@ -401,25 +386,6 @@ class GuiTest : public QObject {
     QVERIFY(!vk2::testing::fileExists(w.state.outputFolder + "20211029_080503_12.mp4"));
     QVERIFY(!vk2::testing::fileExists(w.state.outputFolder + "Data.tmp"));
     QCOMPARE(converter.log(), std::string());
-    QVERIFY(w.main->isEnabled());
-  }
-
-  void failedConverterStep() {
-    FakeConverter converter(kFailingConverter);
-    Windows w;
-    w.open(w.consecutive(1, kMorning, 4));
-    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
-    w.dialogChild<QPushButton>("btnStart")->click();
-    QVERIFY(w.dialogs.messages.empty());
-    QCOMPARE(w.dialogs.errors.size(), size_t(1));
-    QCOMPARE(w.dialogs.errors[0], std::string("Making the MP4 failed: the converter ended with exit status 3."));
-    QVERIFY(w.openedFolders.empty());
-    QVERIFY(w.dialog->isVisible());
-    QVERIFY(w.dialogChild<QPushButton>("btnStart")->isEnabled());
-    QVERIFY(!w.dialogChild<QPushButton>("btnCancel")->isEnabled());
-    QVERIFY(w.dialogChild<QPushButton>("btnClose")->isEnabled());
-    QVERIFY(!w.main->runInProgress());
-    w.dialog->close();
     QVERIFY(w.main->isEnabled());
   }
 
