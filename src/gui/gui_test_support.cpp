@@ -5,9 +5,7 @@
 
 namespace vk2::gui::testing {
 
-std::optional<std::vector<std::string>> AnsweringDialogs::chooseMmvFiles(QWidget*,
-                                                                         const std::string& initialFolder) {
-  fileDialogFolders.push_back(initialFolder);
+std::optional<std::vector<std::string>> AnsweringDialogs::chooseMmvFiles(QWidget*, const std::string&) {
   if (fileAnswers.empty()) return std::nullopt;
   auto answer = fileAnswers.front();
   fileAnswers.pop_front();

@@ -25,9 +25,8 @@ class AnsweringDialogs : public Dialogs {
   std::vector<std::string> messages;
   std::vector<std::string> errors;
   std::vector<std::string> folderTitles;
-  std::vector<std::string> fileDialogFolders;
 
-  std::optional<std::vector<std::string>> chooseMmvFiles(QWidget*, const std::string& initialFolder) override;
+  std::optional<std::vector<std::string>> chooseMmvFiles(QWidget*, const std::string&) override;
   std::optional<std::string> chooseFolder(QWidget*, const std::string& title) override;
   void showMessage(QWidget*, const std::string& text) override { messages.push_back(text); }
   void showError(QWidget*, const std::string& text) override { errors.push_back(text); }
