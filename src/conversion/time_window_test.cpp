@@ -55,23 +55,18 @@ TEST(TimeWindowTexts, ProposedNamePadsStartButLogDoesNot) {
   EXPECT_EQ(logDateTime(start), "2021.9.5 7:3:9");
 }
 
+// The windows' proposed-name test shows a morning window in both bases; here
+// the zone also changes the date.
 TEST(TimeWindowTexts, LocalAndUtcInAFixedZone) {
   testing::ScopedTimeZone zone("JST-9");  // UTC+9, no daylight saving
-  const TimeWindowView utc = describeTimeWindow(kMorning, kMorning + 60, false);
-  EXPECT_EQ(utc.startLogLine, "Start Time = 2021.10.29 8:5:3");
-  EXPECT_EQ(utc.endLogLine, "End Time = 2021.10.29 8:6:3");
-  EXPECT_EQ(utc.lengthText, "60");
-  EXPECT_EQ(utc.fileName, "20211029_080503_60");
-
-  const TimeWindowView local = describeTimeWindow(kMorning, kMorning + 60, true);
-  EXPECT_EQ(local.startLogLine, "Start Time = 2021.10.29 17:5:3");
-  EXPECT_EQ(local.fileName, "20211029_170503_60");
-  EXPECT_EQ(windowLabel(local.start), "2021/10/29   05:05:03 PM");
-
-  // Near midnight the zone changes the date of the proposed name.
   const int32_t lateUtc = kMorning + 7 * 3600;  // 00:05:03 next day in JST
-  EXPECT_EQ(describeTimeWindow(lateUtc, lateUtc + 10, false).fileName, "20211029_150503_10");
-  EXPECT_EQ(describeTimeWindow(lateUtc, lateUtc + 10, true).fileName, "20211030_000503_10");
+  const TimeWindowView utc = describeTimeWindow(lateUtc, lateUtc + 10, false);
+  EXPECT_EQ(utc.startLogLine, "Start Time = 2021.10.29 15:5:3");
+  EXPECT_EQ(utc.lengthText, "10");
+  EXPECT_EQ(utc.fileName, "20211029_150503_10");
+  const TimeWindowView local = describeTimeWindow(lateUtc, lateUtc + 10, true);
+  EXPECT_EQ(local.endLogLine, "End Time = 2021.10.30 0:5:13");
+  EXPECT_EQ(local.fileName, "20211030_000503_10");
 }
 
 // The command line's window checks are the run option tests.
