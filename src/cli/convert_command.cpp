@@ -92,18 +92,8 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
   StepDisplay display(!options.quiet && isTerminal(out), out);
   progress.attach(log);
 
-  const OpenResult opened = OpenMmvFiles(ctx, options.inputs);
-  if (opened.outcome != OpenOutcome::Selected) {
-    err << opened.message << "\n";
-    return 1;
-  }
-  try {
-    applyTimeWindow(options, state);
-  } catch (const UsageError& e) {
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
-  }
-  const std::string target = resolveTarget(options, state);
+  std::string target;
+  if (const int refused = selectRecordings(options, ctx, err, target)) return refused;
   if (interruptRequested()) {
     err << "vk2mp4: interrupted before the conversion began\n";
     return 1;

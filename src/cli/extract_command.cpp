@@ -53,18 +53,8 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   // Ctrl-C is noticed at the next record of the merge or the walk.
   StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
 
-  const OpenResult opened = OpenMmvFiles(ctx, run.inputs);
-  if (opened.outcome != OpenOutcome::Selected) {
-    err << opened.message << "\n";
-    return 1;
-  }
-  try {
-    applyTimeWindow(run, state);
-  } catch (const UsageError& e) {
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
-  }
-  const std::string target = resolveTarget(run, state);
+  std::string target;
+  if (const int refused = selectRecordings(run, ctx, err, target)) return refused;
 
   const int count = static_cast<int>(run.inputs.size());
   std::optional<MergedRecording> merged;

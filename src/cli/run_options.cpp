@@ -7,6 +7,7 @@
 
 #include "conversion/time_window.h"
 #include "mmv/mmv_error.h"
+#include "mmv/scan.h"
 #include "platform/folders.h"
 
 namespace vk2::cli {
@@ -176,6 +177,22 @@ std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
   const std::string folder = folderOf(path);
   if (!folder.empty()) createdFolder(folder);
   return endsWith(path, ".mp4") ? path : path + ".mp4";
+}
+
+int selectRecordings(const RunOptions& options, StageContext& ctx, std::ostream& err, std::string& target) {
+  const OpenResult opened = OpenMmvFiles(ctx, options.inputs);
+  if (opened.outcome != OpenOutcome::Selected) {
+    err << opened.message << "\n";
+    return 1;
+  }
+  try {
+    applyTimeWindow(options, ctx.state);
+  } catch (const UsageError& e) {
+    err << "vk2mp4: " << e.what() << "\n" << usageText();
+    return 2;
+  }
+  target = resolveTarget(options, ctx.state);
+  return 0;
 }
 
 int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command) {

@@ -10,6 +10,7 @@
 #include "cli/commands.h"
 #include "conversion/conversion_options.h"
 #include "conversion/conversion_state.h"
+#include "conversion/stage_context.h"
 
 namespace vk2::cli {
 
@@ -31,6 +32,11 @@ struct RunOptions {
 
 // Parses the arguments after the command name. Throws UsageError.
 RunOptions parseRunOptions(const Args& args);
+
+// The common start of extract and convert: scans the recordings (same refusals
+// as the windows), applies the trims and resolves the target. Returns 0 with
+// `target` set, or the exit status after printing why (1 refused, 2 usage).
+int selectRecordings(const RunOptions& options, StageContext& ctx, std::ostream& err, std::string& target);
 
 // Parses the arguments and runs `command` with them: a usage error gives status 2
 // with the usage text, a file that cannot be used gives status 1 naming it.
