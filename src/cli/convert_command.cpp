@@ -15,7 +15,7 @@
 #include "cli/progress_output.h"
 #include "cli/run_options.h"
 #include "conversion/conversion_run.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "mmv/scan.h"
 #include "platform/process_launch.h"
 

@@ -8,7 +8,7 @@
 #include "cli/run_options.h"
 #include "extract/extract_streams.h"
 #include "mmv/merge.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "mmv/scan.h"
 
 namespace vk2::cli {

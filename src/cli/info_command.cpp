@@ -2,7 +2,7 @@
 
 #include "cli/commands.h"
 #include "cli/log_mirror.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "mmv/scan.h"
 
 namespace vk2::cli {

@@ -5,7 +5,7 @@
 #include <system_error>
 #include <ostream>
 
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 
 namespace vk2::cli {
 

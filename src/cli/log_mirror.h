@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/hidden_log.h"
+#include "core/hidden_log.h"
 
 namespace vk2::cli {
 

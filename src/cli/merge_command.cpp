@@ -6,9 +6,9 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/log_mirror.h"
-#include "conversion/paths.h"
+#include "core/paths.h"
 #include "mmv/merge.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "mmv/scan.h"
 
 namespace vk2::cli {

@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "cli/log_mirror.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 
 namespace vk2::cli {
 

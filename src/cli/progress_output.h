@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli/run_options.h"
-#include "conversion/hidden_log.h"
+#include "core/hidden_log.h"
 
 namespace vk2::cli {
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <ostream>
 
-#include "conversion/time_window.h"
-#include "mmv/mmv_error.h"
+#include "core/time_window.h"
+#include "core/file_error.h"
 #include "mmv/scan.h"
 #include "platform/folders.h"
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "conversion/conversion_options.h"
-#include "conversion/conversion_state.h"
-#include "conversion/stage_context.h"
+#include "core/conversion_options.h"
+#include "core/conversion_state.h"
+#include "core/stage_context.h"
 
 namespace vk2::cli {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "conversion/time_window.h"
+#include "core/time_window.h"
 #include "testing/test_support.h"
 
 namespace vk2::cli {

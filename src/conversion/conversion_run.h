@@ -6,7 +6,7 @@
 #include <string>
 
 #include "conversion/demux_and_convert.h"
-#include "conversion/stage_context.h"
+#include "core/stage_context.h"
 
 namespace vk2 {
 

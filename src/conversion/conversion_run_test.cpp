@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "testing/fake_launcher.h"
 #include "testing/stage_harness.h"
 #include "testing/test_support.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "conversion/stage_context.h"
+#include "core/stage_context.h"
 #include "extract/extract_streams.h"
 #include "mp4/converter_steps.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 
 namespace vk2 {
 

@@ -1,5 +1,5 @@
 #include "extract/extract_streams.h"
-#include "conversion/paths.h"
+#include "core/paths.h"
 
 namespace vk2 {
 

@@ -1,6 +1,6 @@
 #include "extract/drv_record.h"
 
-#include "mmv/byte_io.h"
+#include "core/byte_io.h"
 
 namespace vk2 {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/calendar_time.h"
+#include "core/calendar_time.h"
 
 namespace vk2 {
 

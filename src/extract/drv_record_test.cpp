@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "mmv/byte_io.h"
+#include "core/byte_io.h"
 
 namespace vk2 {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "mmv/byte_io.h"
+#include "core/byte_io.h"
 
 namespace vk2 {
 

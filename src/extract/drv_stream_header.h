@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mmv/mmv_blocks.h"
+#include "core/mmv_blocks.h"
 
 namespace vk2 {
 

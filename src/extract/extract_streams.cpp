@@ -12,11 +12,11 @@
 #include "extract/drv_record.h"
 #include "extract/drv_stream_header.h"
 #include "extract/frame_window.h"
-#include "conversion/paths.h"
+#include "core/paths.h"
 #include "extract/stream_sink.h"
 #include "extract/subtitle_writer.h"
 #include "extract/text_format.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "mmv/record_walk.h"
 
 namespace vk2 {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/stage_context.h"
+#include "core/stage_context.h"
 
 namespace vk2 {
 

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 
 namespace vk2 {
 

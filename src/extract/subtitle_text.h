@@ -3,8 +3,8 @@
 // bottom-left and bottom-right lines of a telemetry record.
 #include <string>
 
-#include "conversion/calendar_time.h"
-#include "conversion/conversion_options.h"
+#include "core/calendar_time.h"
+#include "core/conversion_options.h"
 #include "extract/drv_record.h"
 
 namespace vk2 {

@@ -5,7 +5,7 @@
 
 #include "extract/subtitle_text.h"
 #include "extract/text_format.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 
 namespace vk2 {
 

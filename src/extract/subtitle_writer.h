@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/stage_context.h"
+#include "core/stage_context.h"
 #include "extract/drv_record.h"
 #include "extract/event_latch.h"
-#include "mmv/mmv_blocks.h"
+#include "core/mmv_blocks.h"
 
 namespace vk2 {
 

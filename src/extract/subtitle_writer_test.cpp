@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "extract/subtitle_text.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "testing/stage_harness.h"
 #include "testing/test_support.h"
 

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "conversion/conversion_state.h"
+#include "core/conversion_state.h"
 #include "gui/diagnosis_log.h"
 #include "gui/dialogs.h"
 #include "gui/main_window.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "conversion/hidden_log.h"
+#include "core/hidden_log.h"
 
 namespace vk2::gui {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "conversion/process_launcher.h"
+#include "core/process_launcher.h"
 #include "gui/dialogs.h"
 
 namespace vk2::gui {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/conversion_state.h"
+#include "core/conversion_state.h"
 #include "gui/dialogs.h"
 #include "gui/gui_environment.h"
 #include "gui/main_window.h"

@@ -3,10 +3,10 @@
 // status band and the hidden progress log every stage writes to.
 #include <QWidget>
 
-#include "conversion/conversion_options.h"
-#include "conversion/conversion_state.h"
-#include "conversion/hidden_log.h"
-#include "conversion/stage_context.h"
+#include "core/conversion_options.h"
+#include "core/conversion_state.h"
+#include "core/hidden_log.h"
+#include "core/stage_context.h"
 #include "gui/gui_environment.h"
 
 class QDateTimeEdit;

@@ -15,7 +15,7 @@
 #include <QRadioButton>
 
 #include "conversion/conversion_run.h"
-#include "conversion/time_window.h"
+#include "core/time_window.h"
 #include "gui/fonts.h"
 #include "gui/locale_separators.h"
 #include "gui/main_window.h"

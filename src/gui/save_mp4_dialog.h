@@ -5,9 +5,9 @@
 #include <QWidget>
 #include <memory>
 
-#include "conversion/conversion_options.h"
-#include "conversion/conversion_state.h"
-#include "conversion/hidden_log.h"
+#include "core/conversion_options.h"
+#include "core/conversion_state.h"
+#include "core/hidden_log.h"
 
 class QCheckBox;
 class QComboBox;

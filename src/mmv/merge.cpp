@@ -6,9 +6,9 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "conversion/paths.h"
+#include "core/paths.h"
 #include "mmv/merge_output.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "mmv/record_walk.h"
 
 namespace vk2 {

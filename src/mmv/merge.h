@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/stage_context.h"
+#include "core/stage_context.h"
 
 namespace vk2 {
 

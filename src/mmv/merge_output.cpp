@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "conversion/paths.h"
+#include "core/paths.h"
 #include "mmv/merge_output.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 
 namespace vk2 {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "mmv-synth/mmv_builder.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "mmv/record_walk.h"
 #include "testing/record_list.h"
 #include "testing/stage_harness.h"

@@ -8,11 +8,9 @@
 #include <ostream>
 #include <sys/stat.h>
 
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 
 namespace vk2 {
-
-std::string systemReason(int errnum) { return std::strerror(errnum); }
 
 MmvRecordWalker::MmvRecordWalker(std::istream& in, uint64_t fileSize, std::string name,
                                  int32_t totalFrameCount)

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "mmv-synth/mmv_builder.h"
-#include "mmv/mmv_error.h"
+#include "core/file_error.h"
 #include "testing/test_support.h"
 
 namespace vk2 {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "conversion/paths.h"
-#include "mmv/mmv_error.h"
+#include "core/paths.h"
+#include "core/file_error.h"
 #include "mmv/record_walk.h"
 
 namespace vk2 {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "conversion/stage_context.h"
+#include "core/stage_context.h"
 
 namespace vk2 {
 

@@ -2,7 +2,7 @@
 // Home and output folders, as the platform names them.
 #include <string>
 
-#include "conversion/paths.h"  // folderOf, fileNameOf, kPathSeparator
+#include "core/paths.h"  // folderOf, fileNameOf, kPathSeparator
 
 namespace vk2 {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "conversion/process_launcher.h"
+#include "core/process_launcher.h"
 
 namespace vk2 {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/process_launcher.h"
+#include "core/process_launcher.h"
 #include "testing/test_support.h"
 
 namespace vk2::testing {

@@ -1,7 +1,7 @@
 #pragma once
 // What a stage gets, owned by the test: state, both logs, options and a pump
 // that counts its calls.
-#include "conversion/stage_context.h"
+#include "core/stage_context.h"
 
 namespace vk2::testing {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "mmv/mmv_blocks.h"
+#include "core/mmv_blocks.h"
 
 namespace vk2::synth {
 

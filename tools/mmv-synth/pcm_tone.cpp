@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "mmv/byte_io.h"
+#include "core/byte_io.h"
 
 namespace vk2::synth {
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "conversion/paths.h"
+#include "core/paths.h"
 
 #include "mmv-synth/drive_model.h"
 #include "mmv-synth/mmv_stream_writer.h"

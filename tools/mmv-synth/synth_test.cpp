@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "mmv/byte_io.h"
+#include "core/byte_io.h"
 #include "mmv/record_walk.h"
 #include "testing/record_list.h"
 #include "testing/test_support.h"

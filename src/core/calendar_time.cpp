@@ -1,4 +1,4 @@
-#include "conversion/calendar_time.h"
+#include "core/calendar_time.h"
 
 #include <cstdio>
 #include <ctime>

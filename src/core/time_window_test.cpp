@@ -1,8 +1,8 @@
-#include "conversion/time_window.h"
+#include "core/time_window.h"
 
 #include <gtest/gtest.h>
 
-#include "conversion/calendar_time.h"
+#include "core/calendar_time.h"
 #include "testing/test_support.h"
 
 namespace vk2 {

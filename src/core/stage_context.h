@@ -5,10 +5,10 @@
 #include <functional>
 #include <string>
 
-#include "conversion/conversion_options.h"
-#include "conversion/conversion_state.h"
-#include "conversion/hidden_log.h"
-#include "conversion/process_launcher.h"
+#include "core/conversion_options.h"
+#include "core/conversion_state.h"
+#include "core/hidden_log.h"
+#include "core/process_launcher.h"
 
 namespace vk2 {
 

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "conversion/calendar_time.h"
-#include "conversion/conversion_state.h"
+#include "core/calendar_time.h"
+#include "core/conversion_state.h"
 
 namespace vk2 {
 

@@ -1,4 +1,4 @@
-#include "conversion/time_window.h"
+#include "core/time_window.h"
 
 namespace vk2 {
 

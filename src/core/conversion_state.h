@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "conversion/calendar_time.h"
-#include "mmv/mmv_blocks.h"
+#include "core/calendar_time.h"
+#include "core/mmv_blocks.h"
 
 namespace vk2 {
 

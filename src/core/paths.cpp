@@ -1,4 +1,4 @@
-#include "conversion/paths.h"
+#include "core/paths.h"
 
 namespace vk2 {
 

@@ -1,4 +1,4 @@
-#include "mmv/mmv_blocks.h"
+#include "core/mmv_blocks.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mmv/byte_io.h"
+#include "core/byte_io.h"
 
 namespace vk2 {
 
