@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "core/file_error.h"
+#include "core/file_identity.h"
 
 namespace vk2 {
 
@@ -14,6 +15,7 @@ std::string failure(const char* what) {
 }  // namespace
 
 StreamSink::StreamSink(std::string path) : path_(std::move(path)) {
+  clearForNewFile(path_);
   errno = 0;
   out_.open(path_, std::ios::binary | std::ios::trunc);
   if (!out_) throw FileError(path_, failure("cannot create"));

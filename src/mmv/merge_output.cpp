@@ -7,22 +7,9 @@
 #include "core/paths.h"
 #include "mmv/merge_output.h"
 #include "core/file_error.h"
+#include "core/file_identity.h"
 
 namespace vk2 {
-
-namespace {
-
-bool sameFile(const std::string& a, const std::string& b) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-  const fs::path ca = fs::weakly_canonical(a, ec);
-  if (ec) return false;
-  const fs::path cb = fs::weakly_canonical(b, ec);
-  return !ec && ca == cb;
-}
-
-}  // namespace
 
 std::string mergeBodyPath(const std::string& outputPath) { return folderOf(outputPath) + "Data.tmp"; }
 
