@@ -70,6 +70,13 @@ struct ConversionState {
   int32_t drvFrameTally = 0;
   int32_t nextFrameNumber = 0;
   std::array<StreamClock, 3> streamClocks{};
+  // Seconds of recording missing from inputs that end early; taken off the
+  // merged end stamp so that its length matches the records it holds.
+  int64_t missingSeconds = 0;
+
+  // Recordings that end early (cut off, zero-filled tail): one text each naming
+  // the file, where it ends and what is missing. Filled by the merge, read by the run.
+  std::vector<std::string> recordingWarnings;
 };
 
 }  // namespace vk2

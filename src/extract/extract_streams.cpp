@@ -1,6 +1,7 @@
 #include "extract/extract_streams.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -18,23 +19,17 @@
 #include "extract/text_format.h"
 #include "core/file_error.h"
 #include "mmv/record_walk.h"
+#include "core/file_identity.h"
 
 namespace vk2 {
 
 namespace {
-
-// Sequence numbers at or above this end the walk, like a number of 0 or less.
-constexpr int32_t kSequenceNumberLimit = 1000000;
 
 int32_t secondsBetween(int32_t start, int32_t end) {
   // 32-bit subtraction that wraps instead of overflowing.
   return static_cast<int32_t>(static_cast<uint32_t>(end) - static_cast<uint32_t>(start));
 }
 
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
-}
 
 class StreamExtraction {
  public:
@@ -71,7 +66,10 @@ class StreamExtraction {
   int32_t trimEnd_ = 0;
   FrameWindow window_;
   std::vector<uint8_t> payload_;
-  std::optional<std::string> damage_;
+  // Where the complete records end, and why the walk stopped before the count.
+  int32_t lastComplete_ = 0;
+  uint64_t completeEnd_ = kLeadingPartSize;
+  std::optional<std::string> earlyEndReason_;
 };
 
 void StreamExtraction::readLeadingBlocks(std::ifstream& in) {
@@ -123,10 +121,10 @@ bool StreamExtraction::handleMedia(MmvRecordWalker& walker, const MmvFrameHeader
                                    StreamSink& sink) {
   const auto length = static_cast<std::size_t>(h.payloadLength());
   if (length > kMaxPayloadSize) {
-    damage_ = inputPath_ + ": payloadLength " + std::to_string(length) + " of record " +
-              std::to_string(h.sequenceNumber()) + " at offset " +
-              std::to_string(walker.recordOffset()) + " exceeds " +
-              std::to_string(kMaxPayloadSize) + " bytes";
+    earlyEndReason_ = "payloadLength " + std::to_string(length) + " of record " +
+                      std::to_string(h.sequenceNumber()) + " at offset " +
+                      std::to_string(walker.recordOffset()) + " exceeds " +
+                      std::to_string(kMaxPayloadSize) + " bytes";
     return false;
   }
   if (!inside) return walker.skipPayload();
@@ -159,8 +157,10 @@ void StreamExtraction::walk(std::ifstream& in, uint64_t fileSize, StreamSink& vi
     ctx_.pump();
     if (!walker.nextHeader(h)) break;
     const int32_t sequenceNumber = h.sequenceNumber();
-    if (sequenceNumber <= 0 || sequenceNumber >= kSequenceNumberLimit || h.payloadLength() <= 0)
+    if (!holdsRecordNumber(h) || h.payloadLength() <= 0) {
+      earlyEndReason_ = strayHeaderReason(h, walker.recordOffset());
       break;
+    }
     const bool inside = window_.contains(sequenceNumber);
     bool going = true;
     switch (h.frameType()) {
@@ -179,8 +179,16 @@ void StreamExtraction::walk(std::ifstream& in, uint64_t fileSize, StreamSink& vi
         break;
     }
     if (!going) break;
+    lastComplete_ = sequenceNumber;
+    completeEnd_ = walker.position();
   }
-  if (!damage_ && walker.damage()) damage_ = walker.damage();
+  if (!earlyEndReason_ && walker.damage()) earlyEndReason_ = damageReason(walker, inputPath_);
+  if (earlyEndReason_) {
+    result_.endedEarly = true;
+    result_.warning = describeEarlyEnd(inputPath_, EarlyEnd{completeEnd_, lastComplete_, *earlyEndReason_},
+                                       totalFrameCount, mmvSec_);
+    ctx_.log.append(result_.warning);
+  }
 }
 
 void StreamExtraction::logTotals(const StreamSink& video, const StreamSink& audio,
@@ -203,14 +211,21 @@ void StreamExtraction::logTotals(const StreamSink& video, const StreamSink& audi
 }
 
 void StreamExtraction::settleResult() {
-  const int64_t duration = static_cast<int64_t>(mmvSec_) -
-                           (static_cast<int64_t>(trimStart_) + trimEnd_);
+  int64_t duration = static_cast<int64_t>(mmvSec_) - (static_cast<int64_t>(trimStart_) + trimEnd_);
+  if (result_.endedEarly && doubleFramePerSec_ > 0 && duration > 0) {
+    // A cut-off recording lasts as long as its complete records: the MP4's
+    // length and frame rate come from them, to the nearest second.
+    const double keptEnd = lastComplete_ / doubleFramePerSec_;
+    if (keptEnd < static_cast<double>(mmvSec_) - trimEnd_) {
+      const double kept = keptEnd - trimStart_;
+      duration = kept > 0 ? std::max<int64_t>(1, std::llround(kept)) : 0;
+    }
+  }
   result_.durationSec = static_cast<int32_t>(std::clamp<int64_t>(duration, INT32_MIN, INT32_MAX));
   if (duration > 0 && result_.videoWritten > 0)
     result_.frameRate = (result_.videoWritten - 1) / static_cast<double>(duration);
-  if (damage_) {
-    result_.damaged = true;
-    result_.error = *damage_;
+  if (result_.endedEarly && (duration <= 0 || result_.videoWritten == 0)) {
+    result_.error = result_.warning + "; no complete video is left in the chosen time window";
     return;
   }
   if (duration <= 0) {
@@ -243,6 +258,7 @@ void StreamExtraction::run() {
   SubtitleWriter writer(ctx_, tenthsPerRecord_);
   writer.StartScript(header_);
   walk(in, fileSize, video, audio, drv, writer);
+  clearForNewFile(paths.ass);
   writer.SaveScript(paths.ass);
   video.close();
   audio.close();

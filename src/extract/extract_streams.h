@@ -22,7 +22,7 @@ struct DerivedPaths {
 
 // Payloads up to this size are read whole into the reused payload buffer, which
 // starts at kPayloadBufferSize and grows for larger key frames; a larger
-// payload marks the file as damaged.
+// payload ends the walk like a cut-off file.
 constexpr std::size_t kPayloadBufferSize = 200000;
 constexpr std::size_t kMaxPayloadSize = 64u * 1024 * 1024;
 
@@ -34,12 +34,15 @@ struct ExtractResult {
   // less (durationSec <= 0): the converter must not run. ok is false and error
   // says so.
   bool nothingToConvert = false;
-  // The input ended early or broke the format: what was read before was
-  // written and the script saved, but ok is false and error names the file.
-  bool damaged = false;
+  // The recording ends before its totalFrameCount (cut off, or a zero-filled
+  // tail): the complete records before that point were written and `warning`
+  // names the file, where it ends and what is missing. ok stays true when the
+  // window still holds video.
+  bool endedEarly = false;
+  std::string warning;
   std::string error;  // names the file and the reason when !ok
   DerivedPaths paths;
-  int32_t durationSec = 0;  // mmvSec - (trimStart + trimEnd)
+  int32_t durationSec = 0;  // mmvSec - (trimStart + trimEnd), or what the complete records hold
   double frameRate = 0.0;   // (videoWritten - 1) / durationSec; 0 when undefined
   int32_t videoWritten = 0;
   int32_t audioWritten = 0;

@@ -145,19 +145,65 @@ TEST(ExtractStreams, TimeWindowKeepsBothEnds) {
   EXPECT_EQ(o.log.lines()[3], "doubleFramePerSec = 29.9666666666667");
 }
 
-TEST(ExtractStreams, StopRulesEndTheWalkNormally) {
+TEST(ExtractStreams, RecordingsThatEndEarlyKeepTheirCompleteRecordsWithAWarning) {
   TempDir dir;
-  for (const int kind : {0, 1, 2}) {
-    synth::RecordSpec stop;  // zero length, sequence number 0, or beyond the count
-    stop.frameType = kFrameVideo0;
+  // Ten seconds, 3 records: a video frame, then what ends the walk, then one more frame.
+  const auto cutAfterFirst = [](std::optional<int32_t> sequenceNumber, std::optional<int32_t> payloadLength) {
+    synth::RecordSpec stop;
     stop.payload = {2};
-    if (kind == 0) stop.payloadLengthOverride = 0;
-    stop.sequenceNumber = kind == 1 ? 0 : kind == 2 ? 1000000 : stop.sequenceNumber;
+    stop.sequenceNumber = sequenceNumber;
+    stop.payloadLengthOverride = payloadLength;
+    return lasting(10).add(kFrameVideo0, {1}).add(stop).add(kFrameVideo0, {3});
+  };
+  const std::string missing = "): records 2 to 3 (about 7 seconds) are missing";
+  const std::tuple<std::optional<int32_t>, std::optional<int32_t>, std::string> stops[] = {
+      {{}, 0, "record 2 at offset 5009 has payloadLength 0"},
+      {0, {}, "the record header at offset 5009 has sequence number 0"},
+      {1000000, {}, "the record header at offset 5009 has sequence number 1000000"},
+      {{}, static_cast<int32_t>(kMaxPayloadSize + 1),
+       "payloadLength 67108865 of record 2 at offset 5009 exceeds 67108864 bytes"},
+  };
+  for (const auto& [sequenceNumber, payloadLength, reason] : stops) {
     StageHarness h;
-    const ExtractResult r = extract(h, dir, lasting(10).add(kFrameVideo0, {1}).add(stop).add(kFrameVideo0, {3}), "s");
-    EXPECT_TRUE(r.ok) << kind << ": " << r.error;
-    EXPECT_EQ(readFile(r.paths.h264), (Bytes{1})) << kind;
+    const ExtractResult r = extract(h, dir, cutAfterFirst(sequenceNumber, payloadLength), "s");
+    EXPECT_TRUE(r.ok && r.endedEarly) << reason << ": " << r.error;
+    EXPECT_EQ(r.warning, dir.file("s.mmv") + " ends early at offset 5009, 3 seconds into the recording (" + reason +
+                             missing);
+    EXPECT_EQ(readFile(r.paths.h264), (Bytes{1}));
+    EXPECT_EQ(r.durationSec, 3);  // one record of three, ten seconds long
+    EXPECT_NE(std::find(h.log.lines().begin(), h.log.lines().end(), r.warning), h.log.lines().end());
   }
+
+  // Cut inside a payload, inside a header, and a zero-filled tail.
+  MmvBuilder b = lasting(10);
+  b.add(kFrameVideo0, {1, 1}).add(kFrameDrv, drvPayload(3)).add(kFrameVideo0, Bytes(1000, 2));
+  const Bytes whole = b.build();
+  const std::size_t thirdRecord = whole.size() - 1000 - kFrameHeaderSize;
+  Bytes zeros(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(thirdRecord));
+  zeros.resize(whole.size(), 0);
+  const std::pair<Bytes, std::string> cuts[] = {
+      {Bytes(whole.begin(), whole.end() - 10), "payloadLength 1000 of the record at offset 5280 runs past the end of the file"},
+      {Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(thirdRecord) + 20),
+       "file ends after record 2 at offset 5280, before record 3 of totalFrameCount"},
+      {zeros, "a zero-filled record header at offset 5280"}};
+  for (const auto& [bytes, reason] : cuts) {
+    testing::writeFile(dir.file("cut.mmv"), bytes);
+    StageHarness h;
+    const ExtractResult r = ExtractStreams(h.ctx, dir.file("cut.mmv"), dir.file("c.mp4"));
+    EXPECT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.warning, dir.file("cut.mmv") + " ends early at offset 5280, 6 seconds into the recording (" +
+                             reason + "): records 3 to 3 (about 4 seconds) are missing");
+    EXPECT_EQ(readFile(r.paths.h264), (Bytes{1, 1}));
+    EXPECT_EQ(h.subtitles.lines().size(), 11u);
+    EXPECT_FALSE(testing::fileExists(r.paths.drv));
+  }
+
+  // A cut before the window begins leaves nothing to convert, and says why.
+  StageHarness late;
+  late.state.trimStart = 5;
+  const ExtractResult r = extract(late, dir, cutAfterFirst(0, {}), "late");
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, r.warning + "; no complete video is left in the chosen time window");
 }
 
 TEST(ExtractStreams, NoFramesNoLengthOrNoTelemetryCount) {
@@ -202,33 +248,13 @@ TEST(ExtractStreams, OddPayloadsAreSkippedAndOversizedOnesAreDamage) {
   EXPECT_EQ(h.log.lines()[4], "DRV frame 2 skipped: payloadLength 100 is not 120");
   // The kept record is event 0 even though a skipped one came first.
   EXPECT_EQ(h.subtitles.lines()[9].substr(0, 20), "Dialogue: 0,0:0:0.0,");
-
-  const synth::RecordSpec absurd{.frameType = kFrameVideo0, .payload = {1, 2}, .sequenceNumber = {},
-                                 .payloadLengthOverride = static_cast<int32_t>(kMaxPayloadSize + 1)};
-  StageHarness g;
-  const ExtractResult rg = extract(g, dir, lasting(10).add(kFrameAudio, {5}).add(absurd), "huge");
-  EXPECT_TRUE(rg.damaged);
-  EXPECT_EQ(rg.error,
-            dir.file("huge.mmv") + ": payloadLength 67108865 of record 2 at offset 5009 exceeds 67108864 bytes");
-  EXPECT_EQ(readFile(rg.paths.pcm), (Bytes{5}));
-  EXPECT_TRUE(readFile(rg.paths.h264).empty());
 }
 
-TEST(ExtractStreams, DamagedAndUnusableFilesNameTheFile) {
+TEST(ExtractStreams, UnusableFilesNameTheFile) {
   TempDir dir;
   MmvBuilder b = lasting(10);
   b.add(kFrameVideo0, {1, 1}).add(kFrameDrv, drvPayload(3)).add(kFrameVideo0, Bytes(1000, 2));
-  Bytes bytes = b.build();
-  bytes.resize(bytes.size() - 10);  // the last payload is cut short
-  testing::writeFile(dir.file("cut.mmv"), bytes);
-  StageHarness h;
-  const ExtractResult r = ExtractStreams(h.ctx, dir.file("cut.mmv"), dir.file("c.mp4"));
-  EXPECT_TRUE(r.damaged);
-  EXPECT_EQ(r.error.rfind(dir.file("cut.mmv") + ": ", 0), 0u) << r.error;
-  EXPECT_EQ(readFile(r.paths.h264), (Bytes{1, 1}));
-  EXPECT_EQ(h.subtitles.lines().size(), 11u);
-  EXPECT_FALSE(testing::fileExists(r.paths.drv));
-
+  b.writeTo(dir.file("cut.mmv"));
   testing::writeFile(dir.file("tiny.mmv"), Bytes(700, 0));
   testing::writeFile(dir.file("x.pcm"), b.build());  // a recording named like an output
   const std::pair<std::string, std::string> cases[] = {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "core/file_identity.h"
 #include "core/paths.h"
 #include "mmv/merge_output.h"
 #include "core/file_error.h"
@@ -62,9 +63,11 @@ void startMerge(ConversionState& s, const std::string& outputPath) {
   if (namesBodyFile(outputPath))
     throw FileError(outputPath, "the output cannot be the merge's body file Data.tmp");
   s.mergedFilePath = outputPath;
+  clearForNewFile(outputPath);
   s.mergedOutput.open(outputPath, std::ios::binary | std::ios::out | std::ios::trunc);
   if (!s.mergedOutput.is_open()) throw FileError(outputPath, "cannot create: " + systemReason(errno));
   s.bodyTempPath = mergeBodyPath(outputPath);
+  clearForNewFile(s.bodyTempPath);
   s.bodyTemp.open(s.bodyTempPath, std::ios::binary | std::ios::out | std::ios::trunc);
   if (!s.bodyTemp.is_open()) throw FileError(s.bodyTempPath, "cannot create: " + systemReason(errno));
   s.headerFill = 0;
@@ -78,13 +81,17 @@ void startMerge(ConversionState& s, const std::string& outputPath) {
   // Every merge stands on its own: fresh clocks, and no index entries or info
   // bytes left over from an earlier merge in this process.
   s.streamClocks = {};
+  s.missingSeconds = 0;
+  s.recordingWarnings.clear();
   s.infoBlock = MmvInfoBlock{};
   s.frameIndex = MmvIFrameIndex{};
 }
 
 void finishInfoBlock(ConversionState& s, const MmvInfoBlock& last, HiddenLog& log) {
   MmvInfoBlock& info = s.infoBlock;
-  info.setEndStamp(last.endStamp());
+  MmvTimeStamp end = last.endStamp();
+  end.setSeconds(static_cast<int32_t>(static_cast<uint32_t>(end.seconds()) - static_cast<uint32_t>(s.missingSeconds)));
+  info.setEndStamp(end);
   info.setTotalFrameCount(s.totalFrameSum);
   // The count of entries actually stored, which is the sum unless the table overflowed.
   info.setIFrameCount(s.frameIndexFill / 4);
@@ -97,35 +104,70 @@ void finishInfoBlock(ConversionState& s, const MmvInfoBlock& last, HiddenLog& lo
   s.headerFill += kInfoBlockSize;
 }
 
-// Relocates and appends the input's index entries; returns how many did not fit.
-int32_t collectIndex(ConversionState& s, const MergeInput& input, int index) {
+// What one input gave the merged file. An input that ends early gives only its
+// complete records, and the counts and span are those of what was copied.
+struct CopiedInput {
+  int32_t records = 0;
+  int32_t drvRecords = 0;
+  int64_t span = 0;  // bytes of the input the merged file holds, leading part included
+  bool endedEarly = false;
+};
+
+// Relocates and appends the input's index entries that point inside what was
+// copied; returns how many did not fit into the table.
+int32_t collectIndex(ConversionState& s, const MergeInput& input, int index, const CopiedInput& copied) {
   const int32_t listed = std::clamp<int32_t>(input.leading.info.iFrameCount(), 0,
                                              static_cast<int32_t>(kIFrameIndexEntries));
   const uint32_t base = static_cast<uint32_t>(s.mergedSpan) - static_cast<uint32_t>(kLeadingPartSize);
   int32_t dropped = input.leading.info.iFrameCount() - listed;
+  int32_t kept = 0;
   for (int32_t i = 0; i < listed; ++i) {
-    if (s.frameIndexFill >= static_cast<int32_t>(kIFrameIndexSize)) {
-      dropped += listed - i;
-      break;
-    }
     uint32_t entry = static_cast<uint32_t>(input.leading.index.entry(static_cast<std::size_t>(i)));
+    // An entry past the cut points at a record the merged file does not hold.
+    if (copied.endedEarly && static_cast<int64_t>(entry) >= copied.span) continue;
+    if (s.frameIndexFill >= static_cast<int32_t>(kIFrameIndexSize)) {
+      ++dropped;
+      continue;
+    }
     if (index > 1) entry += base;  // e - 4858 + mergedSpan, in 32 bits
     s.frameIndex.setEntry(static_cast<std::size_t>(s.frameIndexFill / 4), static_cast<int32_t>(entry));
     s.frameIndexFill += 4;
+    ++kept;
   }
+  s.iFrameSum = wrappingSum(s.iFrameSum, copied.endedEarly ? kept : input.leading.info.iFrameCount());
   if (index == 1)
-    s.mergedSpan = static_cast<int64_t>(input.size);
+    s.mergedSpan = copied.span;
   else
-    s.mergedSpan += static_cast<int64_t>(input.size) - static_cast<int64_t>(kLeadingPartSize);
+    s.mergedSpan += copied.span - static_cast<int64_t>(kLeadingPartSize);
   return dropped;
 }
 
-void copyRecords(StageContext& ctx, MergeInput& input) {
+// Seconds of the input's recording that its missing records stood for.
+int64_t missingSecondsOf(const MmvInfoBlock& info, int32_t copiedRecords) {
+  const int64_t seconds = static_cast<int32_t>(static_cast<uint32_t>(info.endStamp().seconds()) -
+                                               static_cast<uint32_t>(info.startStamp().seconds()));
+  const int64_t total = info.totalFrameCount();
+  if (seconds <= 0 || total <= 0) return 0;
+  return seconds - std::clamp<int64_t>(copiedRecords, 0, total) * seconds / total;
+}
+
+CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   ConversionState& s = ctx.state;
-  MmvRecordWalker walker(input.in, input.size, input.path, input.leading.info.totalFrameCount());
+  const MmvInfoBlock& info = input.leading.info;
+  MmvRecordWalker walker(input.in, input.size, input.path, info.totalFrameCount());
   MmvFrameHeader header;
+  CopiedInput copied;
+  EarlyEnd end{kLeadingPartSize, 0, std::string()};
+  bool readFailed = false;
   while (walker.nextHeader(header)) {
     ctx.pump();
+    // A zero-filled or overwritten tail holds no records; what follows it is not copied.
+    if (!holdsRecordNumber(header)) {
+      end.reason = strayHeaderReason(header, walker.recordOffset());
+      break;
+    }
+    if (!walker.payloadFits()) break;
+    const int32_t sourceNumber = header.sequenceNumber();
     const uint8_t type = header.frameType();
     header.setSequenceNumber(s.nextFrameNumber++);
     header.setStreamTime(RebaseStreamTime(s, type, header.streamTime()));
@@ -137,15 +179,31 @@ void copyRecords(StageContext& ctx, MergeInput& input) {
       ++s.audioFrameTally;
     else if (type == kFrameDrv)
       ++s.drvFrameTally;
-    if (!walker.copyPayload(s.bodyTemp)) break;
+    if (!walker.copyPayload(s.bodyTemp)) {
+      readFailed = true;
+      break;
+    }
     s.bodyLength += header.payloadLength();
     checkWritten(s.bodyTemp, s.bodyTempPath);
+    ++copied.records;
+    if (type == kFrameDrv) ++copied.drvRecords;
+    end.offset = walker.position();
+    end.lastRecord = sourceNumber;
   }
-  if (const auto& damage = walker.damage()) {
-    const std::string prefix = input.path + ": ";
-    throw FileError(input.path, damage->rfind(prefix, 0) == 0 ? damage->substr(prefix.size()) : *damage);
-  }
+  // A read that fails inside the file is an error of the medium, not a cut-off recording.
+  if (readFailed) throw FileError(input.path, damageReason(walker, input.path));
   checkWritten(s.bodyTemp, s.bodyTempPath);
+  if (end.reason.empty()) end.reason = damageReason(walker, input.path);
+  copied.endedEarly = !end.reason.empty();
+  copied.span = copied.endedEarly ? static_cast<int64_t>(end.offset) : static_cast<int64_t>(input.size);
+  if (copied.endedEarly) {
+    const int32_t seconds = static_cast<int32_t>(static_cast<uint32_t>(info.endStamp().seconds()) -
+                                                 static_cast<uint32_t>(info.startStamp().seconds()));
+    s.recordingWarnings.push_back(describeEarlyEnd(input.path, end, info.totalFrameCount(), seconds));
+    ctx.log.append(s.recordingWarnings.back());
+    s.missingSeconds += missingSecondsOf(info, copied.records);
+  }
+  return copied;
 }
 
 void writeMergedFile(ConversionState& s) {
@@ -187,15 +245,16 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
     s.headerFill = kFileHeaderSize;
   }
   const MmvInfoBlock& info = input.leading.info;
-  s.totalFrameSum = wrappingSum(s.totalFrameSum, info.totalFrameCount());
-  s.iFrameSum = wrappingSum(s.iFrameSum, info.iFrameCount());
-  s.drvFrameSum = wrappingSum(s.drvFrameSum, info.drvFrameCount());
   log.append(fileNameOf(path));
   log.append("Total FrameCount = " + number(info.totalFrameCount()));
   log.append("I FrameCount = " + number(info.iFrameCount()));
   log.append("Drv FrameCount = " + number(info.drvFrameCount()));
 
-  const int32_t dropped = collectIndex(s, input, index);
+  const CopiedInput copied = copyRecords(ctx, input);
+  // The merged info block counts the records the merged file really holds.
+  s.totalFrameSum = wrappingSum(s.totalFrameSum, copied.endedEarly ? copied.records : info.totalFrameCount());
+  s.drvFrameSum = wrappingSum(s.drvFrameSum, copied.endedEarly ? copied.drvRecords : info.drvFrameCount());
+  const int32_t dropped = collectIndex(s, input, index, copied);
   if (index == 1) {
     std::copy_n(info.data(), MmvInfoBlock::kEndStampOffset, s.infoBlock.data());  // leadBytes, startStamp
   } else if (index == count) {
@@ -207,7 +266,6 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
     s.headerFill += kIFrameIndexSize;
   }
 
-  copyRecords(ctx, input);
   if (index == count) writeMergedFile(s);
 
   if (index == 1) {

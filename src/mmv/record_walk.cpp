@@ -120,6 +120,50 @@ bool MmvRecordWalker::copyPayload(std::ostream& out) {
   return true;
 }
 
+bool holdsRecordNumber(const MmvFrameHeader& header) {
+  const int32_t n = header.sequenceNumber();
+  return n > 0 && n < kSequenceNumberLimit;
+}
+
+std::string strayHeaderReason(const MmvFrameHeader& header, uint64_t offset) {
+  const std::string at = " at offset " + std::to_string(offset);
+  if (std::all_of(header.data(), header.data() + kFrameHeaderSize, [](uint8_t b) { return b == 0; }))
+    return "a zero-filled record header" + at;
+  if (!holdsRecordNumber(header))
+    return "the record header" + at + " has sequence number " + std::to_string(header.sequenceNumber());
+  return "record " + std::to_string(header.sequenceNumber()) + at + " has payloadLength " +
+         std::to_string(header.payloadLength());
+}
+
+namespace {
+std::string secondsText(int64_t n) { return std::to_string(n) + (n == 1 ? " second" : " seconds"); }
+}  // namespace
+
+std::string describeEarlyEnd(const std::string& file, const EarlyEnd& end, int32_t totalFrameCount,
+                             int32_t recordingSeconds) {
+  const bool timed = totalFrameCount > 0 && recordingSeconds > 0;
+  const int64_t kept = std::clamp<int64_t>(end.lastRecord, 0, totalFrameCount);
+  const int64_t into = timed ? kept * recordingSeconds / totalFrameCount : 0;
+  std::string text = file + " ends early at offset " + std::to_string(end.offset);
+  if (timed) text += ", " + secondsText(into) + " into the recording";
+  text += " (" + end.reason + ")";
+  if (kept + 1 <= totalFrameCount) {
+    text += ": records " + std::to_string(kept + 1) + " to " + std::to_string(totalFrameCount);
+    if (timed) text += " (about " + secondsText(recordingSeconds - into) + ")";
+    text += " are missing";
+  } else {
+    text += ": the records after record " + std::to_string(end.lastRecord) + " are missing";
+  }
+  return text;
+}
+
+std::string damageReason(const MmvRecordWalker& walker, const std::string& name) {
+  if (!walker.damage()) return std::string();
+  const std::string& damage = *walker.damage();
+  const std::string prefix = name + ": ";
+  return damage.rfind(prefix, 0) == 0 ? damage.substr(prefix.size()) : damage;
+}
+
 uint64_t fileSizeOf(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) throw FileError(path, systemReason(errno));

@@ -33,9 +33,13 @@ class MmvRecordWalker {
   bool skipPayload();
   // Copies the payload to `out` in bounded chunks (for payloads of any size).
   bool copyPayload(std::ostream& out);
+  // Whether the pending payload lies wholly inside the file; reports damage when not.
+  bool payloadFits() { return checkPayload(); }
 
   // Offset of the current record's header in the file.
   uint64_t recordOffset() const { return recordOffset_; }
+  // Offset just past what was read or skipped so far.
+  uint64_t position() const { return position_; }
   int32_t lastSequenceNumber() const { return lastSequence_; }
   const std::optional<std::string>& damage() const { return damage_; }
 
@@ -55,6 +59,32 @@ class MmvRecordWalker {
   bool finished_ = false;
   std::optional<std::string> damage_;
 };
+
+// Sequence numbers at or above this, like those of 0 or less, mark a header
+// that is no record: a zero-filled or overwritten tail.
+constexpr int32_t kSequenceNumberLimit = 1000000;
+
+bool holdsRecordNumber(const MmvFrameHeader& header);
+// Why a header that is no record ends the walk: "a zero-filled record header at
+// offset 5008", or its sequence number or payloadLength.
+std::string strayHeaderReason(const MmvFrameHeader& header, uint64_t offset);
+
+// A recording whose records stop before its totalFrameCount: a camera that lost
+// power mid-recording leaves one cut off inside a record or with a zero-filled tail.
+struct EarlyEnd {
+  uint64_t offset = 0;        // where its complete records end
+  int32_t lastRecord = 0;     // sequence number of the last complete record
+  std::string reason;         // why the walk stopped there, without the file name
+};
+
+// "rec.mmv ends early at offset 12345, 4 seconds into the recording (<reason>):
+// records 41 to 100 (about 6 seconds) are missing". The seconds are left out when
+// the recording's length or count is unknown.
+std::string describeEarlyEnd(const std::string& file, const EarlyEnd& end, int32_t totalFrameCount,
+                             int32_t recordingSeconds);
+
+// The walker's damage report without the "name: " in front.
+std::string damageReason(const MmvRecordWalker& walker, const std::string& name);
 
 // Reads the 4858-byte leading part of a file. Throws FileError naming the file
 // when it cannot be opened or is shorter than 4858 bytes.
