@@ -12,9 +12,9 @@
 #include "cli/burn_in_progress.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
-#include "cli/progress_output.h"
 #include "cli/run_options.h"
 #include "conversion/conversion_run.h"
+#include "conversion/working_names.h"
 #include "core/file_error.h"
 #include "mmv/scan.h"
 #include "platform/process_launch.h"
@@ -86,14 +86,18 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
   ConversionState state;
   HiddenLog log;
   HiddenLog subtitles;
-  ProgressOutput progress(options, out);
+  LogMirror mirror(options.quiet ? nullptr : &out);
   std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
   StageContext ctx{state, log, subtitles, options.options, [] {}, launcher.get(), converterPath()};
   StepDisplay display(!options.quiet && isTerminal(out), out);
-  progress.attach(log);
+  mirror.attach(log);
 
   std::string target;
-  if (const int refused = selectRecordings(options, ctx, err, target)) return refused;
+  if (const int refused = selectRecordings(options, ctx, mirror, err, target))
+    return finishWithLog(refused, mirror, err);
+  // Opened only now that every file the run writes is known, so it can replace none of them.
+  if (options.logFile)
+    mirror.openFile(*options.logFile, log, options.inputs, runWorkingNames(target, options.inputs.size() > 1));
   if (interruptRequested()) {
     err << "vk2mp4: interrupted before the conversion began\n";
     return 1;
@@ -109,19 +113,21 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
   };
   const RunOutcome outcome = run.start(target);
   display.finishLine();
+  // A recording that ends early is converted from its complete records; the user is told, not failed.
+  for (const std::string& warning : outcome.warnings) err << "vk2mp4: warning: " << warning << "\n";
   switch (outcome.status) {
     case RunStatus::Succeeded:
       if (!options.quiet) out << target << "\n";
-      return 0;
+      return finishWithLog(0, mirror, err);
     case RunStatus::Cancelled:
       err << "vk2mp4: interrupted. "
           << (outcome.message.empty() ? "The partial output was removed." : outcome.message) << "\n";
-      return 1;
+      return finishWithLog(1, mirror, err);
     case RunStatus::Failed:
       break;
   }
   err << "vk2mp4: " << outcome.message << "\n";
-  return 1;
+  return finishWithLog(1, mirror, err);
 }
 
 }  // namespace

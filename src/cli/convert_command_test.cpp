@@ -97,16 +97,26 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
     EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
     EXPECT_EQ(readText(f.target), "older");
   }
-  {  // burn-in fails: the plain MP4 is at the target
+  {  // burn-in fails: the plain MP4 is at the target, or beside a file that stood there
     ConvertFixture f(3);
     f.fakeConverter("ok\nfail\n");
-    writeText(f.target, "older");
     EXPECT_EQ(f.convert(), 1);
     EXPECT_NE(f.err().find("The subtitles could not be burnt in: the converter ended with exit status 1. " +
                            f.target + " holds the MP4 without subtitles."),
               std::string::npos);
     EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
     EXPECT_EQ(readText(f.target), "made by call 0\n");
+
+    std::remove((f.work + "calls").c_str());
+    writeText(f.target, "older");
+    EXPECT_EQ(f.convert(), 1);
+    EXPECT_NE(f.err().find("The subtitles could not be burnt in: the converter ended with exit status 1. The file "
+                           "that was at " + f.target + " is there as before; the MP4 without subtitles is kept as " +
+                           f.data + "X_without_subtitles.mp4."),
+              std::string::npos) << f.err();
+    EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.mp4", "X_without_subtitles.mp4"}));
+    EXPECT_EQ(readText(f.target), "older");
+    EXPECT_EQ(readText(f.data + "X_without_subtitles.mp4"), "made by call 0\n");
   }
   {  // no converter anywhere: the streams stay and are named; no merged MMV at the target
     ConvertFixture f(3);

@@ -4,21 +4,18 @@
 
 #include "cli/commands.h"
 #include "cli/interrupt.h"
-#include "cli/progress_output.h"
 #include "cli/run_options.h"
+#include "conversion/conversion_run.h"
 #include "extract/extract_streams.h"
+#include "mmv/merge_output.h"
 #include "mmv/merge.h"
 #include "core/file_error.h"
 #include "mmv/scan.h"
+#include "core/file_identity.h"
 
 namespace vk2::cli {
 
 namespace {
-
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return std::filesystem::equivalent(a, b, ec) && !ec;
-}
 
 // The merged recording lives only for the extraction; it goes whatever the outcome.
 class MergedRecording {
@@ -44,26 +41,38 @@ std::string mergedPathFor(const std::string& target, const std::vector<std::stri
   return path;
 }
 
+// Every file the command writes: the streams, the script, and for a merge the
+// merged recording and the merge's body file; the target too, which a log must
+// not take either.
+std::vector<std::string> extractFiles(const std::string& target, const std::string& merged) {
+  const DerivedPaths p = DerivedPaths::fromTarget(target);
+  std::vector<std::string> files{target, p.h264, p.pcm, p.drv, p.ass};
+  if (!merged.empty()) files.insert(files.end(), {merged, mergeBodyPath(merged)});
+  return files;
+}
+
 int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   ConversionState state;
   HiddenLog log;
   HiddenLog subtitles;
-  ProgressOutput progress(run, out);
-  progress.attach(log);
+  LogMirror mirror(run.quiet ? nullptr : &out);
+  mirror.attach(log);
   // Ctrl-C is noticed at the next record of the merge or the walk.
   StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
 
   std::string target;
-  if (const int refused = selectRecordings(run, ctx, err, target)) return refused;
+  if (const int refused = selectRecordings(run, ctx, mirror, err, target)) return finishWithLog(refused, mirror, err);
 
   const int count = static_cast<int>(run.inputs.size());
   std::optional<MergedRecording> merged;
-  if (count >= 2) {
-    merged.emplace(mergedPathFor(target, run.inputs));
+  if (count >= 2) merged.emplace(mergedPathFor(target, run.inputs));
+  if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, extractFiles(target, merged ? merged->path() : ""));
+  if (merged) {
     // Before the first file creates the outputs, which would truncate a later input.
     CheckMergeInputs(run.inputs, merged->path());
     for (int i = 1; i <= count; ++i)
       MergeMmvFile(ctx, run.inputs[static_cast<std::size_t>(i - 1)], i, count, merged->path());
+    log.append(kMergeDoneLine);
   }
   const std::string input = merged ? merged->path() : run.inputs.front();
   ExtractResult result;
@@ -75,11 +84,16 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
       std::remove(partial.c_str());
     throw;
   }
-  if (!result.ok) {
-    err << "vk2mp4: " << result.error << "\n";
-    return 1;
+  std::vector<std::string> warnings = state.recordingWarnings;
+  if (!result.warning.empty()) warnings.push_back(result.warning);
+  // A window without length only keeps the converter from running, which this command does not do.
+  if (result.nothingToConvert) warnings.push_back(result.error);
+  for (const std::string& warning : warnings) err << "vk2mp4: warning: " << warning << "\n";
+  if (!result.ok && !result.nothingToConvert) {
+    if (result.error != result.warning) err << "vk2mp4: " << result.error << "\n";
+    return finishWithLog(1, mirror, err);
   }
-  return 0;
+  return finishWithLog(0, mirror, err);
 }
 
 // Ctrl-C ends the command with status 1 and leaves no partial file behind: the

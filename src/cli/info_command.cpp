@@ -28,7 +28,7 @@ int runInfoCommand(const Args& args, std::ostream& out, std::ostream& err) {
   HiddenLog log, subtitles;
   const PlainConversionOptions options;
   StageContext ctx{state, log, subtitles, options, [] {}, nullptr, ""};
-  LogMirror mirror("", &out);
+  LogMirror mirror(&out);
   mirror.attach(log);
   try {
     const OpenResult r = OpenMmvFiles(ctx, files);

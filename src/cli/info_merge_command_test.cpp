@@ -110,17 +110,18 @@ TEST(MergeCommand, RefusalsAndFailuresLeaveTheTargetAsItWas) {
     EXPECT_EQ(testing::readFile(f.dir.file(files[1])), second);
     EXPECT_EQ(f.dir.entries(), (Lines{"bad.mmv", "rec_1.mmv", "rec_2.mmv", "rec_3.mmv", "target.mmv"}));
   };
-  // A damaged second input: its last record's payload runs past the end.
+  // A cut-off second input: its last record's payload runs past the end.
   std::vector<uint8_t> bad = testing::readFile(f.dir.file(files[1]));
   bad.resize(bad.size() - 1);
   testing::writeFile(f.dir.file("bad.mmv"), bad);
 
   const std::pair<Lines, std::string> failures[] = {
-      {{"-o", "target.mmv", files[0], "bad.mmv", files[2]}, "vk2mp4: bad.mmv: payloadLength "},
       {{"-o", "target.mmv", files[2], files[0]}, "It cannot be merged because the files have different times.\n"},
       {{"-o", "rec_2.mmv", files[0], files[1]}, "vk2mp4: rec_2.mmv: the input is the merge's output file\n"},
       {{"--log", files[1], "-o", "target.mmv", files[0], files[1]},
        "vk2mp4: rec_2.mmv: is one of the recordings; the log would replace it\n"},
+      {{"--log", "target.mmv", "-o", "target.mmv", files[2], files[0]},
+       "vk2mp4: target.mmv: is the target or a working file of this command; the log would replace it\n"},
       {{"-o", "no-folder/m.mmv", files[0], files[1]},
        "vk2mp4: no-folder/.m.mmv.merging: cannot create: No such file or directory\n"}};
   ProgramRun r;
@@ -136,6 +137,15 @@ TEST(MergeCommand, RefusalsAndFailuresLeaveTheTargetAsItWas) {
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("usage:"), std::string::npos);
   untouched();
+
+  // The cut-off input gives its complete records, with a warning; a log that
+  // cannot be written fails the command.
+  r = f.vk2mp4({"merge", "-q", "--log", "/dev/full", "-o", "cut.mmv", files[0], "bad.mmv", files[2]});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("vk2mp4: warning: bad.mmv ends early at offset "), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("vk2mp4: /dev/full: cannot write the log file: No space left on device\n"), std::string::npos)
+      << r.err;
+  EXPECT_GT(testing::readFile(f.dir.file("cut.mmv")).size(), second.size());
 }
 
 }  // namespace

@@ -1,34 +1,40 @@
 #include "cli/log_mirror.h"
 
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
 #include <ostream>
 
 #include "core/file_error.h"
+#include "core/file_identity.h"
 
 namespace vk2::cli {
 
-void refuseLogOverInputs(const std::string& logPath, const std::vector<std::string>& inputs) {
-  if (logPath.empty()) return;
-  for (const std::string& input : inputs) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(logPath, input, ec) && !ec)
-      throw FileError(logPath, "is one of the recordings; the log would replace it");
-  }
-}
-
-LogMirror::LogMirror(const std::string& logPath, std::ostream* terminal) : terminal_(terminal) {
-  if (logPath.empty()) return;
-  file_.open(logPath, std::ios::binary | std::ios::trunc);
-  if (!file_) throw FileError(logPath, "cannot create the log file: " + systemReason(errno));
+void LogMirror::openFile(const std::string& path, const HiddenLog& log, const std::vector<std::string>& recordings,
+                         const std::vector<std::string>& commandFiles) {
+  if (path.empty()) return;
+  for (const std::string& recording : recordings)
+    if (sameFile(path, recording)) throw FileError(path, "is one of the recordings; the log would replace it");
+  for (const std::string& own : commandFiles)
+    if (sameFile(path, own))
+      throw FileError(path, "is the target or a working file of this command; the log would replace it");
+  path_ = path;
+  errno = 0;
+  file_.open(path_, std::ios::binary | std::ios::trunc);
+  if (!file_) throw FileError(path_, "cannot create the log file" + (errno ? ": " + systemReason(errno) : ""));
+  for (const std::string& line : log.lines()) writeToFile(line);
 }
 
 void LogMirror::attach(HiddenLog& log) {
   log.setObserver([this](const std::string& line) {
-    if (file_.is_open()) file_ << line << '\n' << std::flush;
-    if (terminal_) *terminal_ << line << '\n';
+    if (terminal_) *terminal_ << line << '\n' << std::flush;
+    writeToFile(line);
   });
+}
+
+void LogMirror::writeToFile(const std::string& line) {
+  if (!file_.is_open() || !fileError_.empty()) return;
+  errno = 0;
+  file_ << line << '\n' << std::flush;
+  if (!file_) fileError_ = path_ + ": cannot write the log file" + (errno ? ": " + systemReason(errno) : "");
 }
 
 }  // namespace vk2::cli

@@ -1,6 +1,6 @@
 #pragma once
-// Where the progress log goes besides the hidden list: a --log file (one line
-// each, "\n" ends) and, for commands that show it, the terminal.
+// Where the progress log goes besides the hidden list: the terminal (for
+// commands that show it) and a --log file, one line each, "\n" ends.
 #include <fstream>
 #include <iosfwd>
 #include <string>
@@ -10,19 +10,30 @@
 
 namespace vk2::cli {
 
-// Throws FileError when `logPath` names one of `inputs`: a log must never replace a recording.
-void refuseLogOverInputs(const std::string& logPath, const std::vector<std::string>& inputs);
-
 class LogMirror {
  public:
-  // Opens `logPath` when not empty; throws FileError when it cannot be created.
-  explicit LogMirror(const std::string& logPath, std::ostream* terminal = nullptr);
-  // Sends every line appended to `log` from now on to the file and terminal.
+  explicit LogMirror(std::ostream* terminal = nullptr) : terminal_(terminal) {}
+  LogMirror(const LogMirror&) = delete;
+  LogMirror& operator=(const LogMirror&) = delete;
+
+  // Creates the --log file once the command knows every file it will read or
+  // write, and copies into it the lines `log` already holds. Throws FileError
+  // when `path` is one of the recordings or of the command's own files (the
+  // log would replace it), or cannot be created.
+  void openFile(const std::string& path, const HiddenLog& log, const std::vector<std::string>& recordings,
+                const std::vector<std::string>& commandFiles);
+  // Sends every line appended to `log` from now on to the terminal and the file.
   void attach(HiddenLog& log);
+  // Why a line could not be written to the file ("" while every line was).
+  const std::string& fileError() const { return fileError_; }
 
  private:
-  std::ofstream file_;
+  void writeToFile(const std::string& line);
+
   std::ostream* terminal_;
+  std::string path_;
+  std::ofstream file_;
+  std::string fileError_;
 };
 
 }  // namespace vk2::cli

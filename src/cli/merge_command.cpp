@@ -7,7 +7,9 @@
 #include "cli/interrupt.h"
 #include "cli/log_mirror.h"
 #include "core/paths.h"
+#include "cli/run_options.h"
 #include "mmv/merge.h"
+#include "mmv/merge_output.h"
 #include "core/file_error.h"
 #include "mmv/scan.h"
 
@@ -65,8 +67,8 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
   StageContext ctx{state, log, subtitles, options, throwIfInterrupted, nullptr, ""};
   const std::string pending = pendingPathFor(m.output);
   try {
-    refuseLogOverInputs(m.logPath, m.files);
-    LogMirror mirror(m.logPath);
+    LogMirror mirror;
+    mirror.openFile(m.logPath, log, m.files, {m.output, pending, mergeBodyPath(pending)});
     mirror.attach(log);
     watchForInterrupt();
     const OpenResult scan = OpenMmvFiles(ctx, m.files);
@@ -89,8 +91,9 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
       std::remove(pending.c_str());
       throw FileError(m.output, "cannot replace it with the merged file: " + ec.message());
     }
+    for (const std::string& warning : state.recordingWarnings) err << "vk2mp4: warning: " << warning << "\n";
     if (!m.quiet) out << "Merged " << count << " files into " << m.output << " (" << state.headerFill << " bytes)\n";
-    return 0;
+    return finishWithLog(0, mirror, err);
   } catch (const Interrupted&) {
     DiscardMergeOutput(state);
     std::remove(pending.c_str());

@@ -179,20 +179,30 @@ std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
   return endsWith(path, ".mp4") ? path : path + ".mp4";
 }
 
-int selectRecordings(const RunOptions& options, StageContext& ctx, std::ostream& err, std::string& target) {
+int selectRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirror, std::ostream& err,
+                     std::string& target) {
+  const std::string logPath = options.logFile.value_or("");
   const OpenResult opened = OpenMmvFiles(ctx, options.inputs);
   if (opened.outcome != OpenOutcome::Selected) {
+    mirror.openFile(logPath, ctx.log, options.inputs, {});
     err << opened.message << "\n";
     return 1;
   }
   try {
     applyTimeWindow(options, ctx.state);
   } catch (const UsageError& e) {
+    mirror.openFile(logPath, ctx.log, options.inputs, {});
     err << "vk2mp4: " << e.what() << "\n" << usageText();
     return 2;
   }
   target = resolveTarget(options, ctx.state);
   return 0;
+}
+
+int finishWithLog(int status, const LogMirror& mirror, std::ostream& err) {
+  if (mirror.fileError().empty()) return status;
+  err << "vk2mp4: " << mirror.fileError() << "\n";
+  return status == 0 ? 1 : status;
 }
 
 int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command) {

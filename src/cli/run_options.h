@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/log_mirror.h"
 #include "core/conversion_options.h"
 #include "core/conversion_state.h"
 #include "core/stage_context.h"
@@ -35,8 +36,13 @@ RunOptions parseRunOptions(const Args& args);
 
 // The common start of extract and convert: scans the recordings (same refusals
 // as the windows), applies the trims and resolves the target. Returns 0 with
-// `target` set, or the exit status after printing why (1 refused, 2 usage).
-int selectRecordings(const RunOptions& options, StageContext& ctx, std::ostream& err, std::string& target);
+// `target` set, or the exit status after printing why (1 refused, 2 usage); a
+// refused selection still gets its --log file with the scan's lines.
+int selectRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirror, std::ostream& err,
+                     std::string& target);
+
+// Ends a command: a --log file that lost lines turns success into status 1.
+int finishWithLog(int status, const LogMirror& mirror, std::ostream& err);
 
 // Parses the arguments and runs `command` with them: a usage error gives status 2
 // with the usage text, a file that cannot be used gives status 1 naming it.

@@ -5,7 +5,9 @@
 #include <system_error>
 
 #include "conversion/saved_target.h"
+#include "conversion/working_names.h"
 #include "mmv/merge.h"
+#include "core/file_identity.h"
 
 namespace vk2 {
 
@@ -23,10 +25,6 @@ bool fileHoldsData(const std::string& path) {
   return fs::is_regular_file(fs::path(path), ec) && fs::file_size(fs::path(path), ec) > 0 && !ec;
 }
 
-bool samePath(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  return fs::equivalent(fs::path(a), fs::path(b), ec) && !ec;
-}
 
 const char* stageName(ConversionStep step) {
   switch (step) {
@@ -36,6 +34,14 @@ const char* stageName(ConversionStep step) {
     case ConversionStep::None: break;
   }
   return "";
+}
+
+RunOutcome outcomeOf(RunStatus status, std::string message, const std::string& outputPath) {
+  RunOutcome o;
+  o.status = status;
+  o.message = std::move(message);
+  o.outputPath = outputPath;
+  return o;
 }
 
 // Clears the running flags however the run ends.
@@ -75,6 +81,24 @@ void ConversionRun::report(int position, int maximum) {
     callbacks_.progress(RunProgress{position, maximum, std::to_string(position) + "/" + std::to_string(maximum)});
 }
 
+void ConversionRun::checkBeforeWriting(const std::string& outputPath) const {
+  const std::vector<std::string>& files = ctx_.state.selectedFiles;
+  if (files.empty()) throw std::runtime_error("No MMV file is selected.");
+  for (const std::string& f : files)
+    if (sameFile(f, outputPath))
+      throw std::runtime_error("The target " + outputPath + " is one of the selected recordings.");
+  std::vector<std::string> names = runWorkingNames(outputPath, files.size() > 1);
+  refuseWorkingNamesOverRecordings(files, names);
+  if (SavedTarget(outputPath).targetExists()) names.push_back(SavedTarget::asideName(outputPath));
+  refuseOverlongWorkingNames(outputPath, names);
+}
+
+void ConversionRun::removeWorkingFile(const std::string& path) const {
+  for (const std::string& f : ctx_.state.selectedFiles)
+    if (sameFile(f, path)) return;
+  removeQuietly(path);
+}
+
 RunOutcome ConversionRun::start(const std::string& outputPath) {
   RunOutcome outcome;
   outcome.outputPath = outputPath;
@@ -86,32 +110,45 @@ RunOutcome ConversionRun::start(const std::string& outputPath) {
   stopRequested_ = false;
   RunningFlag flag{running_, inConverterStep_};
   ctx_.state.cancelRequested = false;
+  ctx_.state.recordingWarnings.clear();
   ctx_.pump();
 
   SavedTarget saved(outputPath);
   const bool targetExisted = saved.targetExists();
   try {
-    const std::vector<std::string>& files = ctx_.state.selectedFiles;
-    if (files.empty()) throw std::runtime_error("No MMV file is selected.");
-    for (const std::string& f : files)
-      if (samePath(f, outputPath))
-        throw std::runtime_error("The target " + outputPath + " is one of the selected recordings.");
+    // Nothing is written before every name the run uses is known to be safe.
+    checkBeforeWriting(outputPath);
     saved.moveAside();
-    outcome = files.size() <= 1 ? runSingle(outputPath) : runMerge(outputPath);
+    outcome = ctx_.state.selectedFiles.size() <= 1 ? runSingle(outputPath) : runMerge(outputPath);
   } catch (const std::exception& e) {
     if (stages_.discardMerge) stages_.discardMerge(ctx_.state);
     const DerivedPaths p = DerivedPaths::fromTarget(outputPath);
-    for (const std::string* path : {&p.h264, &p.pcm, &p.drv, &p.ass, &p.subtitledMp4}) removeQuietly(*path);
-    outcome = RunOutcome{RunStatus::Failed, e.what(), outputPath, ConversionStep::None};
+    for (const std::string* path : {&p.h264, &p.pcm, &p.drv, &p.ass, &p.subtitledMp4}) removeWorkingFile(*path);
+    outcome = outcomeOf(RunStatus::Failed, e.what(), outputPath);
   }
+  std::vector<std::string> warnings = ctx_.state.recordingWarnings;
+  warnings.insert(warnings.end(), outcome.warnings.begin(), outcome.warnings.end());
+  outcome.warnings = std::move(warnings);
 
-  const bool newMp4 = outcome.status == RunStatus::Succeeded ||
-                      (outcome.failedStep == ConversionStep::BurnSubtitles && fileHoldsData(outputPath));
-  if (newMp4) {
+  const bool onlyPlainMp4 = outcome.status == RunStatus::Failed &&
+                            outcome.failedStep == ConversionStep::BurnSubtitles && fileHoldsData(outputPath);
+  if (outcome.status == RunStatus::Succeeded || (onlyPlainMp4 && !saved.movedAside())) {
     saved.discard();
+  } else if (onlyPlainMp4) {
+    // The file that stood at the target stays there; the MP4 without subtitles goes beside it.
+    outcome.message = "The subtitles could not be burnt in: " + outcome.burnInReason + ".";
+    try {
+      const std::string kept = saved.keepPlainMp4Beside();
+      const std::string problem = saved.restore();
+      outcome.message += problem.empty() ? " The file that was at " + outputPath + " is there as before" : " " + problem;
+      outcome.message += "; the MP4 without subtitles is kept as " + kept + ".";
+    } catch (const std::exception&) {
+      outcome.message += " " + outputPath + " holds the MP4 without subtitles; the file that was there is kept as " +
+                         saved.release() + ".";
+    }
   } else {
     // Whatever is at the target now is ours: a merged recording or a partial MP4.
-    if (!targetExisted || saved.movedAside()) removeQuietly(outputPath);
+    if (!targetExisted || saved.movedAside()) removeWorkingFile(outputPath);
     const std::string problem = saved.restore();
     if (!problem.empty()) outcome.message += (outcome.message.empty() ? "" : " ") + problem;
   }
@@ -145,13 +182,13 @@ RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
     if (ctx_.state.cancelRequested) {
       ctx_.state.cancelRequested = false;
       report(0, total);
-      RunOutcome cancelled{RunStatus::Cancelled, "", outputPath, ConversionStep::None};
+      RunOutcome cancelled = outcomeOf(RunStatus::Cancelled, "", outputPath);
       if (i + 1 != count) {
         stages_.discardMerge(ctx_.state);
       } else {
         // The finished merged recording carries the target's name; it must not
         // pass for the MP4.
-        removeQuietly(outputPath);
+        removeWorkingFile(outputPath);
         cancelled.message = "The conversion was cancelled; the merged recording written to " + outputPath +
                             " was removed.";
       }
@@ -174,7 +211,8 @@ RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
 RunOutcome ConversionRun::convert(const std::string& inputPath, const std::string& outputPath) {
   DemuxControl control;
   control.extract = stages_.extract;
-  control.stopRequested = [this] { return stopRequested_; };
+  // A cancel during the extraction ends the run before the converter starts.
+  control.stopRequested = [this] { return stopRequested_ || ctx_.state.cancelRequested; };
   control.stepStarted = [this](ConversionStep step) {
     if (callbacks_.stage) callbacks_.stage(stageName(step));
   };
@@ -189,15 +227,23 @@ RunOutcome ConversionRun::convert(const std::string& inputPath, const std::strin
   control.watch.onOutput = callbacks_.converterOutput;
 
   const DemuxResult r = DemuxAndConvert(ctx_, inputPath, outputPath, control);
+  RunOutcome outcome = outcomeOf(RunStatus::Succeeded, kConvertedMessage, outputPath);
+  if (!r.warning.empty()) outcome.warnings.push_back(r.warning);
   if (r.status == StepStatus::Cancelled) {
     ctx_.state.cancelRequested = false;
-    return RunOutcome{RunStatus::Cancelled, r.message, outputPath, ConversionStep::None};
+    outcome.status = RunStatus::Cancelled;
+    outcome.message = r.message;
+  } else if (!r.ok()) {
+    outcome.status = RunStatus::Failed;
+    outcome.message = r.message;
+    outcome.failedStep = r.failedStep;
+    outcome.burnInReason = r.reason;
+  } else if (!fileHoldsData(outputPath)) {
+    outcome.status = RunStatus::Failed;
+    outcome.message = "The converted video is missing at " + outputPath + ".";
+    outcome.failedStep = ConversionStep::BurnSubtitles;
   }
-  if (!r.ok()) return RunOutcome{RunStatus::Failed, r.message, outputPath, r.failedStep};
-  if (!fileHoldsData(outputPath))
-    return RunOutcome{RunStatus::Failed, "The converted video is missing at " + outputPath + ".", outputPath,
-                      ConversionStep::BurnSubtitles};
-  return RunOutcome{RunStatus::Succeeded, kConvertedMessage, outputPath, ConversionStep::None};
+  return outcome;
 }
 
 }  // namespace vk2

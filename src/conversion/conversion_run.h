@@ -4,6 +4,7 @@
 // streams and the script, runs both converter steps, and reports progress.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "conversion/demux_and_convert.h"
 #include "core/stage_context.h"
@@ -30,6 +31,10 @@ struct RunOutcome {
   std::string message;
   std::string outputPath;
   ConversionStep failedStep = ConversionStep::None;  // Failed: the step, None for the merge or set-up
+  // Recordings that end early (cut off, zero-filled tail) and were converted
+  // from their complete records: one text each, whatever the status.
+  std::vector<std::string> warnings;
+  std::string burnInReason;  // Failed in the burn-in: why, in the step's own words
 };
 
 struct RunCallbacks {
@@ -57,7 +62,9 @@ class ConversionRun {
 
   // The whole run for target outputPath (folder text + name text + ".mp4").
   RunOutcome start(const std::string& outputPath);
-  // btnCancelClick: raises cancelRequested; during a converter step it also ends the converter.
+  // btnCancelClick: raises cancelRequested. Between merged files the run ends
+  // after the file; later (the extraction, a converter step) it ends before or
+  // during the next converter step.
   void requestCancel();
   // Ctrl-C: ends the run at the next chance, whatever it is doing (between
   // merged files, before or during a converter step).
@@ -70,6 +77,9 @@ class ConversionRun {
   RunOutcome runMerge(const std::string& outputPath);
   RunOutcome convert(const std::string& inputPath, const std::string& outputPath);
   void report(int position, int maximum);
+  void checkBeforeWriting(const std::string& outputPath) const;
+  // Removes a file the run wrote, never one of the selected recordings.
+  void removeWorkingFile(const std::string& path) const;
 
   StageContext& ctx_;
   RunCallbacks callbacks_;

@@ -28,6 +28,7 @@ struct RunFixture : testing::StageHarness {
   std::vector<bool> converterSteps;
   std::function<void(int)> afterMerge;  // file index just merged
   std::function<void()> duringPump;
+  std::function<void()> duringExtract;
   bool extractFails = false;
   bool mergeThrowsAt2 = false;
   std::unique_ptr<ConversionRun> run;
@@ -63,6 +64,7 @@ struct RunFixture : testing::StageHarness {
     };
     stages.discardMerge = discard;
     stages.extract = [this](StageContext&, const std::string& in, const std::string& out) {
+      if (duringExtract) duringExtract();
       ExtractResult r;
       r.paths = DerivedPaths::fromTarget(out);
       for (const std::string* p : {&r.paths.h264, &r.paths.pcm, &r.paths.ass}) writeText(*p, "stream");
@@ -115,12 +117,15 @@ TEST(ConversionRun, CancelWhileMergingRemovesEveryPartialOutput) {
     EXPECT_EQ(std::count(f.log.lines().begin(), f.log.lines().end(), "File Merge is done--------------------------"), 1);
     EXPECT_EQ(f.outputs(), Names{"X.mp4"});
   }
-  // Cancel outside the merge loop and the converter steps has no effect.
-  RunFixture f(1);
-  f.duringPump = [&] {
-    if (!f.run->inConverterStep()) f.run->requestCancel();
-  };
-  EXPECT_EQ(f.start().status, RunStatus::Succeeded);
+  // A Cancel after the last merged file, while the streams are extracted, ends
+  // the run before the converter starts.
+  RunFixture f(2);
+  f.duringExtract = [&] { f.run->requestCancel(); };
+  const RunOutcome o = f.start();
+  EXPECT_EQ(o.status, RunStatus::Cancelled);
+  EXPECT_EQ(o.message, "The conversion was cancelled.");
+  EXPECT_TRUE(f.launcher.calls.empty());
+  EXPECT_TRUE(f.outputs().empty());
 }
 
 TEST(ConversionRun, FailuresBeforeTheConverterKeepTheExistingTarget) {
@@ -187,7 +192,8 @@ TEST(ConversionRun, ReplacesAnExistingTargetOnlyWithACompleteMp4AndRefusesItsOwn
   writeText(h.state.selectedFiles[1], "recording 2");
   const RunOutcome body = h.start();
   EXPECT_EQ(body.status, RunStatus::Failed);
-  EXPECT_NE(body.message.find("the input is the merge's body file Data.tmp"), std::string::npos) << body.message;
+  EXPECT_EQ(body.message, h.dir.file("Data.tmp") + ": is a selected recording, and the conversion would write its "
+                          "working file " + h.dir.file("Data.tmp") + " over it; choose another target name");
   EXPECT_EQ(readText(h.dir.file("Data.tmp")), "recording 2");
   EXPECT_FALSE(fileExists(h.target));
 }

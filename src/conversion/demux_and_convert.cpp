@@ -46,6 +46,7 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
     extracted.ok = false;
     extracted.error = e.what();
   }
+  result.warning = extracted.warning;
   if (!extracted.ok) {
     removeStreamsAndScript(p);
     return failure(result, StepStatus::Failed, ConversionStep::Extract,
@@ -87,10 +88,12 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
     removeStreamsAndScript(p);
     return failure(result, StepStatus::Cancelled, ConversionStep::BurnSubtitles, "The conversion was cancelled.");
   }
-  if (burn.status != StepStatus::Done)
+  if (burn.status != StepStatus::Done) {
+    result.reason = burn.message;
     return failure(result, burn.status, ConversionStep::BurnSubtitles,
                    "The subtitles could not be burnt in: " + burn.message + ". " + outputPath +
                        " holds the MP4 without subtitles.");
+  }
   result.status = StepStatus::Done;
   return result;
 }

@@ -16,6 +16,8 @@ struct DemuxResult {
   StepStatus status = StepStatus::Failed;  // Done only when the target holds the subtitled video
   ConversionStep failedStep = ConversionStep::None;
   std::string message;  // which step failed and why; empty when Done
+  std::string reason;   // the failed step's own reason, without the step's name
+  std::string warning;  // the recording ends early: where, and what is missing
   DerivedPaths paths;
   bool ok() const { return status == StepStatus::Done; }
 };

@@ -18,12 +18,43 @@ bool SavedTarget::targetExists() const {
   return fs::exists(fs::symlink_status(fs::path(target_), ec));
 }
 
+namespace {
+
+bool nameTaken(const std::string& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(fs::path(path), ec));
+}
+
+// "X_without_subtitles.mp4", then "X_without_subtitles-2.mp4" ...
+std::string freePlainMp4Name(const std::string& target) {
+  const std::string stem = target.size() >= 4 ? target.substr(0, target.size() - 4) : target;
+  for (int n = 1; n < 10000; ++n) {
+    std::string candidate = stem + "_without_subtitles" + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".mp4";
+    if (!nameTaken(candidate)) return candidate;
+  }
+  throw FileError(target, "cannot find a free name to keep the MP4 without subtitles beside it");
+}
+
+}  // namespace
+
+std::string SavedTarget::asideName(const std::string& target, int attempt) {
+  return target + ".previous" + (attempt == 1 ? std::string() : "-" + std::to_string(attempt));
+}
+
+std::string SavedTarget::keepPlainMp4Beside() {
+  const std::string kept = freePlainMp4Name(target_);
+  std::error_code ec;
+  fs::rename(fs::path(target_), fs::path(kept), ec);
+  if (ec) throw FileError(target_, "cannot move the MP4 without subtitles aside: " + ec.message());
+  return kept;
+}
+
 void SavedTarget::moveAside() {
   if (!targetExists()) return;
   std::error_code ec;
   for (int n = 1; n < 10000; ++n) {
-    std::string candidate = target_ + ".previous" + (n == 1 ? std::string() : "-" + std::to_string(n));
-    if (fs::exists(fs::symlink_status(fs::path(candidate), ec))) continue;
+    const std::string candidate = asideName(target_, n);
+    if (nameTaken(candidate)) continue;
     fs::rename(fs::path(target_), fs::path(candidate), ec);
     if (ec) throw FileError(target_, "cannot move the existing file aside: " + ec.message());
     savedPath_ = candidate;
@@ -40,6 +71,12 @@ std::string SavedTarget::restore() {
   savedPath_.clear();
   if (ec) return "The file that was at " + target_ + " is kept as " + kept + ".";
   return std::string();
+}
+
+std::string SavedTarget::release() {
+  std::string kept;
+  kept.swap(savedPath_);
+  return kept;
 }
 
 void SavedTarget::discard() {

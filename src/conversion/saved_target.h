@@ -23,6 +23,15 @@ class SavedTarget {
   std::string restore();
   // The run produced a new MP4: the saved copy is removed.
   void discard();
+  // Leaves the saved file where it is and forgets it; returns its name.
+  std::string release();
+  // The run produced only an MP4 without subtitles while a file was saved: the
+  // MP4 moves from the target to a free name beside it that says so, making
+  // room for restore(). Returns the new name; throws FileError when it cannot move.
+  std::string keepPlainMp4Beside();
+
+  // The name the first existing target is moved aside to ("X.mp4.previous").
+  static std::string asideName(const std::string& target, int attempt = 1);
 
  private:
   std::string target_;
