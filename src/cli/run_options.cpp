@@ -1,6 +1,7 @@
 #include "cli/run_options.h"
 
 #include <charconv>
+#include <climits>
 #include <filesystem>
 #include <map>
 #include <ostream>
@@ -147,8 +148,12 @@ RunOptions parseRunOptions(const Args& args) {
 }
 
 void applyTimeWindow(const RunOptions& run, ConversionState& state) {
+  // A recording whose end stamp lies before its start (or wrapped) takes no
+  // trims, so the window's ends below stay inside 32 bits.
   const int64_t span = static_cast<int64_t>(state.spanEndTime) - state.spanStartTime;
-  if (!trimsAllowed(static_cast<int32_t>(span), run.trimStart, run.trimEnd))
+  const bool untrimmed = run.trimStart == 0 && run.trimEnd == 0;
+  const bool spanUsable = span >= 0 && span <= INT32_MAX;
+  if (!untrimmed && !(spanUsable && trimsAllowed(static_cast<int32_t>(span), run.trimStart, run.trimEnd)))
     throw UsageError("--trim-start " + std::to_string(run.trimStart) + " and --trim-end " +
                      std::to_string(run.trimEnd) + " leave less than " +
                      std::to_string(kMinimumWindowSeconds) + " seconds of the " +

@@ -77,6 +77,14 @@ TEST(RunOptions, TrimsMustLeaveAWindowTheDialogAllows) {
   EXPECT_NO_THROW(trim(0, 0));
   EXPECT_EQ(proposedName(run, state), "20211029_080503_5");
   EXPECT_THROW(trim(0, 1), UsageError);
+  // An end stamp before the start, or wrapped past 32 bits: no trims, no overflow.
+  for (const auto& [start, end] : {std::pair{INT32_MAX - 1, INT32_MIN + 5}, std::pair{kSpanStart, kSpanStart - 60}}) {
+    state.spanStartTime = start;
+    state.spanEndTime = end;
+    EXPECT_THROW(trim(1, 2), UsageError);
+    EXPECT_NO_THROW(trim(0, 0));
+    EXPECT_EQ(state.windowEndTime, end);
+  }
 }
 
 TEST(RunOptions, TargetRules) {
