@@ -81,10 +81,12 @@ std::string converterFilePath(const std::string& path, PathStyle style) {
 
 std::string filterPath(const std::string& assPath, PathStyle style) {
   std::string out;
+  // The option parser takes a backslash as an escape, so a POSIX name's own
+  // backslash is escaped like any other syntax character.
   for (char c : converterFilePath(assPath, style)) {
-    if (c == '\\')
+    if (c == '\\' && style == PathStyle::Windows)
       out += '/';
-    else if (c == ':' || c == '\'' || c == '=')
+    else if (c == ':' || c == '\'' || c == '=' || c == '\\')
       out += std::string("\\") + c;
     else
       out += c;

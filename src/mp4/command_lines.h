@@ -58,9 +58,9 @@ inline constexpr PathStyle kHostPathStyle = PathStyle::Posix;
 std::string converterFilePath(const std::string& path, PathStyle style = kHostPathStyle);
 
 // The script path as the subtitle filter's option value: converterFilePath,
-// then "\" -> "/", ":" -> "\:". Characters the filter option parser would take
-// as syntax ("'" and "=") are escaped with a backslash as well; plain paths are
-// rewritten exactly as above.
+// then on Windows "\" -> "/"; ":" -> "\:". Characters the filter option parser
+// would take as syntax ("'", "=" and, on POSIX, "\") are escaped with a
+// backslash as well; plain paths are rewritten exactly as above.
 std::string filterPath(const std::string& assPath, PathStyle style = kHostPathStyle);
 
 // The filter argument's quoted form: "'" + filter path + "'", where a single

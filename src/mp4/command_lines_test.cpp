@@ -57,6 +57,18 @@ TEST(CommandLines, BurnInLineAndFilterPaths) {
   EXPECT_EQ(quotedFilterPath("/t/it's.ass"), "'/t/it\\'\\''s.ass'");
 }
 
+TEST(CommandLines, BackslashIsPartOfAPosixNameAndSurvivesBothFilterLevels) {
+  // Option level: "\" escapes the next character. Graph level: inside quotes
+  // everything but "'" is literal.
+  EXPECT_EQ(filterPath(R"(/t/a\b.ass)", PathStyle::Posix), R"(/t/a\\b.ass)");
+  EXPECT_EQ(quotedFilterPath(R"(/t/a\b'c:d=e,f;[g]/x.ass)", PathStyle::Posix),
+            R"('/t/a\\b\'\''c\:d\=e,f;[g]/x.ass')");
+  const CommandLine line =
+      subtitleCommandLine("ffmpeg", R"(/t/a\b.mp4)", R"(/t/a\b.ass)", R"(/t/a\b_Sub.mp4)", PathStyle::Posix);
+  EXPECT_EQ(line.text, R"(ffmpeg -i /t/a\b.mp4 -vf subtitles='/t/a\\b.ass' -y /t/a\b_Sub.mp4)");
+  EXPECT_EQ(filterPath(R"(D:\t\a.ass)", PathStyle::Windows), R"(D\:/t/a.ass)");
+}
+
 TEST(CommandLines, OptionAndProtocolLookalikesReachTheConverterAsFiles) {
   struct Case {
     const char* path;
