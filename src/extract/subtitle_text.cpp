@@ -64,10 +64,26 @@ std::string dateTimeText(const CalendarTime& t, int dateFormat, bool twelveHourC
   }
 }
 
+std::string scriptSafeText(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) {
+    const auto byte = static_cast<unsigned char>(c);
+    // A blank keeps the text's length and layout; parentheses keep braces readable.
+    if (byte < 0x20 || byte == 0x7F)
+      c = ' ';
+    else if (c == '{')
+      c = '(';
+    else if (c == '}')
+      c = ')';
+  }
+  return out;
+}
+
 std::string leftEventLine(const std::string& times, const std::string& vehicleNumber,
                           const DrvRecord& record, const ConversionOptions& options) {
   std::string line = "Dialogue: 0," + times + ",Default - DL,,0,0,0,,";
-  if (options.checkBoxVehicleNo() && !vehicleNumber.empty()) line += vehicleNumber + kLineBreak;
+  if (options.checkBoxVehicleNo() && !vehicleNumber.empty())
+    line += scriptSafeText(vehicleNumber) + kLineBreak;
   if (options.checkBoxGsensor()) {
     line += formatText("X:  %-.3f\\N\\N", DrvRecord::toG(record.accelX));
     line += formatText("Y:  %-.3f\\N\\N", DrvRecord::toG(record.accelY));

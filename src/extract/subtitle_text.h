@@ -19,8 +19,14 @@ std::string eventTimesText(long long eventNumber, double tenthsPerRecord);
 // The date/time piece for a layout position (0..3; anything else gives "").
 std::string dateTimeText(const CalendarTime& t, int dateFormat, bool twelveHourClock);
 
+// Text from a recording (the vehicle number) as it may stand in an event's text:
+// CR, LF and every other control byte (< 0x20, 0x7F) become a blank, "{" and "}"
+// become "(" and ")", so the text can neither end the script line nor open an
+// override block. Bytes from 0x80 up (the camera's code page) stay as they are.
+std::string scriptSafeText(const std::string& text);
+
 // "Dialogue: ..." lines. `times` comes from eventTimesText; `title` is " " or the
-// latched event's title.
+// latched event's title; the vehicle number passes through scriptSafeText.
 std::string leftEventLine(const std::string& times, const std::string& vehicleNumber,
                           const DrvRecord& record, const ConversionOptions& options);
 std::string rightEventLine(const std::string& times, const std::string& title,

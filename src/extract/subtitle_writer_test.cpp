@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "extract/subtitle_text.h"
@@ -80,6 +81,36 @@ TEST(SubtitleWriter, ExampleLinesByteForByte) {
       lines[12],
       "Dialogue: 0,0:0:0.30,0:0:0.40,Default - DR,,0,0,0,,  45 [NE]\\N\\N 31.1 mi/h\\N\\N1500 "
       "rpm\\N\\N 37.50000000\\N\\N127.00000000\\N\\N");
+}
+
+TEST(SubtitleWriter, RecordingTextCannotEndALineOrOpenAnOverrideBlock) {
+  testing::TempDir dir;
+  Harness h;
+  h.options.gsensor = h.options.dateTime = false;
+  SubtitleWriter w(h.ctx, 1.0);
+  w.StartScript(headerWith("AB\r\nDialogue: 0,0:00:00.00,9:00:00.00,Default,,0,0,0,,{\\pos(1,1)}X"));
+  w.AddRecordEvents(0, exampleRecord());
+  w.SaveScript(dir.file("x.ass"));
+  // Nine header lines and two event lines, each ended by the writer's CR LF only.
+  const std::string text = testing::readText(dir.file("x.ass"));
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 11);
+  EXPECT_EQ(text.find('{'), std::string::npos);
+  EXPECT_EQ(h.subtitles.lines()[9],
+            "Dialogue: 0,0:0:0.0,0:0:0.10,Default - DL,,0,0,0,,AB  Dialogue: 0,0:00:00.00,9:00:00.00,Default,,0,0,0,,"
+            "(\\pos(1,1))X\\N\\N");
+
+  struct Case {
+    std::string raw;
+    std::string safe;
+  };
+  const Case cases[] = {
+      {std::string("\x00\x01\t\x1F\x7F", 5), "     "},
+      {"{a}}{", "(a))("},
+      {"\x80\xB0\xA1-12\xFF", "\x80\xB0\xA1-12\xFF"},
+      {" ~AZ az09\\N", " ~AZ az09\\N"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(scriptSafeText(c.raw), c.safe) << c.raw;
 }
 
 TEST(SubtitleWriter, EventTimes) {

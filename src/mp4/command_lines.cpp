@@ -54,12 +54,39 @@ std::string frameRateText(double frameRate) {
   return buffer;
 }
 
-std::string filterPath(const std::string& assPath) {
+namespace {
+
+bool isSeparator(char c, PathStyle style) {
+  return c == '/' || (style == PathStyle::Windows && c == '\\');
+}
+
+bool isDrivePath(const std::string& path) {
+  if (path.size() < 2 || path[1] != ':') return false;
+  const char d = path[0];
+  return (d >= 'A' && d <= 'Z') || (d >= 'a' && d <= 'z');
+}
+
+}  // namespace
+
+std::string converterFilePath(const std::string& path, PathStyle style) {
+  if (style == PathStyle::Windows && isDrivePath(path)) return path;
+  // The converter reads "-..." as an option and "name:..." as a protocol; a
+  // folder in front makes either an ordinary file name.
+  bool readAsSyntax = !path.empty() && path[0] == '-';
+  for (std::size_t i = 0; i < path.size() && !isSeparator(path[i], style); ++i)
+    if (path[i] == ':') readAsSyntax = true;
+  if (!readAsSyntax) return path;
+  return (style == PathStyle::Windows ? ".\\" : "./") + path;
+}
+
+std::string filterPath(const std::string& assPath, PathStyle style) {
   std::string out;
-  for (char c : assPath) {
-    if (c == '\\')
+  // The option parser takes a backslash as an escape, so a POSIX name's own
+  // backslash is escaped like any other syntax character.
+  for (char c : converterFilePath(assPath, style)) {
+    if (c == '\\' && style == PathStyle::Windows)
       out += '/';
-    else if (c == ':' || c == '\'' || c == '=')
+    else if (c == ':' || c == '\'' || c == '=' || c == '\\')
       out += std::string("\\") + c;
     else
       out += c;
@@ -67,9 +94,9 @@ std::string filterPath(const std::string& assPath) {
   return out;
 }
 
-std::string quotedFilterPath(const std::string& assPath) {
+std::string quotedFilterPath(const std::string& assPath, PathStyle style) {
   std::string out = "'";
-  for (char c : filterPath(assPath)) {
+  for (char c : filterPath(assPath, style)) {
     if (c == '\'')
       out += "'\\''";
     else
@@ -80,23 +107,24 @@ std::string quotedFilterPath(const std::string& assPath) {
 
 CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmPath,
                            const std::string& h264Path, const std::string& outputPath,
-                           int32_t durationSec, double frameRate, bool withAudio) {
+                           int32_t durationSec, double frameRate, bool withAudio, PathStyle style) {
   CommandLineBuilder b;
   b.value(converter);
-  if (withAudio) b.literal(" -f s16le -ar 48000 -ac 1 -i ").value(pcmPath);
+  if (withAudio) b.literal(" -f s16le -ar 48000 -ac 1 -i ").value(converterFilePath(pcmPath, style));
   b.literal(" -framerate ").literal(frameRateText(frameRate));
-  b.literal(" -i ").value(h264Path);
+  b.literal(" -i ").value(converterFilePath(h264Path, style));
   b.literal(" -acodec aac -vcodec copy -y -t 00:").literal(durationText(durationSec));
-  b.value(outputPath).literal(" -loglevel quiet");
+  b.value(converterFilePath(outputPath, style)).literal(" -loglevel quiet");
   return b.build();
 }
 
 CommandLine subtitleCommandLine(const std::string& converter, const std::string& mp4Path,
-                                const std::string& assPath, const std::string& subOutputPath) {
+                                const std::string& assPath, const std::string& subOutputPath,
+                                PathStyle style) {
   CommandLineBuilder b;
-  b.value(converter).literal(" -i ").value(mp4Path);
-  b.literal(" -vf subtitles=").value(quotedFilterPath(assPath));
-  b.literal(" -y ").value(subOutputPath);
+  b.value(converter).literal(" -i ").value(converterFilePath(mp4Path, style));
+  b.literal(" -vf subtitles=").value(quotedFilterPath(assPath, style));
+  b.literal(" -y ").value(converterFilePath(subOutputPath, style));
   return b.build();
 }
 

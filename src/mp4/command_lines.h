@@ -41,23 +41,43 @@ std::string durationText(int32_t durationSec);
 // frameRate as "%8.4f": " 29.9750", "120.0000", "  5.0000".
 std::string frameRateText(double frameRate);
 
-// The script path in the converter's filter syntax: "\" -> "/", ":" -> "\:".
-// Characters the filter option parser would take as syntax ("'" and "=") are
-// escaped with a backslash as well; plain paths are rewritten exactly as above.
-std::string filterPath(const std::string& assPath);
+// How the converter reads a path. POSIX: only '/' separates, and '\' is an
+// ordinary character of a name. Windows: '\' and '/' separate, and a letter and
+// ':' in front name a drive.
+enum class PathStyle { Posix, Windows };
+#ifdef _WIN32
+inline constexpr PathStyle kHostPathStyle = PathStyle::Windows;
+#else
+inline constexpr PathStyle kHostPathStyle = PathStyle::Posix;
+#endif
+
+// `path` in a form the converter opens as a plain file. A relative name it would
+// take for an option (leading '-') or a protocol (a ':' before the first
+// separator, as in "pipe:1.mp4") gets "./" (Windows ".\") in front; every other
+// path, a drive path included, is returned unchanged.
+std::string converterFilePath(const std::string& path, PathStyle style = kHostPathStyle);
+
+// The script path as the subtitle filter's option value: converterFilePath,
+// then on Windows "\" -> "/"; ":" -> "\:". Characters the filter option parser
+// would take as syntax ("'", "=" and, on POSIX, "\") are escaped with a
+// backslash as well; plain paths are rewritten exactly as above.
+std::string filterPath(const std::string& assPath, PathStyle style = kHostPathStyle);
 
 // The filter argument's quoted form: "'" + filter path + "'", where a single
 // quote inside the path leaves and re-enters the quotes so it survives the
-// filter-graph level.
-std::string quotedFilterPath(const std::string& assPath);
+// filter-graph level (which takes everything else inside quotes literally).
+std::string quotedFilterPath(const std::string& assPath, PathStyle style = kHostPathStyle);
 
-// Muxing: raw PCM (when withAudio) and raw H.264 into outputPath.
+// Muxing: raw PCM (when withAudio) and raw H.264 into outputPath. Every path
+// argument (not the converter itself) goes through converterFilePath.
 CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmPath,
                            const std::string& h264Path, const std::string& outputPath,
-                           int32_t durationSec, double frameRate, bool withAudio);
+                           int32_t durationSec, double frameRate, bool withAudio,
+                           PathStyle style = kHostPathStyle);
 
 // Burn-in: the script drawn into mp4Path's picture, written to subOutputPath.
 CommandLine subtitleCommandLine(const std::string& converter, const std::string& mp4Path,
-                                const std::string& assPath, const std::string& subOutputPath);
+                                const std::string& assPath, const std::string& subOutputPath,
+                                PathStyle style = kHostPathStyle);
 
 }  // namespace vk2

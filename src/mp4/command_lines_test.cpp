@@ -8,7 +8,7 @@ namespace {
 
 TEST(CommandLines, MuxingLineWithAndWithoutAudio) {
   const CommandLine withAudio = mp4CommandLine("C:\\Tool\\ffmpeg.exe", "D:\\Out\\a.pcm", "D:\\Out\\a.h264",
-                                               "D:\\Out\\a.mp4", 40, 1199.0 / 40, true);
+                                               "D:\\Out\\a.mp4", 40, 1199.0 / 40, true, PathStyle::Windows);
   EXPECT_EQ(withAudio.text,
             "C:\\Tool\\ffmpeg.exe -f s16le -ar 48000 -ac 1 -i D:\\Out\\a.pcm -framerate  29.9750 -i "
             "D:\\Out\\a.h264 -acodec aac -vcodec copy -y -t 00:0:40 D:\\Out\\a.mp4 -loglevel quiet");
@@ -38,21 +38,75 @@ TEST(CommandLines, MuxingLineWithAndWithoutAudio) {
 
 TEST(CommandLines, BurnInLineAndFilterPaths) {
   const CommandLine line =
-      subtitleCommandLine("C:\\Tool\\ffmpeg.exe", "D:\\Out\\a.mp4", "D:\\Out\\a.ass", "D:\\Out\\a_Sub.mp4");
+      subtitleCommandLine("C:\\Tool\\ffmpeg.exe", "D:\\Out\\a.mp4", "D:\\Out\\a.ass", "D:\\Out\\a_Sub.mp4",
+                          PathStyle::Windows);
   EXPECT_EQ(line.text,
             "C:\\Tool\\ffmpeg.exe -i D:\\Out\\a.mp4 -vf subtitles='D\\:/Out/a.ass' -y D:\\Out\\a_Sub.mp4");
   EXPECT_EQ(line.arguments, (std::vector<std::string>{"C:\\Tool\\ffmpeg.exe", "-i", "D:\\Out\\a.mp4", "-vf",
                                                       "subtitles='D\\:/Out/a.ass'", "-y", "D:\\Out\\a_Sub.mp4"}));
 
   // Drive root (doubled separator after the current folder) and several colons.
-  const CommandLine root = subtitleCommandLine("E:\\\\ffmpeg.exe", "E:\\a.mp4", "E:\\a.ass", "E:\\a_Sub.mp4");
+  const CommandLine root =
+      subtitleCommandLine("E:\\\\ffmpeg.exe", "E:\\a.mp4", "E:\\a.ass", "E:\\a_Sub.mp4", PathStyle::Windows);
   EXPECT_EQ(root.text, "E:\\\\ffmpeg.exe -i E:\\a.mp4 -vf subtitles='E\\:/a.ass' -y E:\\a_Sub.mp4");
-  EXPECT_EQ(filterPath("D:\\x:y\\z:w.ass"), "D\\:/x\\:y/z\\:w.ass");
+  EXPECT_EQ(filterPath("D:\\x:y\\z:w.ass", PathStyle::Windows), "D\\:/x\\:y/z\\:w.ass");
 
   // Characters the option parser would read as syntax are escaped, and a
   // quote leaves and re-enters the graph-level quotes.
   EXPECT_EQ(filterPath("/t/it's=1.ass"), "/t/it\\'s\\=1.ass");
   EXPECT_EQ(quotedFilterPath("/t/it's.ass"), "'/t/it\\'\\''s.ass'");
+}
+
+TEST(CommandLines, BackslashIsPartOfAPosixNameAndSurvivesBothFilterLevels) {
+  // Option level: "\" escapes the next character. Graph level: inside quotes
+  // everything but "'" is literal.
+  EXPECT_EQ(filterPath(R"(/t/a\b.ass)", PathStyle::Posix), R"(/t/a\\b.ass)");
+  EXPECT_EQ(quotedFilterPath(R"(/t/a\b'c:d=e,f;[g]/x.ass)", PathStyle::Posix),
+            R"('/t/a\\b\'\''c\:d\=e,f;[g]/x.ass')");
+  const CommandLine line =
+      subtitleCommandLine("ffmpeg", R"(/t/a\b.mp4)", R"(/t/a\b.ass)", R"(/t/a\b_Sub.mp4)", PathStyle::Posix);
+  EXPECT_EQ(line.text, R"(ffmpeg -i /t/a\b.mp4 -vf subtitles='/t/a\\b.ass' -y /t/a\b_Sub.mp4)");
+  EXPECT_EQ(filterPath(R"(D:\t\a.ass)", PathStyle::Windows), R"(D\:/t/a.ass)");
+}
+
+TEST(CommandLines, OptionAndProtocolLookalikesReachTheConverterAsFiles) {
+  struct Case {
+    const char* path;
+    const char* posix;
+    const char* windows;
+  };
+  const Case cases[] = {
+      {"-x.mp4", "./-x.mp4", ".\\-x.mp4"},
+      {"-", "./-", ".\\-"},
+      {"pipe:1.mp4", "./pipe:1.mp4", ".\\pipe:1.mp4"},
+      {"file:a.mp4", "./file:a.mp4", ".\\file:a.mp4"},
+      {"http:x.mp4", "./http:x.mp4", ".\\http:x.mp4"},
+      {"x:y.mp4", "./x:y.mp4", "x:y.mp4"},  // a drive-relative name on Windows
+      {"C:\\x", "./C:\\x", "C:\\x"},
+      {"Z:\\x", "./Z:\\x", "Z:\\x"},
+      {"a\\b:c.mp4", "./a\\b:c.mp4", "a\\b:c.mp4"},
+      {"http:/x.mp4", "./http:/x.mp4", ".\\http:/x.mp4"},
+      // Plain paths: the ':' comes after a separator, or nothing looks like syntax.
+      {"a/b:c.mp4", "a/b:c.mp4", "a/b:c.mp4"},
+      {"/t/pipe:1.mp4", "/t/pipe:1.mp4", "/t/pipe:1.mp4"},
+      {"/t/-x.mp4", "/t/-x.mp4", "/t/-x.mp4"},
+      {"./-x.mp4", "./-x.mp4", "./-x.mp4"},
+      {"x-y.mp4", "x-y.mp4", "x-y.mp4"},
+      {"", "", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(converterFilePath(c.path, PathStyle::Posix), c.posix) << c.path;
+    EXPECT_EQ(converterFilePath(c.path, PathStyle::Windows), c.windows) << c.path;
+  }
+
+  // Every path argument of both lines; the converter itself is run, not opened.
+  EXPECT_EQ(mp4CommandLine("-ffmpeg", "-x.pcm", "pipe:1.h264", "http:x.mp4", 4, 30, true, PathStyle::Posix).text,
+            "-ffmpeg -f s16le -ar 48000 -ac 1 -i ./-x.pcm -framerate  30.0000 -i ./pipe:1.h264 -acodec aac -vcodec "
+            "copy -y -t 00:0:4 ./http:x.mp4 -loglevel quiet");
+  EXPECT_EQ(subtitleCommandLine("ffmpeg", "-x.mp4", "pipe:1.ass", "x:y_Sub.mp4", PathStyle::Posix).text,
+            "ffmpeg -i ./-x.mp4 -vf subtitles='./pipe\\:1.ass' -y ./x:y_Sub.mp4");
+  EXPECT_EQ(subtitleCommandLine("ffmpeg", "-x.mp4", "pipe:1.ass", "x:y_Sub.mp4", PathStyle::Windows).text,
+            "ffmpeg -i .\\-x.mp4 -vf subtitles='./pipe\\:1.ass' -y x:y_Sub.mp4");
 }
 
 TEST(CommandLines, PathsWithBlanksStayWholeAndAreQuotedInTheText) {
