@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/process_launch.h"
+#include "testing/fake_mp4.h"
 #include "testing/test_support.h"
 
 namespace vk2 {
@@ -28,7 +29,8 @@ using testing::TempDir;
 using testing::writeText;
 
 // Records its arguments (one per line, then "--") and acts as the next line of
-// "modes" says: ok, fail (exit 1) or hang. The arguments themselves are the
+// "modes" says: ok (an 18-second MP4 marked "made by call N"), fail (exit 1),
+// hang, or fill (writes until the disk is full, then claims success). The arguments themselves are the
 // command line tests'; the 18 seconds of three merged files the end-to-end test's.
 constexpr const char* kFakeConverter = R"(#!/bin/sh
 n=0
@@ -41,7 +43,8 @@ if [ "$last" = quiet ]; then eval "out=\${$(($#-2))}"; else out=$last; fi
 case "$mode" in
   fail) echo partial > "$out"; exit 1;;
   hang) echo partial > "$out"; touch running; sleep 60; exit 0;;
-  *) echo "made by call $n" > "$out"; exit 0;;
+  fill) { printf '\000\000\000\020ftypisom'; printf '\003\000\000\000mdat'; cat /dev/zero; } > "$out" 2>/dev/null; exit 0;;
+  *) { cat mp4.head; echo "made by call $n"; } > "$out"; exit 0;;
 esac
 )";
 
@@ -64,6 +67,7 @@ struct ConvertFixture {
     writeText(work + "ffmpeg", kFakeConverter);
     ::chmod((work + "ffmpeg").c_str(), 0755);
     writeText(work + "modes", modes);
+    writeText(work + "mp4.head", testing::fakeMp4Head(18, std::string("made by call 0\n").size()));
   }
   std::string arguments(const std::string& extra = "") const {
     std::string args = "convert -q " + extra + " -o " + shellQuoted(target);
@@ -105,7 +109,7 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
                            f.target + " holds the MP4 without subtitles."),
               std::string::npos);
     EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
-    EXPECT_EQ(readText(f.target), "made by call 0\n");
+    EXPECT_EQ(testing::fakeMp4Marker(readText(f.target)), "made by call 0\n");
 
     std::remove((f.work + "calls").c_str());
     writeText(f.target, "older");
@@ -116,7 +120,7 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
               std::string::npos) << f.err();
     EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.mp4", "X_without_subtitles.mp4"}));
     EXPECT_EQ(readText(f.target), "older");
-    EXPECT_EQ(readText(f.data + "X_without_subtitles.mp4"), "made by call 0\n");
+    EXPECT_EQ(testing::fakeMp4Marker(readText(f.data + "X_without_subtitles.mp4")), "made by call 0\n");
   }
   {  // no converter anywhere: the streams stay and are named; no merged MMV at the target
     ConvertFixture f(3);
@@ -126,6 +130,24 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
     EXPECT_NE(f.err().find(f.data + "X.pcm"), std::string::npos);
     EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.ass", "X.h264", "X.pcm"}));
   }
+}
+
+// The target on a small disk of its own, which the converter fills up.
+TEST(ConvertCommand, AFullDiskIsReportedAndLosesNothing) {
+  ConvertFixture f(1);
+  const std::string disk = f.dir.file("disk/");
+  ::mkdir(disk.c_str(), 0755);
+  if (std::system(("mount -t tmpfs -o size=4m tmpfs " + shellQuoted(disk) + " 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "cannot mount a small disk here";
+  f.target = disk + "X.mp4";
+  writeText(f.target, "older");
+  f.fakeConverter("fill\n");
+  EXPECT_EQ(f.convert(), 1);
+  EXPECT_NE(f.err().find(f.target + " is incomplete: "), std::string::npos) << f.err();
+  EXPECT_NE(f.err().find("; the disk holding " + f.target + " is full"), std::string::npos) << f.err();
+  EXPECT_EQ(testing::entriesOf(disk), std::vector<std::string>{"X.mp4"});
+  EXPECT_EQ(readText(f.target), "older");
+  std::system(("umount " + shellQuoted(disk)).c_str());
 }
 
 TEST(ConvertCommand, CtrlCEndsAHangingConverterInEitherStep) {

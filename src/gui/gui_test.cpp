@@ -20,6 +20,7 @@
 
 #include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
+#include "testing/fake_mp4.h"
 
 using vk2::gui::testing::Windows;
 namespace fs = std::filesystem;
@@ -36,11 +37,15 @@ void setZone(const char* zone) {
   tzset();
 }
 
-// A stand-in converter in the current folder: writes "video" to its .mp4 argument.
+// A stand-in converter in the current folder. The writing one makes a small MP4
+// as long as the muxing line's "-t" says (from the head files written here),
+// marked "video", and copies that MP4 for the burn-in.
 class FakeConverter {
  public:
   explicit FakeConverter(const std::string& script) : folder_(), saved_(QDir::currentPath()) {
     use(script);
+    for (int seconds = 0; seconds <= 120; ++seconds)
+      vk2::testing::writeText(folder_.file("head_" + std::to_string(seconds)), vk2::testing::fakeMp4Head(seconds, 5));
     QDir::setCurrent(QString::fromStdString(folder_.path()));
   }
   ~FakeConverter() { QDir::setCurrent(saved_); }
@@ -59,10 +64,20 @@ class FakeConverter {
 
 const char* kWritingConverter =
     "#!/bin/sh\n"
-    "echo \"$@\" >> \"$(dirname \"$0\")/calls\"\n"
-    "out=\"\"\n"
-    "for a in \"$@\"; do case \"$a\" in *.mp4) out=\"$a\";; esac; done\n"
-    "printf 'video' > \"$out\"\n"
+    "dir=$(dirname \"$0\")\n"
+    "echo \"$@\" >> \"$dir/calls\"\n"
+    "out=\"\"; in=\"\"; t=\"\"; prev=\"\"\n"
+    "for a in \"$@\"; do\n"
+    "  case \"$prev\" in -t) t=\"$a\";; -i) case \"$a\" in *.mp4) in=\"$a\";; esac;; esac\n"
+    "  case \"$a\" in *.mp4) out=\"$a\";; esac\n"
+    "  prev=\"$a\"\n"
+    "done\n"
+    "if [ -n \"$t\" ]; then\n"
+    "  ms=${t#00:}; m=${ms%%:*}; s=${ms#*:}\n"
+    "  { cat \"$dir/head_$((m * 60 + s))\"; printf video; } > \"$out\"\n"
+    "else\n"
+    "  cp \"$in\" \"$out\"\n"
+    "fi\n"
     "exit 0\n";
 
 const char* kFailingConverter =
@@ -338,7 +353,7 @@ class GuiTest : public QObject {
     QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
     const std::string output = w.state.outputFolder + "20211029_080503_12.mp4";
     QVERIFY(vk2::testing::fileExists(output));
-    QCOMPARE(vk2::testing::readText(output), std::string("video"));
+    QCOMPARE(vk2::testing::fakeMp4Marker(vk2::testing::readText(output)), std::string("video"));
     QVERIFY(converter.log().find("20211029_080503_12") != std::string::npos);
 
     // A failed converter step: the error, the dialog stays open and ready.

@@ -1,9 +1,13 @@
 #include "mp4/converter_steps.h"
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "core/paths.h"
 #include "mp4/command_lines.h"
+#include "mp4/mp4_check.h"
 
 namespace vk2 {
 
@@ -20,6 +24,36 @@ bool holdsOutput(const std::string& path) {
   std::error_code ec;
   const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
   return !ec && size > 0;
+}
+
+// Less free space than this beside an output that failed means the disk filled up.
+constexpr std::uintmax_t kFullDiskBytes = 1024 * 1024;
+
+bool diskFullAt(const std::string& path) {
+  std::error_code ec;
+  const std::string folder = folderOf(path);
+  const std::filesystem::space_info space = std::filesystem::space(folder.empty() ? "." : folder, ec);
+  return !ec && space.available < kFullDiskBytes;
+}
+
+// A converter can end with status 0 and a cut-off file, for one on a full disk:
+// its output counts only as a complete MP4 as long as expected (within a
+// second; expectedSec < 0 when any length will do). Returns why not, or "".
+std::string outputProblem(const std::string& path, double expectedSec) {
+  const Mp4Check check = checkMp4File(path);
+  if (!check.complete) return "the converter's output " + path + " is incomplete: " + check.problem;
+  if (expectedSec >= 0 && std::fabs(check.durationSec - expectedSec) > 1.0) {
+    char text[160];
+    std::snprintf(text, sizeof text, " lasts %.1f seconds instead of %.1f", check.durationSec, expectedSec);
+    return "the converter's output " + path + text;
+  }
+  return std::string();
+}
+
+// Says so when a failed step's disk is full; the partial output is still there to be counted.
+void noteFullDisk(ConverterStepResult& result, const std::string& output) {
+  if (result.status == StepStatus::Failed && diskFullAt(output))
+    result.message += "; the disk holding " + output + " is full";
 }
 
 std::string shownConverter(const StageContext& ctx) {
@@ -85,7 +119,11 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
   if (result.status == StepStatus::Done && !holdsOutput(outputPath)) {
     result.status = StepStatus::Failed;
     result.message = "the converter wrote no MP4 at " + outputPath;
+  } else if (result.status == StepStatus::Done) {
+    const std::string problem = outputProblem(outputPath, durationSec);
+    if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
+  noteFullDisk(result, outputPath);
   if (result.status != StepStatus::Done) removeQuietly(outputPath);
   removeQuietly(h264Path);
   removeQuietly(pcmPath);
@@ -97,12 +135,18 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
   const CommandLine line = subtitleCommandLine(shownConverter(ctx), mp4Path, assPath, subOutputPath);
   ctx.log.append(line.text);
   if (!ctx.converterPath.empty()) removeQuietly(subOutputPath);
+  // The subtitled video must last as long as the plain one it is drawn on.
+  const Mp4Check plain = checkMp4File(mp4Path);
   ConverterStepResult result = runConverter(ctx, line, watch, kSubtitleStartFailedLine, kSubtitleExecutedLine);
   if (result.status == StepStatus::NotStarted) return result;
   if (result.status == StepStatus::Done && !holdsOutput(subOutputPath)) {
     result.status = StepStatus::Failed;
     result.message = "the converter wrote no video at " + subOutputPath;
+  } else if (result.status == StepStatus::Done) {
+    const std::string problem = outputProblem(subOutputPath, plain.complete ? plain.durationSec : -1);
+    if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
+  noteFullDisk(result, subOutputPath);
   removeQuietly(assPath);
   if (result.status != StepStatus::Done) {
     removeQuietly(subOutputPath);

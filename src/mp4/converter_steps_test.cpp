@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "testing/fake_launcher.h"
+#include "testing/fake_mp4.h"
 #include "testing/stage_harness.h"
 #include "testing/test_support.h"
 
@@ -52,6 +53,22 @@ TEST(MakeMp4, SuccessLogsTheLineAndDeletesTheStreams) {
   EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.ass", "clip.mp4"}));
 }
 
+// A converter that ends well but leaves a cut-off file (a full disk) or one of
+// the wrong length has failed; the file goes, the streams too.
+TEST(MakeMp4, AnIncompleteOrShortOutputIsAFailure) {
+  const std::pair<std::string, std::string> outputs[] = {
+      {testing::fakeMp4(40, "x").substr(0, 30), "/clip.mp4 is incomplete: "},
+      {testing::fakeMp4(20, "x"), "/clip.mp4 lasts 20.0 seconds instead of 40.0"}};
+  for (const auto& [bytes, problem] : outputs) {
+    StepFixture f;
+    f.launcher.nextOutput = bytes;
+    const ConverterStepResult r = f.makeMp4();
+    EXPECT_EQ(r.status, StepStatus::Failed);
+    EXPECT_NE(r.message.find(problem), std::string::npos) << r.message;
+    EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.ass"}));
+  }
+}
+
 // Exit failures and the message for a missing converter are left to the command tests.
 TEST(MakeMp4, ConverterMissingOrUnstartableKeepsTheStreams) {
   StepFixture f;
@@ -79,7 +96,7 @@ TEST(BurnSubtitles, SuccessReplacesThePlainMp4) {
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(f.log.lines()[0], "/usr/bin/ffmpeg -i " + f.target + " -vf subtitles='" + f.ass + "' -y " + f.sub);
   EXPECT_EQ(f.log.lines()[1], "mp4(with subtitle) making is executed..");
-  EXPECT_EQ(readText(f.target), "sub:" + f.target);
+  EXPECT_EQ(testing::fakeMp4Marker(readText(f.target)), "sub:" + f.target);
   EXPECT_NE(output.find("time="), std::string::npos);
   EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.h264", "clip.mp4", "clip.pcm"}));
   EXPECT_EQ(burnInFinalPath("D:\\Out\\a_Sub.mp4"), "D:\\Out\\a.mp4");

@@ -4,17 +4,21 @@
 // or hang until the caller stops waiting).
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/process_launcher.h"
+#include "mp4/mp4_check.h"
+#include "testing/fake_mp4.h"
 #include "testing/test_support.h"
 
 namespace vk2::testing {
 
 struct FakeBehaviour {
   bool starts = true;
-  bool writesOutput = true;  // writes a few bytes to the output (the muxing line's
-                             // third-last argument, the burn-in's last)
+  bool writesOutput = true;  // writes a small complete MP4 to the output (the muxing
+                             // line's third-last argument, the burn-in's last) whose
+                             // marker is "mp4:" + output or "sub:" + input
   int exitStatus = 0;
   bool hangs = false;  // runs until keepWaiting returns false, after writing part of the output
 };
@@ -22,6 +26,7 @@ struct FakeBehaviour {
 class FakeLauncher : public ProcessLauncher {
  public:
   std::deque<FakeBehaviour> script;  // one per call; the default behaviour when empty
+  std::string nextOutput;  // when set, the next call writes it instead (a cut-off or odd MP4)
   std::vector<std::vector<std::string>> calls;
   std::vector<std::vector<std::string>> detached;
   int keepWaitingCalls = 0;
@@ -42,7 +47,11 @@ class FakeLauncher : public ProcessLauncher {
     outcome.started = true;
     const bool muxing = argv.size() >= 3 && argv.back() == "quiet";
     const std::string output = muxing ? argv[argv.size() - 3] : argv.back();
-    if (b.writesOutput || b.hangs) writeText(output, muxing ? "mp4:" + output : "sub:" + argv[2]);
+    if (b.hangs) writeText(output, "partial");
+    if (!nextOutput.empty() && !b.hangs)
+      writeText(output, std::exchange(nextOutput, std::string()));
+    else if (b.writesOutput && !b.hangs)
+      writeText(output, fakeMp4(outputSeconds(argv, muxing), muxing ? "mp4:" + output : "sub:" + argv[2]));
     if (onOutput) onOutput("frame=  1 time=00:00:01.00 bitrate=1\r");
     if (b.hangs) {
       while (keepWaiting && keepWaiting()) ++keepWaitingCalls;
@@ -55,6 +64,18 @@ class FakeLauncher : public ProcessLauncher {
     }
     outcome.exitStatus = b.exitStatus;
     return outcome;
+  }
+
+  // As long as the muxing line's "-t 00:M:S" says, or the burn-in's input lasts.
+  static double outputSeconds(const std::vector<std::string>& argv, bool muxing) {
+    if (!muxing) return checkMp4File(argv[2]).durationSec;
+    for (std::size_t i = 0; i + 1 < argv.size(); ++i)
+      if (argv[i] == "-t") {
+        const std::string& t = argv[i + 1];  // "00:M:S"
+        const std::size_t colon = t.rfind(':');
+        return std::stod(t.substr(3, colon - 3)) * 60 + std::stod(t.substr(colon + 1));
+      }
+    return 0;
   }
 
   bool startDetached(const std::vector<std::string>& argv) override {

@@ -1,0 +1,38 @@
+#pragma once
+// Small MP4 files the converter stand-ins write: complete in the eyes of the
+// run's output check (file type, movie header of a given length, a free box)
+// and carrying a marker text that tests read back.
+#include <cstdint>
+#include <string>
+
+namespace vk2::testing {
+
+inline std::string bigEndian32(uint32_t v) {
+  std::string s;
+  for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>((v >> shift) & 0xFF);
+  return s;
+}
+
+// Everything but the marker, for a marker of `markerBytes` bytes.
+inline std::string fakeMp4Head(double seconds, std::size_t markerBytes) {
+  const auto box = [](const std::string& type, const std::string& payload) {
+    return bigEndian32(static_cast<uint32_t>(8 + payload.size())) + type + payload;
+  };
+  // Version 0 movie header: times, scale 1000, duration in ms, then 80 bytes of rates and matrix.
+  const std::string mvhd = box("mvhd", std::string(12, '\0') + bigEndian32(1000) +
+                                           bigEndian32(static_cast<uint32_t>(seconds * 1000)) + std::string(80, '\0'));
+  return box("ftyp", std::string("isom\0\0\2\0", 8)) + box("moov", mvhd) +
+         bigEndian32(static_cast<uint32_t>(8 + markerBytes)) + "free";
+}
+
+inline std::string fakeMp4(double seconds, const std::string& marker) {
+  return fakeMp4Head(seconds, marker.size()) + marker;
+}
+
+// The marker of a fake MP4's text ("" when it is not one).
+inline std::string fakeMp4Marker(const std::string& bytes) {
+  const std::size_t head = fakeMp4Head(0, 0).size();
+  return bytes.size() >= head ? bytes.substr(head) : std::string();
+}
+
+}  // namespace vk2::testing
