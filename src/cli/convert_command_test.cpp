@@ -6,6 +6,8 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <tuple>
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,7 +31,7 @@ using testing::TempDir;
 using testing::writeText;
 
 // Records its arguments (one per line, then "--") and acts as the next line of
-// "modes" says: ok (an 18-second MP4 marked "made by call N"), fail (exit 1),
+// "modes" says: ok (an MP4 marked "made by call N"), fail (exit 1),
 // hang, or fill (writes until the disk is full, then claims success). The arguments themselves are the
 // command line tests'; the 18 seconds of three merged files the end-to-end test's.
 constexpr const char* kFakeConverter = R"(#!/bin/sh
@@ -63,11 +65,11 @@ struct ConvertFixture {
                                       synthOptions + " --out " + shellQuoted(data + "rec")));
     EXPECT_EQ(inputs.size(), static_cast<std::size_t>(files));
   }
-  void fakeConverter(const std::string& modes) {
+  void fakeConverter(const std::string& modes, double seconds = 18) {
     writeText(work + "ffmpeg", kFakeConverter);
     ::chmod((work + "ffmpeg").c_str(), 0755);
     writeText(work + "modes", modes);
-    writeText(work + "mp4.head", testing::fakeMp4Head(18, std::string("made by call 0\n").size()));
+    writeText(work + "mp4.head", testing::fakeMp4Head(seconds, std::string("made by call 0\n").size()));
   }
   std::string arguments(const std::string& extra = "") const {
     std::string args = "convert -q " + extra + " -o " + shellQuoted(target);
@@ -130,6 +132,54 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
     EXPECT_NE(f.err().find(f.data + "X.pcm"), std::string::npos);
     EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.ass", "X.h264", "X.pcm"}));
   }
+}
+
+// Every working name of a run is checked against the recordings, by identity,
+// before anything is written; links at working names are replaced, not followed.
+TEST(ConvertCommand, NoRecordingIsEverAWorkingFile) {
+  ConvertFixture f(2);
+  f.fakeConverter("ok\nok\n", 12);
+  const std::string first = readText(f.inputs[0]);
+  const std::vector<std::string> recordings = f.inputs;
+  const auto copy = [&](const std::string& name) {
+    writeText(f.data + name, first);
+    return f.data + name;
+  };
+  ::link(f.inputs[0].c_str(), (f.data + "hard.pcm").c_str());
+  const std::tuple<std::vector<std::string>, std::string, std::string> clashes[] = {
+      {{copy("clip.pcm")}, "clip.mp4", "clip.pcm"},
+      {{copy("clip.h264"), recordings[1]}, "clip.mp4", "clip.h264"},
+      {{copy("t_Sub.mp4")}, "t.mp4", "t_Sub.mp4"},
+      {{recordings[0]}, "hard.mp4", "hard.pcm"},
+      {{copy("Data.tmp"), recordings[1]}, "d.mp4", "Data.tmp"}};
+  for (const auto& [inputs, target, clash] : clashes) {
+    f.inputs = inputs;
+    f.target = f.data + target;
+    EXPECT_EQ(f.convert(), 1) << clash;
+    EXPECT_NE(f.err().find(": is a selected recording, and the conversion would write its working file " + f.data +
+                           clash + " over it"),
+              std::string::npos)
+        << f.err();
+    EXPECT_EQ(readText(f.data + clash), first);
+    EXPECT_FALSE(fileExists(f.target));
+  }
+
+  f.inputs = recordings;
+  f.target = f.data + std::string(250, 'n') + ".mp4";
+  EXPECT_EQ(f.convert(), 1);
+  EXPECT_NE(f.err().find("the name is too long: the working file " + std::string(250, 'n') +
+                         "_Sub.mp4 would need 258 bytes, more than the 255 a file name may have"),
+            std::string::npos) << f.err();
+
+  writeText(f.dir.file("elsewhere"), "not yours");
+  f.target = f.data + "X.mp4";
+  for (const char* link : {"Data.tmp", "X.h264", "X.ass"}) {
+    std::remove((f.data + link).c_str());
+    ::symlink(f.dir.file("elsewhere").c_str(), (f.data + link).c_str());
+  }
+  EXPECT_EQ(f.convert(), 0) << f.err();
+  EXPECT_EQ(readText(f.dir.file("elsewhere")), "not yours");
+  EXPECT_FALSE(fileExists(f.data + "X.h264") || fileExists(f.data + "Data.tmp"));
 }
 
 // The target on a small disk of its own, which the converter fills up.

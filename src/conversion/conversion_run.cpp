@@ -115,12 +115,15 @@ RunOutcome ConversionRun::start(const std::string& outputPath) {
 
   SavedTarget saved(outputPath);
   const bool targetExisted = saved.targetExists();
+  bool writing = false;
   try {
-    // Nothing is written before every name the run uses is known to be safe.
+    // Nothing is written, or removed, before every name the run uses is known to be safe.
     checkBeforeWriting(outputPath);
+    writing = true;
     saved.moveAside();
     outcome = ctx_.state.selectedFiles.size() <= 1 ? runSingle(outputPath) : runMerge(outputPath);
   } catch (const std::exception& e) {
+    if (!writing) return outcomeOf(RunStatus::Failed, e.what(), outputPath);
     if (stages_.discardMerge) stages_.discardMerge(ctx_.state);
     const DerivedPaths p = DerivedPaths::fromTarget(outputPath);
     for (const std::string* path : {&p.h264, &p.pcm, &p.drv, &p.ass, &p.subtitledMp4}) removeWorkingFile(*path);
