@@ -74,13 +74,27 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
   EXPECT_NE(one.out.find("MMV Sec = 10\ntotalDrvCount = 10\n"), std::string::npos) << one.out;
   EXPECT_EQ(testing::readText(dir.file("run.log")), one.out);
 
-  // Two files: merged beside the target as .mmv, removed afterwards.
-  const CommandRun two = extract({"-q", "-o", dir.file("two.mp4"), dir.file("a.mmv"), dir.file("b.mmv")});
+  // Two files: merged beside the target as .mmv, removed afterwards; the log
+  // says the merge is done before the streams are extracted, as the run's does.
+  const CommandRun two = extract({"-q", "--log", dir.file("two.log"), "-o", dir.file("two.mp4"), dir.file("a.mmv"),
+                                  dir.file("b.mmv")});
   ASSERT_EQ(two.status, 0) << two.err;
   EXPECT_TRUE(two.out.empty());
+  const std::string twoLog = testing::readText(dir.file("two.log"));
+  EXPECT_NE(twoLog.find("---\nFile Merge is done--------------------------\nMMV Sec = 20\n"), std::string::npos) << twoLog;
+  std::remove(dir.file("two.log").c_str());
   EXPECT_EQ(testing::readFile(dir.file("two.drv")).size(), 80u + 20 * kDrvRecordSize);
   EXPECT_FALSE(fileExists(dir.file("two.mmv")));
   EXPECT_FALSE(fileExists(dir.file("Data.tmp")));
+
+  // A recording 0 seconds long: its streams, and a warning instead of a failure.
+  writeRecording(dir.file("zero.mmv"), kStart + 100, 0);
+  const CommandRun zero = extract({"-q", "-o", dir.file("zero.mp4"), dir.file("zero.mmv")});
+  EXPECT_EQ(zero.status, 0);
+  EXPECT_EQ(zero.err, "vk2mp4: warning: " + dir.file("zero.mmv") +
+                          ": nothing to convert: the time window is 0 seconds long\n");
+  EXPECT_TRUE(fileExists(dir.file("zero.h264")) && fileExists(dir.file("zero.ass")));
+  for (const char* ext : {".mmv", ".h264", ".pcm", ".drv", ".ass"}) std::remove(dir.file(std::string("zero") + ext).c_str());
 
   // A file already at the merged name is left alone.
   testing::writeText(dir.file("busy.mmv"), "keep me");
