@@ -241,7 +241,7 @@ std::pair<std::vector<std::string>, double> probe(const std::string& path) {
   return p;
 }
 
-TEST(ConvertCommandEndToEnd, RealConverterSingleOddPathMergedAndWithoutAudio) {
+TEST(ConvertCommandEndToEnd, RealConverterSingleOddPathsMergedAndWithoutAudio) {
   if (converterPath().empty() || commandOutput("command -v ffprobe").empty()) GTEST_SKIP() << "no ffmpeg/ffprobe";
   struct Case {
     int files;
@@ -249,23 +249,33 @@ TEST(ConvertCommandEndToEnd, RealConverterSingleOddPathMergedAndWithoutAudio) {
     std::string options;
     std::vector<std::string> codecs;
     double window;
-    std::string folder = "";  // below data/, for the target
+    std::string folder = "";    // below data/, for the target
+    std::string relative = "";  // a target relative to the folder vk2mp4 runs in
   };
   const Case cases[] = {
-      // The script's path must survive the filter syntax.
-      {1, 8, "--trim-start 2", {"aac", "h264"}, 6, "a b'c:d,e=f;[g]/"},
+      // The script's path must survive the filter syntax; a backslash is part of a name.
+      {1, 8, "--trim-start 2", {"aac", "h264"}, 6, "a b\\c'd:e,f=g;[h]/"},
       {3, 6, "", {"aac", "h264"}, 18},
       {1, 6, "--no-audio", {"h264"}, 6},
+      // Names the converter would read as an option or a protocol.
+      {1, 4, "", {"aac", "h264"}, 4, "", "-x.mp4"},
+      {1, 4, "", {"aac", "h264"}, 4, "", "pipe:1.mp4"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.options);
+    SCOPED_TRACE(c.options + c.folder + c.relative);
     ConvertFixture f(c.files, "--seconds " + std::to_string(c.seconds) + " --size 320x240");
     if (!c.folder.empty()) {
       std::filesystem::create_directory(f.data + c.folder);
       f.target = f.data + c.folder + "X.mp4";
     }
+    if (!c.relative.empty()) f.target = c.relative;
     ASSERT_EQ(f.convert(c.options), 0) << f.err();
-    EXPECT_EQ(f.outputs(), std::vector<std::string>{c.folder.empty() ? "X.mp4" : c.folder.substr(0, c.folder.size() - 1)});
+    if (!c.relative.empty()) {
+      EXPECT_EQ(testing::entriesOf(f.work), std::vector<std::string>{c.relative});
+      f.target = f.work + c.relative;
+    } else {
+      EXPECT_EQ(f.outputs(), std::vector<std::string>{c.folder.empty() ? "X.mp4" : c.folder.substr(0, c.folder.size() - 1)});
+    }
     if (!c.folder.empty()) {
       EXPECT_EQ(testing::entriesOf(f.data + c.folder), std::vector<std::string>{"X.mp4"});
     }
