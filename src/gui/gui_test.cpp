@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 
 #include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
@@ -312,6 +313,33 @@ class GuiTest : public QObject {
     QLocale::setDefault(QLocale::c());
     w.dialog->close();
     setZone("UTC0");
+  }
+
+  void longAndBackwardsWindows() {
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 6));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* lbSec = w.dialogChild<QLabel>("lbSec");
+    auto shownWhole = [&] { return lbSec->width() >= lbSec->sizeHint().width() && lbSec->geometry().right() == 375; };
+    w.dialog->ShowTimeWindow(kMorning, kMorning + 100000);
+    QCOMPARE(lbSec->text(), QString("100000"));
+    QVERIFY(shownWhole());
+    w.dialog->ShowTimeWindow(kMorning, kMorning + 6);
+    QCOMPARE(lbSec->geometry(), QRect(328, 68, 48, 18));
+    w.dialog->close();
+
+    // Damaged stamps: the end before the start, at the ends of the 32-bit range.
+    w.state.spanStartTime = std::numeric_limits<int32_t>::max();
+    w.state.spanEndTime = std::numeric_limits<int32_t>::min();
+    w.main->sbtnSaveMp4Click();
+    QCOMPARE(lbSec->text(), QString("-4294967295"));
+    QVERIFY(shownWhole());
+    w.dialog->sbtnTimeFromPlusClick();  // steps past the ends stay in range
+    w.dialog->sbtnTimeToMinusClick();
+    QCOMPARE(w.state.windowStartTime, w.state.spanStartTime);
+    QCOMPARE(w.state.windowEndTime, w.state.spanEndTime);
+    QVERIFY(w.state.trimStart == 0 && w.state.trimEnd == 0);
+    w.dialog->close();
   }
 
   void fullRunThenAFailedConverterStep() {

@@ -106,6 +106,9 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, QRec
 
 QString fromText(const std::string& text) { return QString::fromLocal8Bit(text); }
 
+// Where lbSec stands when its number fits; "Sec" follows right of it.
+const QRect kLengthPlace(328, 68, 48, 18);
+
 }  // namespace
 
 TformSaveMp4::TformSaveMp4(ConversionState& state, TFormWebsocketclientf& mainWindow)
@@ -144,7 +147,7 @@ void TformSaveMp4::buildLayout() {
   }
   std::tie(timeLocal_, timeUtc_) =
       choice(time, "rbTimeLocal", "Local", QRect(312, 32, 49, 17), "rbTimeUtc", "UTC", QRect(380, 32, 49, 17));
-  lbSec_ = blueLabel(time, "lbSec", "0", QRect(328, 68, 48, 18), Qt::AlignHCenter);
+  lbSec_ = blueLabel(time, "lbSec", "0", kLengthPlace, Qt::AlignHCenter);
   label(time, "Label1", "Sec", QPoint(380, 68));
 
   QGroupBox* items = groupBox(this, "GroupBox2", " Items of Subtitles ", QRect(9, 183, 441, 243));
@@ -267,7 +270,7 @@ void TformSaveMp4::FormCreate() {
 
 void TformSaveMp4::showSpan(const CalendarTime& start, const CalendarTime& end, int64_t lengthSeconds) {
   const LocaleSeparators sep = localeSeparators();
-  lbSec_->setText(QString::number(lengthSeconds));
+  showLength(QString::number(lengthSeconds));
   lbTimeFrom_->setText(fromText(windowLabel(start, sep.date, sep.time)));
   lbTimeTo_->setText(fromText(windowLabel(end, sep.date, sep.time)));
   shrinkToFit(lbTimeFrom_, 11);
@@ -321,6 +324,15 @@ void TformSaveMp4::Button1Click() {
 
 // Time window -------------------------------------------------------------------
 
+void TformSaveMp4::showLength(const QString& seconds) {
+  lbSec_->setText(seconds);
+  // A longer number widens the label to the left, away from the "Sec" caption.
+  QRect place = kLengthPlace;
+  const int needed = lbSec_->sizeHint().width();
+  if (needed > place.width()) place.setLeft(place.right() + 1 - needed);
+  lbSec_->setGeometry(place);
+}
+
 void TformSaveMp4::ShowTimeWindow(int32_t startTime, int32_t endTime) {
   const TimeWindowView view = describeTimeWindow(startTime, endTime, rbTimeLocal());
   memoMessage_.append(view.startLogLine);
@@ -332,7 +344,7 @@ void TformSaveMp4::ShowTimeWindow(int32_t startTime, int32_t endTime) {
   lbTimeTo_->setText(fromText(windowLabel(view.end, sep.date, sep.time)));
   shrinkToFit(lbTimeFrom_, 11);
   shrinkToFit(lbTimeTo_, 11);
-  lbSec_->setText(fromText(view.lengthText));
+  showLength(fromText(view.lengthText));
   edMp4Filename_->setText(fromText(view.fileName));
 }
 
@@ -347,25 +359,25 @@ void TformSaveMp4::UpdateTimeButtons() {
 }
 
 void TformSaveMp4::sbtnTimeFromPlusClick() {
-  ++state_.windowStartTime;
+  state_.windowStartTime = steppedTime(state_.windowStartTime, 1);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
   UpdateTimeButtons();
 }
 
 void TformSaveMp4::sbtnTimeFromMinusClick() {
-  --state_.windowStartTime;
+  state_.windowStartTime = steppedTime(state_.windowStartTime, -1);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
   UpdateTimeButtons();
 }
 
 void TformSaveMp4::sbtnTimeToPlusClick() {
-  ++state_.windowEndTime;
+  state_.windowEndTime = steppedTime(state_.windowEndTime, 1);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
   UpdateTimeButtons();
 }
 
 void TformSaveMp4::sbtnTimeToMinusClick() {
-  --state_.windowEndTime;
+  state_.windowEndTime = steppedTime(state_.windowEndTime, -1);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
   UpdateTimeButtons();
 }

@@ -94,6 +94,7 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
 
  private:
   void buildLayout();
+  void showLength(const QString& seconds);
   void showProgress(const RunProgress& progress);
   void setConverterStepLock(bool locked);
   void returnToIdle();
