@@ -288,7 +288,7 @@ void TformSaveMp4::showOver(QWidget* owner) {
 
 void TformSaveMp4::FormShow() {
   edFolder_->setText(fromText(state_.outputFolder));
-  lbProgress_->setText(QString("0/%1").arg(state_.selectedFiles.size() + 1));
+  resetProgress();
   main_.setEnabled(false);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
 }

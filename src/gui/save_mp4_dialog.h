@@ -96,6 +96,7 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   void buildLayout();
   void showLength(const QString& seconds);
   void showProgress(const RunProgress& progress);
+  void resetProgress();
   void setConverterStepLock(bool locked);
   void returnToIdle();
 

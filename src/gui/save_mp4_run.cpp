@@ -25,6 +25,14 @@ void TformSaveMp4::showProgress(const RunProgress& progress) {
   emit progressShown(lbProgress_->text(), progress.position, progress.maximum);
 }
 
+// The bar and counter at 0 for the selection, as before any run.
+void TformSaveMp4::resetProgress() {
+  const int steps = static_cast<int>(state_.selectedFiles.size()) + 1;
+  barFile_->setRange(0, steps);
+  barFile_->setValue(0);
+  lbProgress_->setText(QString("0/%1").arg(steps));
+}
+
 void TformSaveMp4::setConverterStepLock(bool locked) {
   // While the converter runs the windows keep painting, but only Cancel answers.
   if (locked == converterStepLocked_) return;
@@ -76,11 +84,14 @@ void TformSaveMp4::btnStartClick() {
     // An error inside a stage ends the run; the dialog goes back to idle.
     run_.reset();
     returnToIdle();
+    resetProgress();
     main_.environment().dialogs.showError(this, e.what());
     return;
   }
   run_.reset();
   returnToIdle();
+  // A run that made no MP4 leaves the dialog as it was before Start.
+  if (outcome.status != RunStatus::Succeeded) resetProgress();
 
   QWidget* owner = isVisible() ? static_cast<QWidget*>(this) : &main_;
   switch (outcome.status) {
