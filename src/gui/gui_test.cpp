@@ -315,6 +315,26 @@ class GuiTest : public QObject {
     setZone("UTC0");
   }
 
+  void typedDateFormatChoosesNoLayout() {
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 6));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* box = w.dialogChild<QComboBox>("cbSubDateFormat");
+    const vk2::ConversionOptions& options = *w.dialog;
+    box->lineEdit()->clear();
+    QTest::keyClicks(box->lineEdit(), "YYYY.MM.DD");  // the text of the fourth entry
+    QCOMPARE(options.cbSubDateFormat(), vk2::kDateFormatNone);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    QCOMPARE(options.cbSubDateFormat(), vk2::kDateFormatNone);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Down);  // a choice from the list by keys
+    QCOMPARE(options.cbSubDateFormat(), 1);
+    box->setEditText("YYYY/MM/DD");
+    QCOMPARE(options.cbSubDateFormat(), vk2::kDateFormatNone);
+    box->setCurrentIndex(2);
+    QCOMPARE(options.cbSubDateFormat(), 2);
+    w.dialog->close();
+  }
+
   void longAndBackwardsWindows() {
     Windows w;
     w.open(w.consecutive(1, kMorning, 6));

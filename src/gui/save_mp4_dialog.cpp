@@ -17,6 +17,7 @@
 #include "conversion/conversion_run.h"
 #include "core/time_window.h"
 #include "gui/fonts.h"
+#include "gui/list_choice.h"
 #include "gui/locale_separators.h"
 #include "gui/main_window.h"
 
@@ -185,6 +186,7 @@ void TformSaveMp4::buildLayout() {
   dateFormat_->setInsertPolicy(QComboBox::NoInsert);
   dateFormat_->addItems({"MM/DD/YYYY", "MM.DD.YYYY", "YYYY/MM/DD", "YYYY.MM.DD", ""});
   dateFormat_->setCurrentIndex(0);
+  dateFormatChoice_ = new ListChoice(dateFormat_);
   dateFormat_->setGeometry(292, 208, 117, 24);
 
   label(this, "Label3", "MP4 File Folder", QPoint(16, 432));
@@ -253,8 +255,8 @@ bool TformSaveMp4::rbSubLocal() const { return subLocal_->isChecked(); }
 bool TformSaveMp4::rbSub12h() const { return sub12h_->isChecked(); }
 
 int TformSaveMp4::cbSubDateFormat() const {
-  // Typed text selects a layout only when it is one of the four entries.
-  const int index = dateFormat_->findText(dateFormat_->currentText(), Qt::MatchExactly);
+  // Typed text selects no layout, like the empty fifth entry.
+  const int index = dateFormatChoice_->chosenIndex();
   return (index >= 0 && index <= 3) ? index : kDateFormatNone;
 }
 

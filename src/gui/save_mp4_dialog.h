@@ -24,6 +24,7 @@ struct RunProgress;
 
 namespace vk2::gui {
 
+class ListChoice;
 class TFormWebsocketclientf;
 
 class TformSaveMp4 : public QWidget, public ConversionOptions {
@@ -139,6 +140,7 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   QRadioButton* sub12h_ = nullptr;
   QRadioButton* sub24h_ = nullptr;
   QComboBox* dateFormat_ = nullptr;
+  ListChoice* dateFormatChoice_ = nullptr;
   QLineEdit* edFolder_ = nullptr;
   QPushButton* button1_ = nullptr;
   QLineEdit* edMp4Filename_ = nullptr;
