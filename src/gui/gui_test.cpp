@@ -302,6 +302,9 @@ class GuiTest : public QObject {
     QCOMPARE(from->text(), QString("2021/10/29   05:05:03 PM"));
     QCOMPARE(to->text(), QString("2021/10/29   05:06:03 PM"));
     QCOMPARE(name->text(), QString("20211029_170503_60"));
+    name->setText("typed");
+    w.dialogChild<QRadioButton>("rbTimeLocal")->click();  // already the basis: the typed name stays
+    QCOMPARE(name->text(), QString("typed"));
     w.dialogChild<QRadioButton>("rbTimeUtc")->click();
     QCOMPARE(from->text(), QString("2021/10/29   08:05:03 AM"));
     QCOMPARE(name->text(), QString("20211029_080503_60"));

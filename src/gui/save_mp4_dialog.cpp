@@ -336,7 +336,8 @@ void TformSaveMp4::showLength(const QString& seconds) {
 }
 
 void TformSaveMp4::ShowTimeWindow(int32_t startTime, int32_t endTime) {
-  const TimeWindowView view = describeTimeWindow(startTime, endTime, rbTimeLocal());
+  windowShownLocal_ = rbTimeLocal();
+  const TimeWindowView view = describeTimeWindow(startTime, endTime, windowShownLocal_);
   memoMessage_.append(view.startLogLine);
   memoMessage_.append(view.endLogLine);
   state_.windowStart = view.start;
@@ -384,7 +385,12 @@ void TformSaveMp4::sbtnTimeToMinusClick() {
   UpdateTimeButtons();
 }
 
-void TformSaveMp4::rbTimeLocalClick() { ShowTimeWindow(state_.windowStartTime, state_.windowEndTime); }
-void TformSaveMp4::rbTimeUtcClick() { ShowTimeWindow(state_.windowStartTime, state_.windowEndTime); }
+// A click on the basis already shown changes nothing, so a typed name stays.
+void TformSaveMp4::rbTimeLocalClick() {
+  if (rbTimeLocal() != windowShownLocal_) ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
+}
+void TformSaveMp4::rbTimeUtcClick() {
+  if (rbTimeLocal() != windowShownLocal_) ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
+}
 
 }  // namespace vk2::gui

@@ -106,6 +106,7 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   HiddenLog memoMessage_;
   std::unique_ptr<ConversionRun> run_;
   bool converterStepLocked_ = false;
+  bool windowShownLocal_ = true;  // the basis ShowTimeWindow last used
   std::vector<QWidget*> lockedByConverterStep_;
 
   QCheckBox* cam1_ = nullptr;
