@@ -365,6 +365,41 @@ class GuiTest : public QObject {
     w.dialog->close();
   }
 
+  void startChecksTheFolderAndName() {
+    FakeConverter converter(kWritingConverter);
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 4));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* folder = w.dialogChild<QLineEdit>("edFolder");
+    auto* name = w.dialogChild<QLineEdit>("edMp4Filename");
+    const struct {
+      const char* folder;
+      const char* name;
+      const char* problem;
+    } refused[] = {{"", "clip", "folder is empty"},
+                   {"/tmp/", "", "name is empty"},
+                   {"/tmp/", "sub/clip", "\"sub/clip\" contains a path separator"}};
+    for (const auto& r : refused) {
+      folder->setText(r.folder);
+      name->setText(r.name);
+      w.dialogChild<QPushButton>("btnStart")->click();
+      QVERIFY2(!w.dialogs.messages.empty() && w.dialogs.messages.back().find(r.problem) != std::string::npos,
+               r.problem);
+      QVERIFY(readyAgain(w, "0/2") && w.dialog->isVisible() && !w.main->runInProgress());
+    }
+    QCOMPARE(w.dialogs.messages.size(), size_t(3));
+    QCOMPARE(converter.log(), std::string());
+
+    const std::string out = w.recordings.path() + "out";  // typed without a final separator
+    fs::create_directory(out);
+    folder->setText(QString::fromStdString(out));
+    name->setText("clip");
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QCOMPARE(w.dialogs.messages.back(), std::string("MP4 converted successfully"));
+    QVERIFY(vk2::testing::fileExists(out + "/clip.mp4"));
+    QVERIFY(!vk2::testing::fileExists(out + "clip.mp4"));
+  }
+
   void fullRunThenAFailedConverterStep() {
     FakeConverter converter(kWritingConverter);
     Windows w;

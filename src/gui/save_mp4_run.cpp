@@ -8,6 +8,7 @@
 
 #include "conversion/conversion_run.h"
 #include "gui/main_window.h"
+#include "gui/output_target.h"
 #include "gui/save_mp4_dialog.h"
 
 namespace vk2::gui {
@@ -64,12 +65,16 @@ void TformSaveMp4::returnToIdle() {
 
 void TformSaveMp4::btnStartClick() {
   if (running()) return;
+  const OutputTarget target = outputTarget(toText(edFolder_->text()), toText(edMp4Filename_->text()));
+  if (!target.problem.empty()) {
+    main_.environment().dialogs.showMessage(this, target.problem);
+    return;
+  }
   state_.cancelRequested = false;
   btnStart_->setEnabled(false);
   btnCancel_->setEnabled(true);
   main_.setRunInProgress(true);
 
-  const std::string outputPath = buildOutputPath(toText(edFolder_->text()), toText(edMp4Filename_->text()));
   StageContext ctx = main_.makeContext(*this);
   ctx.converterPath = main_.environment().converterPath();
   RunCallbacks callbacks;
@@ -79,7 +84,7 @@ void TformSaveMp4::btnStartClick() {
 
   RunOutcome outcome;
   try {
-    outcome = run_->start(outputPath);
+    outcome = run_->start(target.path);
   } catch (const std::exception& e) {
     // An error inside a stage ends the run; the dialog goes back to idle.
     run_.reset();
