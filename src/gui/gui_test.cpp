@@ -132,6 +132,16 @@ class GuiTest : public QObject {
     dialog.append("Start Time = 2021.10.29 8:5:3");
     QCOMPARE(vk2::testing::readText(path), std::string("Documents = /x/\nFile Open is done--------------------------\n"
                                                        "[dialog] Start Time = 2021.10.29 8:5:3\n"));
+
+    // A file that cannot be written is shown at start-up, not lost.
+    const std::string unwritable = dir.file("missing/diag.log");
+    qputenv("VK2_LOG_FILE", QByteArray::fromStdString(unwritable));
+    vk2::gui::testing::AnsweringDialogs dialogs;
+    QVERIFY(vk2::gui::openDiagnosisLog(dialogs) == nullptr);
+    qunsetenv("VK2_LOG_FILE");
+    QCOMPARE(dialogs.errors, std::vector<std::string>{unwritable +
+                                                      ": the diagnosis log (VK2_LOG_FILE) cannot be written: "
+                                                      "No such file or directory"});
   }
 
   void folderPickerAddsOneSeparator() {
