@@ -1,6 +1,28 @@
 #include "core/time_window.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace vk2 {
+
+namespace {
+
+// Stamps from damaged recordings can lie more than 2^31 seconds apart (an end
+// before the start, or a span across the whole 32-bit range). Such a trim is held
+// at the int32 limit: it still cuts past every frame of the recording.
+int32_t clampedToInt32(int64_t value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+// proposedFileName with a 64-bit length: its 32-bit length field ("_0") is replaced.
+std::string fileNameFor(const CalendarTime& start, int64_t lengthSeconds) {
+  std::string name = proposedFileName(start, 0);
+  name.pop_back();
+  return name + std::to_string(lengthSeconds);
+}
+
+}  // namespace
 
 TimeButtons UpdateTimeButtons(ConversionState& state, TimeButtons current) {
   TimeButtons b = current;
@@ -19,9 +41,13 @@ TimeButtons UpdateTimeButtons(ConversionState& state, TimeButtons current) {
   b.fromPlus = !narrowest;
   b.toMinus = !narrowest;
 
-  state.trimStart = state.windowStartTime - state.spanStartTime;
-  state.trimEnd = state.spanEndTime - state.windowEndTime;
+  state.trimStart = clampedToInt32(static_cast<int64_t>(state.windowStartTime) - state.spanStartTime);
+  state.trimEnd = clampedToInt32(static_cast<int64_t>(state.spanEndTime) - state.windowEndTime);
   return b;
+}
+
+int32_t steppedTime(int32_t seconds, int32_t step) {
+  return clampedToInt32(static_cast<int64_t>(seconds) + step);
 }
 
 TimeWindowView describeTimeWindow(int32_t startTime, int32_t endTime, bool local) {
@@ -30,12 +56,11 @@ TimeWindowView describeTimeWindow(int32_t startTime, int32_t endTime, bool local
   v.end = breakDownTime(endTime, local);
   v.startLogLine = "Start Time = " + logDateTime(v.start);
   v.endLogLine = "End Time = " + logDateTime(v.end);
-  const int32_t length = static_cast<int32_t>(static_cast<int64_t>(endTime) - startTime);
+  const int64_t length = static_cast<int64_t>(endTime) - startTime;
   v.lengthText = std::to_string(length);
-  v.fileName = proposedFileName(v.start, length);
+  v.fileName = fileNameFor(v.start, length);
   return v;
 }
-
 bool trimsAllowed(int32_t spanSeconds, int32_t trimStart, int32_t trimEnd) {
   if (trimStart == 0 && trimEnd == 0) return true;
   if (trimStart < 0 || trimEnd < 0) return false;

@@ -27,13 +27,17 @@ struct TimeButtons {
 // written back into the state.
 TimeButtons UpdateTimeButtons(ConversionState& state, TimeButtons current);
 
+// A window edge moved by `step` seconds, held at the ends of the 32-bit range
+// that stamps have.
+int32_t steppedTime(int32_t seconds, int32_t step);
+
 // What ShowTimeWindow displays for a window, in the chosen zone.
 struct TimeWindowView {
   CalendarTime start;
   CalendarTime end;
   std::string startLogLine;  // "Start Time = 2021.10.29 8:5:3"
   std::string endLogLine;    // "End Time = ..."
-  std::string lengthText;    // lbSec
+  std::string lengthText;    // lbSec, the 64-bit end - start
   std::string fileName;      // edMp4Filename proposal
 };
 TimeWindowView describeTimeWindow(int32_t startTime, int32_t endTime, bool local);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "core/calendar_time.h"
 #include "testing/test_support.h"
 
@@ -40,6 +42,29 @@ TEST(TimeButtons, SpanLengthAndTrimsDecideTheSteps) {
   s.windowEndTime = 1030;
   EXPECT_TRUE(UpdateTimeButtons(s, TimeButtons{true, true, true, true}).toPlus);
   EXPECT_FALSE(UpdateTimeButtons(s, TimeButtons{true, true, false, true}).toPlus);
+}
+
+// Damaged stamps: a span across the whole 32-bit range, and an end before the start.
+TEST(TimeButtons, SpansBeyondThirtyTwoBitsStayInRange) {
+  constexpr int32_t kLow = std::numeric_limits<int32_t>::min();
+  constexpr int32_t kHigh = std::numeric_limits<int32_t>::max();
+  ConversionState whole = spanOf(kLow, kHigh);
+  whole.windowStartTime = kHigh - 10;
+  EXPECT_EQ(UpdateTimeButtons(whole, TimeButtons{}), (TimeButtons{true, true, false, true}));
+  EXPECT_EQ(whole.trimStart, kHigh);
+  EXPECT_EQ(whole.trimEnd, 0);
+  const TimeWindowView view = describeTimeWindow(kLow, kHigh, false);
+  EXPECT_EQ(view.lengthText, "4294967295");
+  EXPECT_EQ(view.fileName, "19011213_204552_4294967295");
+
+  ConversionState backwards = spanOf(kHigh, kLow);
+  backwards.windowEndTime = kHigh;
+  EXPECT_EQ(UpdateTimeButtons(backwards, TimeButtons{}), (TimeButtons{false, false, true, false}));
+  EXPECT_EQ(backwards.trimEnd, kLow);
+  EXPECT_EQ(describeTimeWindow(kHigh, kLow, false).lengthText, "-4294967295");
+  EXPECT_EQ(steppedTime(kHigh, 1), kHigh);
+  EXPECT_EQ(steppedTime(kLow, -1), kLow);
+  EXPECT_EQ(steppedTime(1000, -1), 999);
 }
 
 TEST(TimeWindowTexts, LabelsUseTwelveHourClockAndGivenSeparators) {

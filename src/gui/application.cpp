@@ -45,7 +45,7 @@ int runProgram() {
     std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
     GuiEnvironment env{dialogs, *launcher, [] { return converterPath(); },
                        [](ProcessLauncher& l, const std::string& folder) { openFolderInFileManager(l, folder); }};
-    std::unique_ptr<DiagnosisLog> diagnosis = DiagnosisLog::fromEnvironment();
+    std::unique_ptr<DiagnosisLog> diagnosis = openDiagnosisLog(dialogs);
     try {
       TFormWebsocketclientf mainWindow(state, env);
       TformSaveMp4 saveDialog(state, mainWindow);

@@ -9,9 +9,12 @@
 
 namespace vk2::gui {
 
+class Dialogs;
+
 class DiagnosisLog {
  public:
   // The file named by VK2_LOG_FILE (emptied at start-up), or nothing when unset.
+  // Throws FileError naming the file and the reason when it cannot be written.
   static std::unique_ptr<DiagnosisLog> fromEnvironment();
   explicit DiagnosisLog(const std::string& path);
 
@@ -21,5 +24,9 @@ class DiagnosisLog {
  private:
   std::ofstream out_;
 };
+
+// fromEnvironment at start-up: a file that cannot be written is shown in an
+// error box, and the program goes on without the log.
+std::unique_ptr<DiagnosisLog> openDiagnosisLog(Dialogs& dialogs);
 
 }  // namespace vk2::gui

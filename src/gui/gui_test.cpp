@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <limits>
 
 #include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
@@ -146,6 +147,16 @@ class GuiTest : public QObject {
     dialog.append("Start Time = 2021.10.29 8:5:3");
     QCOMPARE(vk2::testing::readText(path), std::string("Documents = /x/\nFile Open is done--------------------------\n"
                                                        "[dialog] Start Time = 2021.10.29 8:5:3\n"));
+
+    // A file that cannot be written is shown at start-up, not lost.
+    const std::string unwritable = dir.file("missing/diag.log");
+    qputenv("VK2_LOG_FILE", QByteArray::fromStdString(unwritable));
+    vk2::gui::testing::AnsweringDialogs dialogs;
+    QVERIFY(vk2::gui::openDiagnosisLog(dialogs) == nullptr);
+    qunsetenv("VK2_LOG_FILE");
+    QCOMPARE(dialogs.errors, std::vector<std::string>{unwritable +
+                                                      ": the diagnosis log (VK2_LOG_FILE) cannot be written: "
+                                                      "No such file or directory"});
   }
 
   void folderPickerAddsOneSeparator() {
@@ -316,6 +327,9 @@ class GuiTest : public QObject {
     QCOMPARE(from->text(), QString("2021/10/29   05:05:03 PM"));
     QCOMPARE(to->text(), QString("2021/10/29   05:06:03 PM"));
     QCOMPARE(name->text(), QString("20211029_170503_60"));
+    name->setText("typed");
+    w.dialogChild<QRadioButton>("rbTimeLocal")->click();  // already the basis: the typed name stays
+    QCOMPARE(name->text(), QString("typed"));
     w.dialogChild<QRadioButton>("rbTimeUtc")->click();
     QCOMPARE(from->text(), QString("2021/10/29   08:05:03 AM"));
     QCOMPARE(name->text(), QString("20211029_080503_60"));
@@ -327,6 +341,88 @@ class GuiTest : public QObject {
     QLocale::setDefault(QLocale::c());
     w.dialog->close();
     setZone("UTC0");
+  }
+
+  void typedDateFormatChoosesNoLayout() {
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 6));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* box = w.dialogChild<QComboBox>("cbSubDateFormat");
+    const vk2::ConversionOptions& options = *w.dialog;
+    box->lineEdit()->clear();
+    QTest::keyClicks(box->lineEdit(), "YYYY.MM.DD");  // the text of the fourth entry
+    QCOMPARE(options.cbSubDateFormat(), vk2::kDateFormatNone);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    QCOMPARE(options.cbSubDateFormat(), vk2::kDateFormatNone);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Down);  // a choice from the list by keys
+    QCOMPARE(options.cbSubDateFormat(), 1);
+    box->setEditText("YYYY/MM/DD");
+    QCOMPARE(options.cbSubDateFormat(), vk2::kDateFormatNone);
+    box->setCurrentIndex(2);
+    QCOMPARE(options.cbSubDateFormat(), 2);
+    w.dialog->close();
+  }
+
+  void longAndBackwardsWindows() {
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 6));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* lbSec = w.dialogChild<QLabel>("lbSec");
+    auto shownWhole = [&] { return lbSec->width() >= lbSec->sizeHint().width() && lbSec->geometry().right() == 375; };
+    w.dialog->ShowTimeWindow(kMorning, kMorning + 100000);
+    QCOMPARE(lbSec->text(), QString("100000"));
+    QVERIFY(shownWhole());
+    w.dialog->ShowTimeWindow(kMorning, kMorning + 6);
+    QCOMPARE(lbSec->geometry(), QRect(328, 68, 48, 18));
+    w.dialog->close();
+
+    // Damaged stamps: the end before the start, at the ends of the 32-bit range.
+    w.state.spanStartTime = std::numeric_limits<int32_t>::max();
+    w.state.spanEndTime = std::numeric_limits<int32_t>::min();
+    w.main->sbtnSaveMp4Click();
+    QCOMPARE(lbSec->text(), QString("-4294967295"));
+    QVERIFY(shownWhole());
+    w.dialog->sbtnTimeFromPlusClick();  // steps past the ends stay in range
+    w.dialog->sbtnTimeToMinusClick();
+    QCOMPARE(w.state.windowStartTime, w.state.spanStartTime);
+    QCOMPARE(w.state.windowEndTime, w.state.spanEndTime);
+    QVERIFY(w.state.trimStart == 0 && w.state.trimEnd == 0);
+    w.dialog->close();
+  }
+
+  void startChecksTheFolderAndName() {
+    FakeConverter converter(kWritingConverter);
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 4));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* folder = w.dialogChild<QLineEdit>("edFolder");
+    auto* name = w.dialogChild<QLineEdit>("edMp4Filename");
+    const struct {
+      const char* folder;
+      const char* name;
+      const char* problem;
+    } refused[] = {{"", "clip", "folder is empty"},
+                   {"/tmp/", "", "name is empty"},
+                   {"/tmp/", "sub/clip", "\"sub/clip\" contains a path separator"}};
+    for (const auto& r : refused) {
+      folder->setText(r.folder);
+      name->setText(r.name);
+      w.dialogChild<QPushButton>("btnStart")->click();
+      QVERIFY2(!w.dialogs.messages.empty() && w.dialogs.messages.back().find(r.problem) != std::string::npos,
+               r.problem);
+      QVERIFY(readyAgain(w, "0/2") && w.dialog->isVisible() && !w.main->runInProgress());
+    }
+    QCOMPARE(w.dialogs.messages.size(), size_t(3));
+    QCOMPARE(converter.log(), std::string());
+
+    const std::string out = w.recordings.path() + "out";  // typed without a final separator
+    fs::create_directory(out);
+    folder->setText(QString::fromStdString(out));
+    name->setText("clip");
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QCOMPARE(w.dialogs.messages.back(), std::string("MP4 converted successfully"));
+    QVERIFY(vk2::testing::fileExists(out + "/clip.mp4"));
+    QVERIFY(!vk2::testing::fileExists(out + "clip.mp4"));
   }
 
   void fullRunThenAFailedConverterStep() {
@@ -361,14 +457,14 @@ class GuiTest : public QObject {
     converter.use(kFailingConverter);
     w.open(w.consecutive(1, kMorning, 4));
     w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    QVERIFY(readyAgain(w, "0/2"));  // not the full bar of the last run
     w.dialogChild<QPushButton>("btnStart")->click();
     QCOMPARE(w.dialogs.errors,
              std::vector<std::string>{"Making the MP4 failed: the converter ended with exit status 3."});
     QCOMPARE(w.dialogs.messages.size(), size_t(1));
     QCOMPARE(w.openedFolders.size(), size_t(1));
     QVERIFY(w.dialog->isVisible() && !w.main->runInProgress());
-    QVERIFY(w.dialogChild<QPushButton>("btnStart")->isEnabled() && w.dialogChild<QPushButton>("btnClose")->isEnabled());
-    QVERIFY(!w.dialogChild<QPushButton>("btnCancel")->isEnabled());
+    QVERIFY(readyAgain(w, "0/2"));
     w.dialog->close();
     QVERIFY(w.main->isEnabled());
   }

@@ -17,6 +17,7 @@
 #include "conversion/conversion_run.h"
 #include "core/time_window.h"
 #include "gui/fonts.h"
+#include "gui/list_choice.h"
 #include "gui/locale_separators.h"
 #include "gui/main_window.h"
 
@@ -106,6 +107,9 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, QRec
 
 QString fromText(const std::string& text) { return QString::fromLocal8Bit(text); }
 
+// Where lbSec stands when its number fits; "Sec" follows right of it.
+const QRect kLengthPlace(328, 68, 48, 18);
+
 }  // namespace
 
 TformSaveMp4::TformSaveMp4(ConversionState& state, TFormWebsocketclientf& mainWindow)
@@ -144,7 +148,7 @@ void TformSaveMp4::buildLayout() {
   }
   std::tie(timeLocal_, timeUtc_) =
       choice(time, "rbTimeLocal", "Local", QRect(312, 32, 49, 17), "rbTimeUtc", "UTC", QRect(380, 32, 49, 17));
-  lbSec_ = blueLabel(time, "lbSec", "0", QRect(328, 68, 48, 18), Qt::AlignHCenter);
+  lbSec_ = blueLabel(time, "lbSec", "0", kLengthPlace, Qt::AlignHCenter);
   label(time, "Label1", "Sec", QPoint(380, 68));
 
   QGroupBox* items = groupBox(this, "GroupBox2", " Items of Subtitles ", QRect(9, 183, 441, 243));
@@ -182,6 +186,7 @@ void TformSaveMp4::buildLayout() {
   dateFormat_->setInsertPolicy(QComboBox::NoInsert);
   dateFormat_->addItems({"MM/DD/YYYY", "MM.DD.YYYY", "YYYY/MM/DD", "YYYY.MM.DD", ""});
   dateFormat_->setCurrentIndex(0);
+  dateFormatChoice_ = new ListChoice(dateFormat_);
   dateFormat_->setGeometry(292, 208, 117, 24);
 
   label(this, "Label3", "MP4 File Folder", QPoint(16, 432));
@@ -250,8 +255,8 @@ bool TformSaveMp4::rbSubLocal() const { return subLocal_->isChecked(); }
 bool TformSaveMp4::rbSub12h() const { return sub12h_->isChecked(); }
 
 int TformSaveMp4::cbSubDateFormat() const {
-  // Typed text selects a layout only when it is one of the four entries.
-  const int index = dateFormat_->findText(dateFormat_->currentText(), Qt::MatchExactly);
+  // Typed text selects no layout, like the empty fifth entry.
+  const int index = dateFormatChoice_->chosenIndex();
   return (index >= 0 && index <= 3) ? index : kDateFormatNone;
 }
 
@@ -267,7 +272,7 @@ void TformSaveMp4::FormCreate() {
 
 void TformSaveMp4::showSpan(const CalendarTime& start, const CalendarTime& end, int64_t lengthSeconds) {
   const LocaleSeparators sep = localeSeparators();
-  lbSec_->setText(QString::number(lengthSeconds));
+  showLength(QString::number(lengthSeconds));
   lbTimeFrom_->setText(fromText(windowLabel(start, sep.date, sep.time)));
   lbTimeTo_->setText(fromText(windowLabel(end, sep.date, sep.time)));
   shrinkToFit(lbTimeFrom_, 11);
@@ -285,7 +290,7 @@ void TformSaveMp4::showOver(QWidget* owner) {
 
 void TformSaveMp4::FormShow() {
   edFolder_->setText(fromText(state_.outputFolder));
-  lbProgress_->setText(QString("0/%1").arg(state_.selectedFiles.size() + 1));
+  resetProgress();
   main_.setEnabled(false);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
 }
@@ -321,8 +326,18 @@ void TformSaveMp4::Button1Click() {
 
 // Time window -------------------------------------------------------------------
 
+void TformSaveMp4::showLength(const QString& seconds) {
+  lbSec_->setText(seconds);
+  // A longer number widens the label to the left, away from the "Sec" caption.
+  QRect place = kLengthPlace;
+  const int needed = lbSec_->sizeHint().width();
+  if (needed > place.width()) place.setLeft(place.right() + 1 - needed);
+  lbSec_->setGeometry(place);
+}
+
 void TformSaveMp4::ShowTimeWindow(int32_t startTime, int32_t endTime) {
-  const TimeWindowView view = describeTimeWindow(startTime, endTime, rbTimeLocal());
+  windowShownLocal_ = rbTimeLocal();
+  const TimeWindowView view = describeTimeWindow(startTime, endTime, windowShownLocal_);
   memoMessage_.append(view.startLogLine);
   memoMessage_.append(view.endLogLine);
   state_.windowStart = view.start;
@@ -332,7 +347,7 @@ void TformSaveMp4::ShowTimeWindow(int32_t startTime, int32_t endTime) {
   lbTimeTo_->setText(fromText(windowLabel(view.end, sep.date, sep.time)));
   shrinkToFit(lbTimeFrom_, 11);
   shrinkToFit(lbTimeTo_, 11);
-  lbSec_->setText(fromText(view.lengthText));
+  showLength(fromText(view.lengthText));
   edMp4Filename_->setText(fromText(view.fileName));
 }
 
@@ -347,30 +362,35 @@ void TformSaveMp4::UpdateTimeButtons() {
 }
 
 void TformSaveMp4::sbtnTimeFromPlusClick() {
-  ++state_.windowStartTime;
+  state_.windowStartTime = steppedTime(state_.windowStartTime, 1);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
   UpdateTimeButtons();
 }
 
 void TformSaveMp4::sbtnTimeFromMinusClick() {
-  --state_.windowStartTime;
+  state_.windowStartTime = steppedTime(state_.windowStartTime, -1);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
   UpdateTimeButtons();
 }
 
 void TformSaveMp4::sbtnTimeToPlusClick() {
-  ++state_.windowEndTime;
+  state_.windowEndTime = steppedTime(state_.windowEndTime, 1);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
   UpdateTimeButtons();
 }
 
 void TformSaveMp4::sbtnTimeToMinusClick() {
-  --state_.windowEndTime;
+  state_.windowEndTime = steppedTime(state_.windowEndTime, -1);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
   UpdateTimeButtons();
 }
 
-void TformSaveMp4::rbTimeLocalClick() { ShowTimeWindow(state_.windowStartTime, state_.windowEndTime); }
-void TformSaveMp4::rbTimeUtcClick() { ShowTimeWindow(state_.windowStartTime, state_.windowEndTime); }
+// A click on the basis already shown changes nothing, so a typed name stays.
+void TformSaveMp4::rbTimeLocalClick() {
+  if (rbTimeLocal() != windowShownLocal_) ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
+}
+void TformSaveMp4::rbTimeUtcClick() {
+  if (rbTimeLocal() != windowShownLocal_) ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
+}
 
 }  // namespace vk2::gui

@@ -24,6 +24,7 @@ struct RunProgress;
 
 namespace vk2::gui {
 
+class ListChoice;
 class TFormWebsocketclientf;
 
 class TformSaveMp4 : public QWidget, public ConversionOptions {
@@ -94,7 +95,9 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
 
  private:
   void buildLayout();
+  void showLength(const QString& seconds);
   void showProgress(const RunProgress& progress);
+  void resetProgress();
   void setConverterStepLock(bool locked);
   void returnToIdle();
 
@@ -103,6 +106,7 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   HiddenLog memoMessage_;
   std::unique_ptr<ConversionRun> run_;
   bool converterStepLocked_ = false;
+  bool windowShownLocal_ = true;  // the basis ShowTimeWindow last used
   std::vector<QWidget*> lockedByConverterStep_;
 
   QCheckBox* cam1_ = nullptr;
@@ -137,6 +141,7 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   QRadioButton* sub12h_ = nullptr;
   QRadioButton* sub24h_ = nullptr;
   QComboBox* dateFormat_ = nullptr;
+  ListChoice* dateFormatChoice_ = nullptr;
   QLineEdit* edFolder_ = nullptr;
   QPushButton* button1_ = nullptr;
   QLineEdit* edMp4Filename_ = nullptr;

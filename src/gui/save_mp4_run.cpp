@@ -8,6 +8,7 @@
 
 #include "conversion/conversion_run.h"
 #include "gui/main_window.h"
+#include "gui/output_target.h"
 #include "gui/save_mp4_dialog.h"
 
 namespace vk2::gui {
@@ -23,6 +24,14 @@ void TformSaveMp4::showProgress(const RunProgress& progress) {
   barFile_->setValue(progress.position);
   lbProgress_->setText(QString::fromLocal8Bit(progress.label));
   emit progressShown(lbProgress_->text(), progress.position, progress.maximum);
+}
+
+// The bar and counter at 0 for the selection, as before any run.
+void TformSaveMp4::resetProgress() {
+  const int steps = static_cast<int>(state_.selectedFiles.size()) + 1;
+  barFile_->setRange(0, steps);
+  barFile_->setValue(0);
+  lbProgress_->setText(QString("0/%1").arg(steps));
 }
 
 void TformSaveMp4::setConverterStepLock(bool locked) {
@@ -56,12 +65,16 @@ void TformSaveMp4::returnToIdle() {
 
 void TformSaveMp4::btnStartClick() {
   if (running()) return;
+  const OutputTarget target = outputTarget(toText(edFolder_->text()), toText(edMp4Filename_->text()));
+  if (!target.problem.empty()) {
+    main_.environment().dialogs.showMessage(this, target.problem);
+    return;
+  }
   state_.cancelRequested = false;
   btnStart_->setEnabled(false);
   btnCancel_->setEnabled(true);
   main_.setRunInProgress(true);
 
-  const std::string outputPath = buildOutputPath(toText(edFolder_->text()), toText(edMp4Filename_->text()));
   StageContext ctx = main_.makeContext(*this);
   ctx.converterPath = main_.environment().converterPath();
   RunCallbacks callbacks;
@@ -71,16 +84,19 @@ void TformSaveMp4::btnStartClick() {
 
   RunOutcome outcome;
   try {
-    outcome = run_->start(outputPath);
+    outcome = run_->start(target.path);
   } catch (const std::exception& e) {
     // An error inside a stage ends the run; the dialog goes back to idle.
     run_.reset();
     returnToIdle();
+    resetProgress();
     main_.environment().dialogs.showError(this, e.what());
     return;
   }
   run_.reset();
   returnToIdle();
+  // A run that made no MP4 leaves the dialog as it was before Start.
+  if (outcome.status != RunStatus::Succeeded) resetProgress();
 
   QWidget* owner = isVisible() ? static_cast<QWidget*>(this) : &main_;
   switch (outcome.status) {
