@@ -25,10 +25,10 @@ std::string logDateTime(const CalendarTime& t) {
   return text;
 }
 
-std::string proposedFileName(const CalendarTime& start, int32_t lengthSeconds) {
+std::string proposedFileName(const CalendarTime& start, int64_t lengthSeconds) {
   char text[96];
-  std::snprintf(text, sizeof text, "%d%02d%02d_%02d%02d%02d_%d", start.year, start.month, start.day,
-                start.hour, start.minute, start.second, lengthSeconds);
+  std::snprintf(text, sizeof text, "%d%02d%02d_%02d%02d%02d_%lld", start.year, start.month, start.day,
+                start.hour, start.minute, start.second, static_cast<long long>(lengthSeconds));
   return text;
 }
 

@@ -26,7 +26,7 @@ CalendarTime breakDownTime(int32_t seconds, bool local);
 std::string logDateTime(const CalendarTime& t);
 
 // "20211029_080503_60": start parts zero-padded (24-hour), then the length.
-std::string proposedFileName(const CalendarTime& start, int32_t lengthSeconds);
+std::string proposedFileName(const CalendarTime& start, int64_t lengthSeconds);
 
 // "yyyy/mm/dd   hh:nn:ss AM/PM" with the given date and time separators.
 std::string windowLabel(const CalendarTime& t, char dateSeparator = '/', char timeSeparator = ':');

@@ -15,13 +15,6 @@ int32_t clampedToInt32(int64_t value) {
                                                   std::numeric_limits<int32_t>::max()));
 }
 
-// proposedFileName with a 64-bit length: its 32-bit length field ("_0") is replaced.
-std::string fileNameFor(const CalendarTime& start, int64_t lengthSeconds) {
-  std::string name = proposedFileName(start, 0);
-  name.pop_back();
-  return name + std::to_string(lengthSeconds);
-}
-
 }  // namespace
 
 TimeButtons UpdateTimeButtons(ConversionState& state, TimeButtons current) {
@@ -58,7 +51,7 @@ TimeWindowView describeTimeWindow(int32_t startTime, int32_t endTime, bool local
   v.endLogLine = "End Time = " + logDateTime(v.end);
   const int64_t length = static_cast<int64_t>(endTime) - startTime;
   v.lengthText = std::to_string(length);
-  v.fileName = fileNameFor(v.start, length);
+  v.fileName = proposedFileName(v.start, length);
   return v;
 }
 bool trimsAllowed(int32_t spanSeconds, int32_t trimStart, int32_t trimEnd) {
