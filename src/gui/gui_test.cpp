@@ -452,6 +452,18 @@ class GuiTest : public QObject {
     QCOMPARE(vk2::testing::fakeMp4Marker(vk2::testing::readText(output)), std::string("video"));
     QVERIFY(converter.log().find("20211029_080503_12") != std::string::npos);
 
+    // A recording cut off by a power loss converts, and is named below the message.
+    const std::vector<std::string> cut = w.consecutive(1, kMorning + 100, 4);
+    std::vector<uint8_t> bytes = vk2::testing::readFile(cut[0]);
+    bytes.resize(bytes.size() - 100);
+    vk2::testing::writeFile(cut[0], bytes);
+    w.open(cut);
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QCOMPARE(w.dialogs.messages.size(), size_t(2));
+    QVERIFY2(w.dialogs.messages[1].rfind("MP4 converted successfully\n" + cut[0] + " ends early at offset ", 0) == 0,
+             w.dialogs.messages[1].c_str());
+
     // A failed converter step: the error, the dialog stays open and ready.
     QObject::disconnect(watch);
     converter.use(kFailingConverter);
@@ -461,8 +473,8 @@ class GuiTest : public QObject {
     w.dialogChild<QPushButton>("btnStart")->click();
     QCOMPARE(w.dialogs.errors,
              std::vector<std::string>{"Making the MP4 failed: the converter ended with exit status 3."});
-    QCOMPARE(w.dialogs.messages.size(), size_t(1));
-    QCOMPARE(w.openedFolders.size(), size_t(1));
+    QCOMPARE(w.dialogs.messages.size(), size_t(2));
+    QCOMPARE(w.openedFolders.size(), size_t(2));
     QVERIFY(w.dialog->isVisible() && !w.main->runInProgress());
     QVERIFY(readyAgain(w, "0/2"));
     w.dialog->close();

@@ -15,6 +15,12 @@ namespace vk2::gui {
 
 namespace {
 std::string toText(const QString& s) { return s.toLocal8Bit().toStdString(); }
+
+// A recording that ended early is named below the message, one line each.
+std::string withWarnings(std::string text, const std::vector<std::string>& warnings) {
+  for (const std::string& w : warnings) text += "\n" + w;
+  return text;
+}
 }  // namespace
 
 bool TformSaveMp4::running() const { return run_ && run_->running(); }
@@ -104,13 +110,14 @@ void TformSaveMp4::btnStartClick() {
       if (!outcome.message.empty()) main_.environment().dialogs.showMessage(owner, outcome.message);
       return;
     case RunStatus::Failed:
-      main_.environment().dialogs.showError(owner, outcome.message);
+      main_.environment().dialogs.showError(owner, withWarnings(outcome.message, outcome.warnings));
       return;
     case RunStatus::Succeeded:
       break;
   }
   main_.environment().dialogs.showMessage(
-      owner, outcome.message.empty() ? std::string("MP4 converted successfully") : outcome.message);
+      owner, withWarnings(outcome.message.empty() ? std::string("MP4 converted successfully") : outcome.message,
+                          outcome.warnings));
   if (main_.environment().openFolder)
     main_.environment().openFolder(main_.environment().launcher, toText(edFolder_->text()));
   if (isVisible())
