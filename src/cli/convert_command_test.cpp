@@ -329,6 +329,48 @@ TEST(ConvertCommandEndToEnd, CutOffRecordingsConvertTheirCompleteRecords) {
   }
 }
 
+// The other subtitle choices (the default burn-in is the test above): a fast
+// burn-in that draws the overlay, a Matroska file whose subtitle track holds
+// every event of the script, and the muxed video alone.
+TEST(ConvertCommandEndToEnd, FastBurnInSubtitleTrackAndNone) {
+  if (converterPath().empty() || commandOutput("command -v ffprobe").empty()) GTEST_SKIP() << "no ffmpeg/ffprobe";
+  ConvertFixture f(1, "--seconds 4 --size 320x240");
+  const auto frameAt2s = [&](const std::string& video) {
+    return commandOutput("ffmpeg -v error -ss 2 -i " + shellQuoted(video) + " -frames:v 1 -f rawvideo -pix_fmt gray -");
+  };
+  ASSERT_EQ(f.convert("--subtitles none"), 0) << f.err();
+  EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+  EXPECT_EQ(probe(f.target).first, (std::vector<std::string>{"aac", "h264"}));
+  const std::string plain = frameAt2s(f.target);
+
+  ASSERT_EQ(f.convert("--subtitles burn-fast"), 0) << f.err();
+  EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+  EXPECT_NEAR(probe(f.target).second, 4, 0.5);
+  const std::string burnt = frameAt2s(f.target);
+  ASSERT_EQ(burnt.size(), plain.size());
+  std::size_t changed = 0;
+  for (std::size_t i = 0; i < plain.size(); ++i) changed += std::abs(burnt[i] - plain[i]) > 64;
+  EXPECT_GT(changed, plain.size() / 200) << "no overlay drawn";
+
+  std::remove(f.target.c_str());
+  ASSERT_EQ(f.convert("--subtitles track"), 0) << f.err();
+  const std::string mkv = f.data + "X.mkv";
+  EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mkv"});
+  const auto [codecs, duration] = probe(mkv);
+  EXPECT_EQ(codecs, (std::vector<std::string>{"aac", "ass", "h264"}));
+  EXPECT_NEAR(duration, 4, 0.5);
+  const auto dialogues = [](const std::string& script) {
+    std::size_t n = 0;
+    for (const std::string& line : splitLines(script)) n += line.rfind("Dialogue:", 0) == 0;
+    return n;
+  };
+  ASSERT_EQ(std::system((shellQuoted(VK2MP4_EXE) + " extract -q -o " + shellQuoted(f.dir.file("x.mp4")) + " " +
+                         shellQuoted(f.inputs[0])).c_str()), 0);
+  const std::size_t events = dialogues(readText(f.dir.file("x.ass")));
+  EXPECT_GT(events, 60u);
+  EXPECT_EQ(dialogues(commandOutput("ffmpeg -v error -i " + shellQuoted(mkv) + " -map 0:s:0 -f ass -")), events);
+}
+
 }  // namespace
 }  // namespace vk2
 #endif

@@ -64,6 +64,14 @@ bool choice(const std::string& option, const std::string& text, const char* firs
   throw UsageError(option + ": expected " + first + " or " + second + ", not '" + text + "'");
 }
 
+SubtitleDelivery subtitleDelivery(const std::string& text) {
+  if (text == "burn") return SubtitleDelivery::Burn;
+  if (text == "burn-fast") return SubtitleDelivery::BurnFast;
+  if (text == "track") return SubtitleDelivery::Track;
+  if (text == "none") return SubtitleDelivery::None;
+  throw UsageError("--subtitles: expected burn, burn-fast, track or none, not '" + text + "'");
+}
+
 int dateFormat(const std::string& text) {
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') return text[0] - '0';
   if (text == "4" || text == "none") return kDateFormatNone;
@@ -134,6 +142,8 @@ RunOptions parseRunOptions(const Args& args) {
       o.speedKmh = choice(arg, value, "kmh", "mph");
     } else if (arg == "--date-format") {
       o.dateFormat = dateFormat(value);
+    } else if (arg == "--subtitles") {
+      o.subtitles = subtitleDelivery(value);
     } else if (arg == "--hide") {
       hideItems(value, o);
     } else if (arg == "--log") {
@@ -172,7 +182,8 @@ std::string proposedName(const RunOptions& run, const ConversionState& state) {
 }
 
 std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
-  const std::string name = proposedName(run, state) + ".mp4";
+  const std::string extension = outputExtension(run.options.subtitles);
+  const std::string name = proposedName(run, state) + extension;
   if (!run.target) return createdFolder(defaultOutputFolder()) + name;
   const std::string& path = *run.target;
   std::error_code ec;
@@ -181,7 +192,11 @@ std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
   // The target's own folder is created too, so "-o out/x.mp4" works in a fresh place.
   const std::string folder = folderOf(path);
   if (!folder.empty()) createdFolder(folder);
-  return endsWith(path, ".mp4") ? path : path + ".mp4";
+  if (endsWith(path, extension)) return path;
+  // The extension follows the subtitle choice: "x.mp4" becomes "x.mkv" for a track, and back.
+  const std::string other = extension == ".mp4" ? ".mkv" : ".mp4";
+  if (endsWith(path, other)) return path.substr(0, path.size() - other.size()) + extension;
+  return path + extension;
 }
 
 int selectRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirror, std::ostream& err,

@@ -14,7 +14,8 @@ const char* usageText() {
          "  --speed kmh|mph  --date-format 0..3|4|none\n"
          "  --hide ITEM[,ITEM...]  (vehicle, gsensor, datetime, direction, speed, rpm, latlong,\n"
          "                          fcw, ldw, fpw, fvsa, alarm-gsensor, speeding, panic)\n"
-         "  --log FILE  -q|--quiet\n";
+         "  --log FILE  -q|--quiet\n"
+         "  --subtitles burn|burn-fast|track|none   (convert; track writes a .mkv)\n";
 }
 
 }  // namespace vk2::cli

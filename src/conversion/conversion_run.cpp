@@ -56,8 +56,8 @@ struct RunningFlag {
 
 }  // namespace
 
-std::string buildOutputPath(const std::string& folderText, const std::string& nameText) {
-  return folderText + nameText + ".mp4";
+std::string buildOutputPath(const std::string& folderText, const std::string& nameText, const char* extension) {
+  return folderText + nameText + extension;
 }
 
 ConversionRun::ConversionRun(StageContext& ctx, RunCallbacks callbacks)
@@ -111,6 +111,7 @@ RunOutcome ConversionRun::start(const std::string& outputPath) {
   RunningFlag flag{running_, inConverterStep_};
   ctx_.state.cancelRequested = false;
   ctx_.state.recordingWarnings.clear();
+  delivery_ = ctx_.options.cbSubtitles();
   ctx_.pump();
 
   SavedTarget saved(outputPath);
@@ -139,7 +140,7 @@ RunOutcome ConversionRun::start(const std::string& outputPath) {
     saved.discard();
   } else if (onlyPlainMp4) {
     // The file that stood at the target stays there; the MP4 without subtitles goes beside it.
-    outcome.message = "The subtitles could not be burnt in: " + outcome.burnInReason + ".";
+    outcome.message = subtitleFailure(delivery_) + outcome.burnInReason + ".";
     try {
       const std::string kept = saved.keepPlainMp4Beside();
       const std::string problem = saved.restore();
@@ -214,6 +215,7 @@ RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
 RunOutcome ConversionRun::convert(const std::string& inputPath, const std::string& outputPath) {
   DemuxControl control;
   control.extract = stages_.extract;
+  control.delivery = delivery_;
   // A cancel during the extraction ends the run before the converter starts.
   control.stopRequested = [this] { return stopRequested_ || ctx_.state.cancelRequested; };
   control.stepStarted = [this](ConversionStep step) {

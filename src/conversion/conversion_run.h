@@ -87,9 +87,13 @@ class ConversionRun {
   bool running_ = false;
   bool inConverterStep_ = false;
   bool stopRequested_ = false;
+  // Read once at Start: the target's extension was chosen with it.
+  SubtitleDelivery delivery_ = SubtitleDelivery::Burn;
 };
 
-// edFolder text + edMp4Filename text + ".mp4", joined as they are.
-std::string buildOutputPath(const std::string& folderText, const std::string& nameText);
+// edFolder text + edMp4Filename text + ".mp4" (or the extension of the subtitle
+// delivery chosen), joined as they are.
+std::string buildOutputPath(const std::string& folderText, const std::string& nameText,
+                            const char* extension = ".mp4");
 
 }  // namespace vk2

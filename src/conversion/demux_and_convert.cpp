@@ -28,6 +28,11 @@ bool stopNow(const DemuxControl& control) { return control.stopRequested && cont
 
 }  // namespace
 
+std::string subtitleFailure(SubtitleDelivery delivery) {
+  return delivery == SubtitleDelivery::Track ? "The subtitle track could not be added: "
+                                             : "The subtitles could not be burnt in: ";
+}
+
 DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, const std::string& outputPath,
                             const DemuxControl& control) {
   DemuxResult result;
@@ -82,8 +87,15 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
     return failure(result, mp4.status, ConversionStep::MakeMp4, "Making the MP4 failed: " + mp4.message + ".");
   }
 
+  const SubtitleDelivery delivery = control.delivery.value_or(ctx.options.cbSubtitles());
+  if (delivery == SubtitleDelivery::None) {
+    // The muxed video is the result; the script has no use.
+    removeQuietly(p.ass);
+    result.status = StepStatus::Done;
+    return result;
+  }
   begin(ConversionStep::BurnSubtitles);
-  const ConverterStepResult burn = BurnSubtitles(ctx, outputPath, p.ass, p.subtitledMp4, control.watch);
+  const ConverterStepResult burn = BurnSubtitles(ctx, outputPath, p.ass, p.subtitledMp4, control.watch, delivery);
   if (burn.status == StepStatus::Cancelled) {
     removeStreamsAndScript(p);
     return failure(result, StepStatus::Cancelled, ConversionStep::BurnSubtitles, "The conversion was cancelled.");
@@ -91,7 +103,7 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
   if (burn.status != StepStatus::Done) {
     result.reason = burn.message;
     return failure(result, burn.status, ConversionStep::BurnSubtitles,
-                   "The subtitles could not be burnt in: " + burn.message + ". " + outputPath +
+                   subtitleFailure(delivery) + burn.message + ". " + outputPath +
                        " holds the MP4 without subtitles.");
   }
   result.status = StepStatus::Done;

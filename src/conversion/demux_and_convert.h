@@ -2,6 +2,7 @@
 // DemuxAndConvert: the stream extraction, then MakeMp4 on the streams, then
 // BurnSubtitles on the MP4 and the script. Says which step failed and why.
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/stage_context.h"
@@ -33,7 +34,12 @@ struct DemuxControl {
   ExtractFunction extract;
   // Told when each step begins.
   std::function<void(ConversionStep)> stepStarted;
+  // How the subtitles are delivered; the options' choice when unset.
+  std::optional<SubtitleDelivery> delivery;
 };
+
+// "The subtitles could not be burnt in: " (or that the track could not be added).
+std::string subtitleFailure(SubtitleDelivery delivery);
 
 // After a failure the intermediates are removed, except that the ".h264", ".pcm"
 // and ".ass" stay when the converter could not be started for the muxing, and the

@@ -25,11 +25,13 @@ bool nameTaken(const std::string& path) {
   return fs::exists(fs::symlink_status(fs::path(path), ec));
 }
 
-// "X_without_subtitles.mp4", then "X_without_subtitles-2.mp4" ...
+// "X_without_subtitles.mp4", then "X_without_subtitles-2.mp4" ... (".mkv" for a .mkv target)
 std::string freePlainMp4Name(const std::string& target) {
   const std::string stem = target.size() >= 4 ? target.substr(0, target.size() - 4) : target;
+  const std::string extension = target.size() >= 4 ? target.substr(target.size() - 4) : ".mp4";
   for (int n = 1; n < 10000; ++n) {
-    std::string candidate = stem + "_without_subtitles" + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".mp4";
+    std::string candidate =
+        stem + "_without_subtitles" + (n == 1 ? std::string() : "-" + std::to_string(n)) + extension;
     if (!nameTaken(candidate)) return candidate;
   }
   throw FileError(target, "cannot find a free name to keep the MP4 without subtitles beside it");

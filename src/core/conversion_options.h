@@ -9,6 +9,14 @@ namespace vk2 {
 // Position of the empty (fifth) entry of the date layout list, or typed text.
 constexpr int kDateFormatNone = -1;
 
+// How the telemetry reaches the video: burnt into the picture (the default),
+// burnt in with the encoder's fast preset, as a subtitle track of a Matroska
+// file (no re-encoding), or not at all (the muxed video only).
+enum class SubtitleDelivery { Burn = 0, BurnFast = 1, Track = 2, None = 3 };
+
+// ".mkv" for the subtitle track, ".mp4" otherwise.
+inline const char* outputExtension(SubtitleDelivery d) { return d == SubtitleDelivery::Track ? ".mkv" : ".mp4"; }
+
 class ConversionOptions {
  public:
   virtual ~ConversionOptions() = default;
@@ -36,6 +44,7 @@ class ConversionOptions {
   // 0 "MM/DD/YYYY", 1 "MM.DD.YYYY", 2 "YYYY/MM/DD", 3 "YYYY.MM.DD"; any other
   // value (kDateFormatNone) selects none of them.
   virtual int cbSubDateFormat() const = 0;
+  virtual SubtitleDelivery cbSubtitles() const { return SubtitleDelivery::Burn; }
 };
 
 struct PlainConversionOptions : ConversionOptions {
@@ -59,6 +68,7 @@ struct PlainConversionOptions : ConversionOptions {
   bool subLocal = true;
   bool sub12h = true;
   int dateFormat = 0;
+  SubtitleDelivery subtitles = SubtitleDelivery::Burn;
 
   bool checkBoxAudio() const override { return audio; }
   bool rbTimeLocal() const override { return timeLocal; }
@@ -80,6 +90,7 @@ struct PlainConversionOptions : ConversionOptions {
   bool rbSubLocal() const override { return subLocal; }
   bool rbSub12h() const override { return sub12h; }
   int cbSubDateFormat() const override { return dateFormat; }
+  SubtitleDelivery cbSubtitles() const override { return subtitles; }
 };
 
 }  // namespace vk2

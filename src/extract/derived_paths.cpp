@@ -14,8 +14,10 @@ DerivedPaths DerivedPaths::fromTarget(const std::string& outputPath) {
   p.pcm = stem + ".pcm";
   p.drv = stem + ".drv";
   p.ass = stem + ".ass";
-  p.subtitledMp4 =
-      outputPath.substr(0, outputPath.size() >= 4 ? outputPath.size() - 4 : 0) + "_Sub.mp4";
+  // "X.mp4" -> "X_Sub.mp4", "X.mkv" -> "X_Sub.mkv": the last 4 characters move behind "_Sub".
+  const std::size_t cut = outputPath.size() >= 4 ? outputPath.size() - 4 : 0;
+  const std::string tail = outputPath.size() >= 4 && outputPath.compare(cut, 4, ".mkv") == 0 ? ".mkv" : ".mp4";
+  p.subtitledMp4 = outputPath.substr(0, cut) + "_Sub" + tail;
   return p;
 }
 

@@ -16,7 +16,7 @@ struct DerivedPaths {
   std::string pcm;
   std::string drv;
   std::string ass;
-  std::string subtitledMp4;  // target without its last 4 characters + "_Sub.mp4"
+  std::string subtitledMp4;  // target without its last 4 characters + "_Sub.mp4" (".mkv" for a .mkv target)
   static DerivedPaths fromTarget(const std::string& outputPath);
 };
 

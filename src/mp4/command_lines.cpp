@@ -118,13 +118,37 @@ CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmP
   return b.build();
 }
 
-CommandLine subtitleCommandLine(const std::string& converter, const std::string& mp4Path,
-                                const std::string& assPath, const std::string& subOutputPath,
-                                PathStyle style) {
+namespace {
+
+CommandLine burnInLine(const std::string& converter, const std::string& mp4Path, const std::string& assPath,
+                       const std::string& subOutputPath, const char* encoderOptions, PathStyle style) {
   CommandLineBuilder b;
   b.value(converter).literal(" -i ").value(converterFilePath(mp4Path, style));
   b.literal(" -vf subtitles=").value(quotedFilterPath(assPath, style));
-  b.literal(" -y ").value(converterFilePath(subOutputPath, style));
+  b.literal(encoderOptions).literal(" -y ").value(converterFilePath(subOutputPath, style));
+  return b.build();
+}
+
+}  // namespace
+
+CommandLine subtitleCommandLine(const std::string& converter, const std::string& mp4Path,
+                                const std::string& assPath, const std::string& subOutputPath,
+                                PathStyle style) {
+  return burnInLine(converter, mp4Path, assPath, subOutputPath, "", style);
+}
+
+CommandLine fastSubtitleCommandLine(const std::string& converter, const std::string& mp4Path,
+                                    const std::string& assPath, const std::string& subOutputPath,
+                                    PathStyle style) {
+  return burnInLine(converter, mp4Path, assPath, subOutputPath, " -preset veryfast", style);
+}
+
+CommandLine trackCommandLine(const std::string& converter, const std::string& videoPath,
+                             const std::string& assPath, const std::string& subOutputPath, PathStyle style) {
+  CommandLineBuilder b;
+  b.value(converter).literal(" -i ").value(converterFilePath(videoPath, style));
+  b.literal(" -i ").value(converterFilePath(assPath, style));
+  b.literal(" -map 0 -map 1 -c copy -y ").value(converterFilePath(subOutputPath, style));
   return b.build();
 }
 

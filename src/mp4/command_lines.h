@@ -80,4 +80,15 @@ CommandLine subtitleCommandLine(const std::string& converter, const std::string&
                                 const std::string& assPath, const std::string& subOutputPath,
                                 PathStyle style = kHostPathStyle);
 
+// The burn-in with the encoder's veryfast preset: a somewhat bigger file, much sooner.
+CommandLine fastSubtitleCommandLine(const std::string& converter, const std::string& mp4Path,
+                                    const std::string& assPath, const std::string& subOutputPath,
+                                    PathStyle style = kHostPathStyle);
+
+// The script as a subtitle track beside the copied video and audio of videoPath,
+// in the Matroska file subOutputPath; nothing is re-encoded.
+CommandLine trackCommandLine(const std::string& converter, const std::string& videoPath,
+                             const std::string& assPath, const std::string& subOutputPath,
+                             PathStyle style = kHostPathStyle);
+
 }  // namespace vk2

@@ -57,6 +57,13 @@ TEST(CommandLines, BurnInLineAndFilterPaths) {
   EXPECT_EQ(quotedFilterPath("/t/it's.ass"), "'/t/it\\'\\''s.ass'");
 }
 
+TEST(CommandLines, FastBurnInAndSubtitleTrack) {
+  EXPECT_EQ(fastSubtitleCommandLine("ffmpeg", "/o/a.mp4", "/o/a.ass", "/o/a_Sub.mp4", PathStyle::Posix).text,
+            "ffmpeg -i /o/a.mp4 -vf subtitles='/o/a.ass' -preset veryfast -y /o/a_Sub.mp4");
+  EXPECT_EQ(trackCommandLine("ffmpeg", "/o/a.mkv", "/o/a.ass", "/o/a_Sub.mkv", PathStyle::Posix).text,
+            "ffmpeg -i /o/a.mkv -i /o/a.ass -map 0 -map 1 -c copy -y /o/a_Sub.mkv");
+}
+
 TEST(CommandLines, BackslashIsPartOfAPosixNameAndSurvivesBothFilterLevels) {
   // Option level: "\" escapes the next character. Graph level: inside quotes
   // everything but "'" is literal.

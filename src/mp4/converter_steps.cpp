@@ -7,7 +7,7 @@
 
 #include "core/paths.h"
 #include "mp4/command_lines.h"
-#include "mp4/mp4_check.h"
+#include "mp4/matroska_check.h"
 
 namespace vk2 {
 
@@ -40,7 +40,7 @@ bool diskFullAt(const std::string& path) {
 // its output counts only as a complete MP4 as long as expected (within a
 // second; expectedSec < 0 when any length will do). Returns why not, or "".
 std::string outputProblem(const std::string& path, double expectedSec) {
-  const Mp4Check check = checkMp4File(path);
+  const Mp4Check check = checkVideoFile(path);
   if (!check.complete) return "the converter's output " + path + " is incomplete: " + check.problem;
   if (expectedSec >= 0 && std::fabs(check.durationSec - expectedSec) > 1.0) {
     char text[160];
@@ -102,7 +102,8 @@ ConverterStepResult runConverter(StageContext& ctx, const CommandLine& line, con
 
 std::string burnInFinalPath(const std::string& subOutputPath) {
   const std::size_t keep = subOutputPath.size() >= 8 ? subOutputPath.size() - 8 : 0;
-  return subOutputPath.substr(0, keep) + ".mp4";
+  const bool matroska = subOutputPath.size() >= 4 && subOutputPath.compare(subOutputPath.size() - 4, 4, ".mkv") == 0;
+  return subOutputPath.substr(0, keep) + (matroska ? ".mkv" : ".mp4");
 }
 
 ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
@@ -131,12 +132,17 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
 }
 
 ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
-                                  const std::string& subOutputPath, const ConverterWatch& watch) {
-  const CommandLine line = subtitleCommandLine(shownConverter(ctx), mp4Path, assPath, subOutputPath);
+                                  const std::string& subOutputPath, const ConverterWatch& watch,
+                                  SubtitleDelivery delivery) {
+  const std::string converter = shownConverter(ctx);
+  const CommandLine line =
+      delivery == SubtitleDelivery::Track      ? trackCommandLine(converter, mp4Path, assPath, subOutputPath)
+      : delivery == SubtitleDelivery::BurnFast ? fastSubtitleCommandLine(converter, mp4Path, assPath, subOutputPath)
+                                               : subtitleCommandLine(converter, mp4Path, assPath, subOutputPath);
   ctx.log.append(line.text);
   if (!ctx.converterPath.empty()) removeQuietly(subOutputPath);
   // The subtitled video must last as long as the plain one it is drawn on.
-  const Mp4Check plain = checkMp4File(mp4Path);
+  const Mp4Check plain = checkVideoFile(mp4Path);
   ConverterStepResult result = runConverter(ctx, line, watch, kSubtitleStartFailedLine, kSubtitleExecutedLine);
   if (result.status == StepStatus::NotStarted) return result;
   if (result.status == StepStatus::Done && !holdsOutput(subOutputPath)) {

@@ -43,14 +43,17 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
                             const std::string& outputPath, int32_t durationSec, double frameRate, bool withAudio,
                             const ConverterWatch& watch = {});
 
-// Runs the burn-in. Done: assPath and mp4Path are gone and the subtitled video
-// is at subOutputPath without its "_Sub.mp4" + ".mp4". NotStarted: nothing is
-// touched. Failed or Cancelled: the partial output and the script are deleted;
-// mp4Path is never deleted then.
+// Runs the burn-in, or for SubtitleDelivery::Track adds the script as a subtitle
+// track. Done: assPath and mp4Path are gone and the subtitled video is at
+// subOutputPath without its "_Sub.mp4" + ".mp4" (".mkv" for a track).
+// NotStarted: nothing is touched. Failed or Cancelled: the partial output and
+// the script are deleted; mp4Path is never deleted then.
 ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
-                                  const std::string& subOutputPath, const ConverterWatch& watch = {});
+                                  const std::string& subOutputPath, const ConverterWatch& watch = {},
+                                  SubtitleDelivery delivery = SubtitleDelivery::Burn);
 
-// subOutputPath without its last 8 characters ("_Sub.mp4"), + ".mp4".
+// subOutputPath without its last 8 characters ("_Sub.mp4"), + ".mp4" (".mkv"
+// when subOutputPath ends so).
 std::string burnInFinalPath(const std::string& subOutputPath);
 
 }  // namespace vk2
