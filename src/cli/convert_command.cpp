@@ -9,7 +9,7 @@
 #include <memory>
 #include <ostream>
 
-#include "cli/burn_in_progress.h"
+#include "core/converter_progress.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
@@ -67,7 +67,7 @@ class StepDisplay {
 
  private:
   std::ostream* out_;
-  BurnInProgress burnIn_;
+  ConverterProgress burnIn_;
   bool inBurnIn_ = false;
   bool openLine_ = false;
 };

@@ -21,6 +21,7 @@
 
 #include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
+#include "mmv-synth/synth.h"
 #include "testing/fake_mp4.h"
 
 using vk2::gui::testing::Windows;
@@ -548,6 +549,55 @@ class GuiTest : public QObject {
   }
 
   // Screenshots for the README when VK2_SCREENSHOT_DIR names a folder.
+  // Each subtitle choice with the real converter: the target's extension and
+  // streams follow it; a minute-long burn-in shows its progress every second.
+  void subtitleChoicesAndConverterProgress() {
+    if (vk2::testing::commandOutput("command -v ffmpeg").empty()) QSKIP("no ffmpeg");
+    Windows w;
+    vk2::synth::SynthOptions o;
+    o.outPrefix = w.recordings.file("real");
+    o.seconds = 3;
+    o.width = 160;
+    o.height = 120;
+    o.fps = 10;
+    const std::vector<std::string> three = vk2::synth::generateRecordings(o);
+    const std::pair<int, std::string> choices[] = {
+        {0, "aac,h264,"}, {1, "aac,h264,"}, {2, "aac,ass,h264,"}, {3, "aac,h264,"}};
+    for (const auto& [index, streams] : choices) {
+      w.open(three);
+      w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+      w.dialogChild<QComboBox>("cbSubtitles")->setCurrentIndex(index);
+      const std::string name = text(w.dialogChild<QLineEdit>("edMp4Filename")->text());
+      w.dialogChild<QPushButton>("btnStart")->click();
+      const std::string output = w.state.outputFolder + name + (index == 2 ? ".mkv" : ".mp4");
+      const std::string probed = vk2::testing::commandOutput(
+          "ffprobe -v error -show_entries stream=codec_name -of csv=p=0 " + vk2::testing::shellQuoted(output) +
+          " | sort | tr '\\n' ,");
+      QCOMPARE(probed, streams);
+      QCOMPARE(w.dialogs.messages.back(), std::string("MP4 converted successfully"));
+      std::remove(output.c_str());
+    }
+
+    o.outPrefix = w.recordings.file("minute");
+    o.seconds = 60;
+    w.open(vk2::synth::generateRecordings(o));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    w.dialogChild<QComboBox>("cbSubtitles")->setCurrentIndex(0);
+    QElapsedTimer clock;
+    std::vector<std::pair<qint64, QString>> shown;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      const QString now = w.dialogChild<QLabel>("lbConverter")->text();
+      if (!now.isEmpty() && (shown.empty() || shown.back().second != now)) shown.emplace_back(clock.elapsed(), now);
+    });
+    poll.start(20);
+    clock.start();
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QVERIFY2(shown.size() >= 2, "no progress shown");
+    for (std::size_t i = 1; i < shown.size(); ++i) QVERIFY(shown[i].first - shown[i - 1].first <= 1000);
+    QVERIFY2(shown.back().second.startsWith("100 % done"), qPrintable(shown.back().second));
+  }
+
   void screenshots() {
     const QByteArray folder = qgetenv("VK2_SCREENSHOT_DIR");
     if (folder.isEmpty()) QSKIP("VK2_SCREENSHOT_DIR not set");

@@ -25,7 +25,7 @@ bool endsInSeparator(const std::string& folder) {
 
 }  // namespace
 
-OutputTarget outputTarget(const std::string& folderText, const std::string& nameText) {
+OutputTarget outputTarget(const std::string& folderText, const std::string& nameText, const char* extension) {
   if (folderText.empty()) return {"", "The MP4 file folder is empty. Please enter or choose a folder for the MP4 file."};
   if (nameText.empty()) return {"", "The MP4 file name is empty. Please enter a name for the MP4 file."};
   if (nameText.find_first_of(kNameSeparators) != std::string::npos)
@@ -33,7 +33,7 @@ OutputTarget outputTarget(const std::string& folderText, const std::string& name
                     "). Please enter a name without a folder."};
   std::string folder = folderText;
   if (!endsInSeparator(folder)) folder.push_back(kPathSeparator);
-  return {buildOutputPath(folder, nameText), ""};
+  return {buildOutputPath(folder, nameText, extension), ""};
 }
 
 }  // namespace vk2::gui

@@ -12,6 +12,7 @@ struct OutputTarget {
 
 // A folder typed without a final separator gets one; an empty folder, an empty
 // name or a name holding a path separator is refused.
-OutputTarget outputTarget(const std::string& folderText, const std::string& nameText);
+OutputTarget outputTarget(const std::string& folderText, const std::string& nameText,
+                          const char* extension = ".mp4");
 
 }  // namespace vk2::gui

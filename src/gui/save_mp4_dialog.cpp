@@ -1,5 +1,7 @@
 #include "gui/save_mp4_dialog.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -134,6 +136,11 @@ void TformSaveMp4::buildLayout() {
   cam1_ = checkBox(objects, "checkBoxCam1", "CAM1", QRect(24, 22, 97, 17));
   cam1_->setEnabled(false);
   audio_ = checkBox(objects, "checkBoxAudio", "Audio", QRect(144, 22, 81, 17));
+  // How the subtitles are delivered, in the group's free place; the order is SubtitleDelivery's.
+  subtitles_ = new QComboBox(objects);
+  subtitles_->setObjectName("cbSubtitles");
+  subtitles_->addItems({"Subtitles burnt in", "Burnt in, fast", "Subtitle track (.mkv)", "No subtitles"});
+  subtitles_->setGeometry(240, 19, 190, 21);
 
   QGroupBox* time = groupBox(this, "GroupBox1", " Time ", QRect(8, 63, 441, 114));
   lbTimeFrom_ = blueLabel(time, "lbTimeFrom", "2021-10-29  10:10:10 AM", QRect(42, 29, 168, 18), Qt::AlignRight);
@@ -214,6 +221,10 @@ void TformSaveMp4::buildLayout() {
   btnCancel_ = button(this, "btnCancel", "Cancel", QRect(97, 560, 64, 33));
   btnCancel_->setEnabled(false);
   btnClose_ = button(this, "btnClose", "Close", QRect(375, 560, 75, 33));
+  lbConverter_ = new QLabel(this);
+  lbConverter_->setObjectName("lbConverter");
+  lbConverter_->setGeometry(168, 568, 200, 17);
+  lbConverter_->setAlignment(Qt::AlignCenter);
   auto* memo = new QPlainTextEdit(this);
   memo->setObjectName("memoMessage");
   memo->setGeometry(167, 555, 186, 37);
@@ -258,6 +269,10 @@ int TformSaveMp4::cbSubDateFormat() const {
   // Typed text selects no layout, like the empty fifth entry.
   const int index = dateFormatChoice_->chosenIndex();
   return (index >= 0 && index <= 3) ? index : kDateFormatNone;
+}
+
+SubtitleDelivery TformSaveMp4::cbSubtitles() const {
+  return static_cast<SubtitleDelivery>(std::clamp(subtitles_->currentIndex(), 0, 3));
 }
 
 // Creation, showing and closing -------------------------------------------------

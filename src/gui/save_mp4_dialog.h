@@ -3,10 +3,12 @@
 // the output folder and name, and Start/Cancel of the run. The option controls
 // are the options: the stages read them through ConversionOptions.
 #include <QWidget>
+#include <chrono>
 #include <memory>
 
 #include "core/conversion_options.h"
 #include "core/conversion_state.h"
+#include "core/converter_progress.h"
 #include "core/hidden_log.h"
 
 class QCheckBox;
@@ -56,6 +58,7 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   bool rbSubLocal() const override;
   bool rbSub12h() const override;
   int cbSubDateFormat() const override;
+  SubtitleDelivery cbSubtitles() const override;
 
   // The save command's part: the span's labels before the dialog is shown, then
   // showing it centred over the main window (FormShow runs first).
@@ -147,6 +150,11 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   QLineEdit* edMp4Filename_ = nullptr;
   QProgressBar* barFile_ = nullptr;
   QLabel* lbProgress_ = nullptr;
+  QComboBox* subtitles_ = nullptr;
+  // How far the running converter step is, from its own progress output.
+  QLabel* lbConverter_ = nullptr;
+  ConverterProgress converterProgress_;
+  std::chrono::steady_clock::time_point stepStart_;
   QPushButton* btnStart_ = nullptr;
   QPushButton* btnCancel_ = nullptr;
   QPushButton* btnClose_ = nullptr;

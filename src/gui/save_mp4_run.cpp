@@ -51,7 +51,7 @@ void TformSaveMp4::setConverterStepLock(bool locked) {
     lockedByConverterStep_.clear();
     for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       // The bar and the counter only show progress; they stay as they look.
-      if (w == btnCancel_ || w == barFile_ || w == lbProgress_ || !w->isEnabled()) continue;
+      if (w == btnCancel_ || w == barFile_ || w == lbProgress_ || w == lbConverter_ || !w->isEnabled()) continue;
       w->setEnabled(false);
       lockedByConverterStep_.push_back(w);
     }
@@ -71,7 +71,8 @@ void TformSaveMp4::returnToIdle() {
 
 void TformSaveMp4::btnStartClick() {
   if (running()) return;
-  const OutputTarget target = outputTarget(toText(edFolder_->text()), toText(edMp4Filename_->text()));
+  const OutputTarget target =
+      outputTarget(toText(edFolder_->text()), toText(edMp4Filename_->text()), outputExtension(cbSubtitles()));
   if (!target.problem.empty()) {
     main_.environment().dialogs.showMessage(this, target.problem);
     return;
@@ -85,7 +86,18 @@ void TformSaveMp4::btnStartClick() {
   ctx.converterPath = main_.environment().converterPath();
   RunCallbacks callbacks;
   callbacks.progress = [this](const RunProgress& p) { showProgress(p); };
-  callbacks.converterStep = [this](bool active) { setConverterStepLock(active); };
+  callbacks.converterStep = [this](bool active) {
+    setConverterStepLock(active);
+    converterProgress_ = ConverterProgress();
+    stepStart_ = std::chrono::steady_clock::now();
+    lbConverter_->clear();
+  };
+  callbacks.converterOutput = [this](const std::string& chunk) {
+    if (const auto share = converterProgress_.feed(chunk)) {
+      const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - stepStart_;
+      lbConverter_->setText(QString::fromStdString(progressText(*share, elapsed.count())));
+    }
+  };
   run_ = std::make_unique<ConversionRun>(ctx, std::move(callbacks));
 
   RunOutcome outcome;

@@ -1,8 +1,9 @@
-#include "cli/burn_in_progress.h"
+#include "core/converter_progress.h"
 
+#include <cstdio>
 #include <cstdlib>
 
-namespace vk2::cli {
+namespace vk2 {
 
 namespace {
 
@@ -24,7 +25,19 @@ std::optional<double> clockSeconds(const std::string& text) {
   return h * 3600.0 + m * 60.0 + s;
 }
 
-std::optional<double> BurnInProgress::feed(const std::string& chunk) {
+std::string progressText(double share, double elapsedSeconds) {
+  char text[64];
+  const int percent = static_cast<int>(share * 100 + 0.5);
+  if (share < 0.01) {
+    std::snprintf(text, sizeof text, "%d %% done", percent);
+    return text;
+  }
+  const long left = static_cast<long>(elapsedSeconds * (1 - share) / share + 0.5);
+  std::snprintf(text, sizeof text, "%d %% done, about %ld:%02ld left", percent, left / 60, left % 60);
+  return text;
+}
+
+std::optional<double> ConverterProgress::feed(const std::string& chunk) {
   pending_ += chunk;
   std::optional<double> result;
   // Only whole lines ("\r" ends each progress line) are read.
@@ -49,4 +62,4 @@ std::optional<double> BurnInProgress::feed(const std::string& chunk) {
   return result;
 }
 
-}  // namespace vk2::cli
+}  // namespace vk2

@@ -1,12 +1,12 @@
-#include "cli/burn_in_progress.h"
+#include "core/converter_progress.h"
 
 #include <gtest/gtest.h>
 
-namespace vk2::cli {
+namespace vk2 {
 namespace {
 
-TEST(BurnInProgress, ReadsDurationThenTimeFromSplitChunks) {
-  BurnInProgress p;
+TEST(ConverterProgress, ReadsDurationThenTimeFromSplitChunks) {
+  ConverterProgress p;
   EXPECT_FALSE(p.feed("Input #0, mov,mp4 from 'a.mp4':\n  Duration: 00:01:").has_value());
   EXPECT_FALSE(p.feed("40.00, start: 0.000000, bitrate: 1 kb/s\n").has_value());
   EXPECT_FALSE(p.feed("frame=   10 fps=0.0 q=0.0 size=0kB time=00:00:").has_value());
@@ -20,5 +20,11 @@ TEST(BurnInProgress, ReadsDurationThenTimeFromSplitChunks) {
   EXPECT_FALSE(clockSeconds("N/A").has_value());
 }
 
+TEST(ConverterProgress, TextWithTheTimeLeft) {
+  EXPECT_EQ(progressText(0.005, 1), "1 % done");
+  EXPECT_EQ(progressText(0.25, 30), "25 % done, about 1:30 left");
+  EXPECT_EQ(progressText(1, 60), "100 % done, about 0:00 left");
+}
+
 }  // namespace
-}  // namespace vk2::cli
+}  // namespace vk2
