@@ -30,8 +30,9 @@ std::string freePlainMp4Name(const std::string& target) {
   const std::string stem = target.size() >= 4 ? target.substr(0, target.size() - 4) : target;
   const std::string extension = target.size() >= 4 ? target.substr(target.size() - 4) : ".mp4";
   for (int n = 1; n < 10000; ++n) {
-    std::string candidate =
-        stem + "_without_subtitles" + (n == 1 ? std::string() : "-" + std::to_string(n)) + extension;
+    std::string candidate = stem + "_without_subtitles";
+    if (n > 1) candidate.append(1, '-').append(std::to_string(n));
+    candidate += extension;
     if (!nameTaken(candidate)) return candidate;
   }
   throw FileError(target, "cannot find a free name to keep the MP4 without subtitles beside it");
@@ -40,7 +41,9 @@ std::string freePlainMp4Name(const std::string& target) {
 }  // namespace
 
 std::string SavedTarget::asideName(const std::string& target, int attempt) {
-  return target + ".previous" + (attempt == 1 ? std::string() : "-" + std::to_string(attempt));
+  std::string name = target + ".previous";
+  if (attempt > 1) name.append(1, '-').append(std::to_string(attempt));
+  return name;
 }
 
 std::string SavedTarget::keepPlainMp4Beside() {
