@@ -1,3 +1,4 @@
+#ifndef _WIN32
 // The info and merge commands, run as the real program on generated recordings.
 #include <gtest/gtest.h>
 
@@ -150,3 +151,4 @@ TEST(MergeCommand, RefusalsAndFailuresLeaveTheTargetAsItWas) {
 
 }  // namespace
 }  // namespace vk2
+#endif

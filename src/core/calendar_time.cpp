@@ -5,13 +5,36 @@
 
 namespace vk2 {
 
+namespace {
+
+// UTC from the day count since 1970 (the proleptic Gregorian calendar), for
+// every 32-bit time: some C libraries refuse times before 1970.
+CalendarTime utcOf(int64_t seconds) {
+  const int64_t days = (seconds >= 0 ? seconds : seconds - 86399) / 86400;
+  const int64_t secondOfDay = seconds - days * 86400;
+  const int64_t z = days + 719468;
+  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const int64_t dayOfEra = z - era * 146097;
+  const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const int64_t mp = (5 * dayOfYear + 2) / 153;
+  const int day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const int year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+  return CalendarTime{year, month, day, static_cast<int>(secondOfDay / 3600),
+                      static_cast<int>(secondOfDay / 60 % 60), static_cast<int>(secondOfDay % 60)};
+}
+
+}  // namespace
+
 CalendarTime breakDownTime(int32_t seconds, bool local) {
+  if (!local) return utcOf(seconds);
   const std::time_t value = static_cast<std::time_t>(seconds);
   std::tm parts{};
 #ifdef _WIN32
-  const bool ok = (local ? localtime_s(&parts, &value) : gmtime_s(&parts, &value)) == 0;
+  const bool ok = localtime_s(&parts, &value) == 0;
 #else
-  const bool ok = (local ? localtime_r(&value, &parts) : gmtime_r(&value, &parts)) != nullptr;
+  const bool ok = localtime_r(&value, &parts) != nullptr;
 #endif
   if (!ok) return CalendarTime{};
   return CalendarTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,

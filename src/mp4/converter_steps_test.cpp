@@ -1,5 +1,7 @@
 #include "mp4/converter_steps.h"
 
+#include "mp4/command_lines.h"
+
 #include <gtest/gtest.h>
 
 #include "testing/fake_launcher.h"
@@ -57,8 +59,8 @@ TEST(MakeMp4, SuccessLogsTheLineAndDeletesTheStreams) {
 // the wrong length has failed; the file goes, the streams too.
 TEST(MakeMp4, AnIncompleteOrShortOutputIsAFailure) {
   const std::pair<std::string, std::string> outputs[] = {
-      {testing::fakeMp4(40, "x").substr(0, 30), "/clip.mp4 is incomplete: "},
-      {testing::fakeMp4(20, "x"), "/clip.mp4 lasts 20.0 seconds instead of 40.0"}};
+      {testing::fakeMp4(40, "x").substr(0, 30), "clip.mp4 is incomplete: "},
+      {testing::fakeMp4(20, "x"), "clip.mp4 lasts 20.0 seconds instead of 40.0"}};
   for (const auto& [bytes, problem] : outputs) {
     StepFixture f;
     f.launcher.nextOutput = bytes;
@@ -94,7 +96,7 @@ TEST(BurnSubtitles, SuccessReplacesThePlainMp4) {
   watch.onOutput = [&](const std::string& s) { output += s; };
   const ConverterStepResult r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, watch);
   EXPECT_TRUE(r.ok());
-  EXPECT_EQ(f.log.lines()[0], "/usr/bin/ffmpeg -i " + f.target + " -vf subtitles='" + f.ass + "' -y " + f.sub);
+  EXPECT_EQ(f.log.lines()[0], "/usr/bin/ffmpeg -i " + f.target + " -vf subtitles=" + quotedFilterPath(f.ass) + " -y " + f.sub);
   EXPECT_EQ(f.log.lines()[1], "mp4(with subtitle) making is executed..");
   EXPECT_EQ(testing::fakeMp4Marker(readText(f.target)), "sub:" + f.target);
   EXPECT_NE(output.find("time="), std::string::npos);

@@ -21,7 +21,7 @@ TempDir::TempDir() {
     fs::path p = base / ("vk2test-" + std::to_string(rd()) + std::to_string(rd()));
     std::error_code ec;
     if (fs::create_directory(p, ec)) {
-      path_ = p.string() + "/";
+      path_ = p.string() + static_cast<char>(fs::path::preferred_separator);
       return;
     }
   }
@@ -91,16 +91,23 @@ std::string readText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
+namespace {
+void setZone(const char* zone) {
+#ifdef _WIN32
+  _putenv_s("TZ", zone ? zone : "");
+#else
+  zone ? ::setenv("TZ", zone, 1) : ::unsetenv("TZ");
+#endif
+  ::tzset();
+}
+}  // namespace
+
 ScopedTimeZone::ScopedTimeZone(const char* zone) {
   if (const char* old = std::getenv("TZ")) saved_ = old;
-  ::setenv("TZ", zone, 1);
-  ::tzset();
+  setZone(zone);
 }
 
-ScopedTimeZone::~ScopedTimeZone() {
-  saved_ ? ::setenv("TZ", saved_->c_str(), 1) : ::unsetenv("TZ");
-  ::tzset();
-}
+ScopedTimeZone::~ScopedTimeZone() { setZone(saved_ ? saved_->c_str() : nullptr); }
 
 bool fileExists(const std::string& path) {
   std::error_code ec;
