@@ -15,6 +15,9 @@ void watchForInterrupt() {
 #ifdef SIGTERM
   std::signal(SIGTERM, onInterrupt);
 #endif
+#ifdef SIGBREAK
+  std::signal(SIGBREAK, onInterrupt);  // Ctrl-Break, and the control event other programs send
+#endif
 }
 
 bool interruptRequested() { return interruptFlag != 0; }

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ansi_arguments.h"
 #include "cli/commands.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,10 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::cerr << "vk2mp4: missing command\n" << usageText();
     return 2;
+  }
+  if (const std::string problem = argumentOutsideAnsiCodePage(); !problem.empty()) {
+    std::cerr << "vk2mp4: " << problem << "\n";
+    return 1;
   }
   const std::string command = argv[1];
   const Args args(argv + 2, argv + argc);

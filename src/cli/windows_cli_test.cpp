@@ -1,0 +1,193 @@
+#ifdef _WIN32
+// vk2mp4.exe as a Windows user runs it: started from a folder holding the fake
+// converter as ffmpeg.exe, on generated recordings, with plain and awkward
+// paths on C: and Z:, a failing converter, a name the ANSI code page cannot
+// hold; and the file manager's command line.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/paths.h"
+#include "mmv-synth/synth.h"
+#include "mp4/command_lines.h"
+#include "platform/process_launch.h"
+#include "testing/fake_mp4.h"
+#include "testing/test_support.h"
+
+namespace vk2 {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readText;
+using testing::splitLines;
+using Lines = std::vector<std::string>;
+
+struct ProgramRun {
+  DWORD status = 0;
+  std::string err;
+};
+
+// Starts `commandLine` in `folder` with its error output in a file and waits for it.
+ProgramRun start(const std::wstring& commandLine, const std::string& folder) {
+  const std::string errPath = folder + "stderr.txt";
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdError = err;
+  startup.hStdOutput = err;
+  PROCESS_INFORMATION info{};
+  std::wstring line = commandLine;
+  const std::wstring cwd(folder.begin(), folder.end());
+  const BOOL ok = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP, nullptr,
+                                 cwd.c_str(), &startup, &info);
+  CloseHandle(err);
+  ProgramRun r;
+  if (!ok) {
+    r.status = 9999;
+    return r;
+  }
+  WaitForSingleObject(info.hProcess, INFINITE);
+  GetExitCodeProcess(info.hProcess, &r.status);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  r.err = readText(errPath);
+  return r;
+}
+
+std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+// One folder for the program (with the fake converter), one for the recordings.
+struct WindowsRun {
+  testing::TempDir dir;
+  std::string work = dir.file("work\\");
+  std::string data;
+  std::vector<std::string> inputs;
+
+  explicit WindowsRun(const std::string& dataFolder) : data(dataFolder) {
+    fs::create_directories(work);
+    fs::create_directories(data);
+    fs::copy_file(WINDOWS_FAKE_CONVERTER_EXE, work + "ffmpeg.exe");
+    synth::SynthOptions o;
+    o.outPrefix = data + "rec";
+    o.files = 2;
+    o.seconds = 6;
+    o.width = 320;
+    o.height = 240;
+    o.fillerBytes = 1000;
+    inputs = synth::generateRecordings(o);
+  }
+  ProgramRun convert(const std::string& target, const std::string& modes = "") {
+    testing::writeText(work + "modes.txt", modes);
+    std::remove((work + "calls.txt").c_str());
+    std::string line = std::string("\"") + WINDOWS_VK2MP4_EXE + "\" convert -q --log \"" + work + "run.log\" -o \"" + target + "\"";
+    for (const std::string& in : inputs) line += " \"" + in + "\"";
+    return start(wide(line), work);
+  }
+  // The argument vectors the converter received, one per call.
+  std::vector<Lines> calls() const {
+    std::vector<Lines> all(1);
+    if (!testing::fileExists(work + "calls.txt")) return {};
+    for (const std::string& line : splitLines(readText(work + "calls.txt"))) {
+      if (line == "--")
+        all.emplace_back();
+      else
+        all.back().push_back(line);
+    }
+    all.pop_back();
+    return all;
+  }
+  // The converter command lines of the progress log.
+  Lines loggedCommands() const {
+    Lines lines;
+    for (std::string line : splitLines(readText(work + "run.log"))) {
+      if (line.rfind(work + "ffmpeg.exe ", 0) != 0) continue;
+      for (std::size_t at; (at = line.find("  ")) != std::string::npos;) line.erase(at, 1);
+      lines.push_back(line);
+    }
+    return lines;
+  }
+};
+
+std::string joined(const Lines& args) {
+  std::string line;
+  for (const std::string& a : args) line += (line.empty() ? "" : " ") + a;
+  return line;
+}
+
+TEST(WindowsConvert, PlainAndAwkwardPathsReachTheConverterUnchanged) {
+  testing::TempDir z;
+  const std::string onZ = "Z:\\tmp\\vk2-windows-" + std::to_string(GetCurrentProcessId()) + "\\";
+  for (const std::string& folder : {std::string("plain\\"), std::string("it's a b\\"), onZ}) {
+    SCOPED_TRACE(folder);
+    WindowsRun w(folder == onZ ? onZ : z.file(folder));
+    const std::string target = w.data + "X.mp4";
+    const ProgramRun r = w.convert(target);
+    ASSERT_EQ(r.status, 0u) << r.err;
+    const std::vector<Lines> calls = w.calls();
+    ASSERT_EQ(calls.size(), 2u);
+    // The muxing line: the streams in, the target out, for 12 seconds.
+    EXPECT_EQ(calls[0][0], w.work + "ffmpeg.exe");
+    EXPECT_EQ(calls[0][8], w.data + "X.pcm");
+    EXPECT_EQ(calls[0][12], w.data + "X.h264");
+    EXPECT_EQ((Lines(calls[0].end() - 5, calls[0].end())), (Lines{"-t", "00:0:12", target, "-loglevel", "quiet"}));
+    // The burn-in line: the filter path in the filter's own syntax.
+    EXPECT_EQ(calls[1], (Lines{w.work + "ffmpeg.exe", "-i", target, "-vf", "subtitles=" + quotedFilterPath(w.data + "X.ass"),
+                               "-y", w.data + "X_Sub.mp4"}));
+    // Plain paths: the logged lines are the command lines the converter was given
+    // (the log keeps the frame rate's padding blank, which no argument holds).
+    if (folder == "plain\\") {
+      EXPECT_EQ(w.loggedCommands(), (Lines{joined(calls[0]), joined(calls[1])}));
+    }
+    EXPECT_EQ(testing::fakeMp4Marker(readText(target)), "made by call 0");
+    EXPECT_EQ(testing::entriesOf(w.data), (Lines{"X.mp4", "rec_1.mmv", "rec_2.mmv"}));
+    if (folder == onZ) fs::remove_all(fs::path(onZ));
+  }
+}
+
+TEST(WindowsConvert, AFailingConverterLosesNothing) {
+  testing::TempDir dir;
+  WindowsRun w(dir.file("data\\"));
+  const std::string target = w.data + "X.mp4";
+  testing::writeText(target, "older");
+  const ProgramRun r = w.convert(target, "fail\n");
+  EXPECT_EQ(r.status, 1u);
+  EXPECT_NE(r.err.find("Making the MP4 failed: the converter ended with exit status 1"), std::string::npos) << r.err;
+  EXPECT_EQ(readText(target), "older");
+  // Ctrl-C is scripts/windows-ctrl-c's test: Wine delivers it only from a terminal.
+  EXPECT_EQ(testing::entriesOf(w.data), (Lines{"X.mp4", "rec_1.mmv", "rec_2.mmv"}));
+}
+
+TEST(WindowsConvert, NamesTheAnsiCodePageCannotHoldAreRefused) {
+  testing::TempDir dir;
+  WindowsRun w(dir.file("data\\"));
+  const std::wstring line = L"\"" + wide(WINDOWS_VK2MP4_EXE) + L"\" convert -o \"" + wide(w.data) + L"\u6771\u4eac.mp4\" \"" +
+                            wide(w.inputs[0]) + L"\"";
+  const ProgramRun r = start(line, w.work);
+  EXPECT_EQ(r.status, 1u);
+  EXPECT_NE(r.err.find("cannot be passed on unchanged"), std::string::npos) << r.err;
+  EXPECT_EQ(testing::entriesOf(w.data), (Lines{"rec_1.mmv", "rec_2.mmv"}));
+}
+
+TEST(WindowsPlatform, FileManagerAndOutputFolder) {
+  // explorer.exe beside this program is the fake: Windows looks there first.
+  testing::TempDir dir;
+  const std::string saved = fs::current_path().string();
+  fs::current_path(dir.path());
+  std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
+  EXPECT_TRUE(openFolderInFileManager(*launcher, "C:\\My Videos\\"));
+  for (int i = 0; i < 100 && !testing::fileExists(dir.file("calls.txt")); ++i) Sleep(50);
+  Sleep(100);
+  fs::current_path(saved);
+  EXPECT_EQ(splitLines(readText(dir.file("calls.txt"))), (Lines{"explorer", "C:\\My Videos\\", "--"}));
+  EXPECT_EQ(converterPath(), saved + "\\ffmpeg.exe");
+}
+
+}  // namespace
+}  // namespace vk2
+#endif

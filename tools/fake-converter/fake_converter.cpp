@@ -1,0 +1,70 @@
+// A stand-in for the converter in the Windows tests, started as ffmpeg.exe (or
+// explorer.exe) from the folder under test. It appends its arguments to
+// "calls.txt" in its current folder (one per line, then "--") and acts as the
+// next line of "modes.txt" says:
+//   ok    writes a small complete MP4 to its output: as long as the muxing
+//         line's "-t 00:M:S", or a copy of the burn-in's input
+//   fail  writes a partial file and exits with status 1
+//   hang  writes a partial file and waits a minute
+// Without modes.txt every call is "ok".
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "testing/fake_mp4.h"
+
+namespace {
+
+std::vector<std::string> linesOf(const std::string& path) {
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv, argv + argc);
+  const std::vector<std::string> calls = linesOf("calls.txt");
+  int call = 0;
+  for (const std::string& line : calls) call += line == "--";
+  {
+    std::ofstream log("calls.txt", std::ios::app | std::ios::binary);
+    for (const std::string& a : args) log << a << "\n";
+    log << "--\n";
+  }
+  const std::vector<std::string> modes = linesOf("modes.txt");
+  const std::string mode = call < static_cast<int>(modes.size()) ? modes[static_cast<std::size_t>(call)] : "ok";
+
+  // The output: the argument before "-loglevel" (muxing), else the last one.
+  std::string output = args.back();
+  std::string input, duration;
+  for (std::size_t i = 1; i + 1 < args.size(); ++i) {
+    if (args[i] == "-loglevel") output = args[i - 1];
+    if (args[i] == "-t") duration = args[i + 1];
+    if (args[i] == "-i") input = args[i + 1];
+  }
+  if (mode == "fail" || mode == "hang") {
+    writeFile(output, "partial");
+    if (mode == "hang") std::this_thread::sleep_for(std::chrono::seconds(60));
+    return 1;
+  }
+  if (!duration.empty()) {  // "00:M:S"
+    const std::size_t colon = duration.rfind(':');
+    const double seconds = std::stod(duration.substr(3, colon - 3)) * 60 + std::stod(duration.substr(colon + 1));
+    writeFile(output, vk2::testing::fakeMp4(seconds, "made by call " + std::to_string(call)));
+  } else if (!input.empty()) {
+    std::ifstream in(input, std::ios::binary);
+    writeFile(output, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+  }
+  return 0;
+}
