@@ -14,6 +14,7 @@
 #include "core/paths.h"
 #include "mmv-synth/synth.h"
 #include "mp4/command_lines.h"
+#include "platform/folders.h"
 #include "platform/process_launch.h"
 #include "testing/fake_mp4.h"
 #include "testing/test_support.h"
@@ -174,6 +175,18 @@ TEST(WindowsConvert, NamesTheAnsiCodePageCannotHoldAreRefused) {
   EXPECT_EQ(testing::entriesOf(w.data), (Lines{"rec_1.mmv", "rec_2.mmv"}));
 }
 
+TEST(WindowsPlatform, TheConvertersOutputIsReadAndAHangingOneEnded) {
+  std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
+  std::string output;
+  ProcessOutcome o = launcher->runHidden({"cmd", "/c", "echo time=00:00:01.00 1>&2"}, [] { return true; },
+                                         [&](const std::string& chunk) { output += chunk; });
+  EXPECT_EQ(o.exitStatus, 0);
+  EXPECT_NE(output.find("time=00:00:01.00"), std::string::npos) << output;
+  int waits = 0;
+  o = launcher->runHidden({"cmd", "/c", "ping -n 30 127.0.0.1 > NUL"}, [&] { return ++waits < 10; }, nullptr);
+  EXPECT_TRUE(o.started && o.cancelled);
+}
+
 TEST(WindowsPlatform, FileManagerAndOutputFolder) {
   // explorer.exe beside this program is the fake: Windows looks there first.
   testing::TempDir dir;
@@ -186,6 +199,14 @@ TEST(WindowsPlatform, FileManagerAndOutputFolder) {
   fs::current_path(saved);
   EXPECT_EQ(splitLines(readText(dir.file("calls.txt"))), (Lines{"explorer", "C:\\My Videos\\", "--"}));
   EXPECT_EQ(converterPath(), saved + "\\ffmpeg.exe");
+
+  // The output folder from HOMEDRIVE and HOMEPATH, created with every parent.
+  const std::string drive = dir.path().substr(0, 2), home = dir.path().substr(2) + "home";
+  _putenv_s("HOMEDRIVE", drive.c_str());
+  _putenv_s("HOMEPATH", home.c_str());
+  const std::string folder = defaultOutputFolder();
+  EXPECT_EQ(folder, dir.path() + "home\\Documents\\Velmora\\MMV_TO_MP4\\");
+  EXPECT_TRUE(createFolders(folder) && fs::is_directory(folder));
 }
 
 }  // namespace
