@@ -8,15 +8,19 @@
 #include <iostream>
 #include <memory>
 #include <ostream>
+#include <sstream>
+#include <filesystem>
 
 #include "core/converter_progress.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
 #include "conversion/conversion_run.h"
+#include "core/paths.h"
 #include "conversion/working_names.h"
 #include "core/file_error.h"
 #include "mmv/scan.h"
+#include "mmv/trips.h"
 #include "platform/process_launch.h"
 
 namespace vk2::cli {
@@ -80,9 +84,8 @@ bool isTerminal(const std::ostream& out) {
 #endif
 }
 
-int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
-  // Ctrl-C only raises a flag; the run then ends the converter and removes what it wrote.
-  watchForInterrupt();
+// One conversion of options.inputs; `converted` gets the target it wrote.
+int convertSelection(const RunOptions& options, std::ostream& out, std::ostream& err, std::string* converted) {
   ConversionState state;
   HiddenLog log;
   HiddenLog subtitles;
@@ -118,6 +121,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
   switch (outcome.status) {
     case RunStatus::Succeeded:
       if (!options.quiet) out << target << "\n";
+      if (converted) *converted = target;
       return finishWithLog(0, mirror, err);
     case RunStatus::Cancelled:
       err << "vk2mp4: interrupted. "
@@ -128,6 +132,59 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
   }
   err << "vk2mp4: " << outcome.message << "\n";
   return finishWithLog(1, mirror, err);
+}
+
+// Every trip of the folder into its own file in the target folder; a failed
+// trip does not stop the others, Ctrl-C ends the current one and the rest.
+int convertTrips(const RunOptions& options, std::ostream& out, std::ostream& err) {
+  const std::string& outFolder = options.target.value_or("");
+  std::error_code ec;
+  if (outFolder.empty() || !(outFolder.back() == '/' || outFolder.back() == kPathSeparator ||
+                             std::filesystem::is_directory(outFolder, ec)))
+    throw UsageError("--trips needs -o OUTDIR/, the folder the trips are written to");
+  const TripSearch search = FindTrips({*options.tripsFolder}, false);
+  if (!search.unreadableFolders.empty()) {
+    err << "vk2mp4: " << search.unreadableFolders.front() << "\n";
+    return 1;
+  }
+  for (const std::string& skipped : search.unreadable) err << "vk2mp4: skipped " << skipped << "\n";
+  const std::size_t count = search.trips.size();
+  std::size_t converted = 0;
+  for (std::size_t i = 0; i < count && !interruptRequested(); ++i) {
+    RunOptions trip = options;
+    trip.tripsFolder.reset();
+    trip.inputs = search.trips[i].files;
+    trip.quiet = true;
+    std::ostringstream tripOut, tripErr;
+    std::string target;
+    int status = 1;
+    try {
+      status = convertSelection(trip, tripOut, tripErr, &target);
+    } catch (const std::exception& e) {
+      tripErr << "vk2mp4: " << e.what() << "\n";
+    }
+    const std::string label = "trip " + std::to_string(i + 1) + "/" + std::to_string(count);
+    std::string reasons = tripErr.str();
+    for (std::size_t at; (at = reasons.find("vk2mp4: ")) != std::string::npos;) reasons.erase(at, 8);
+    while (!reasons.empty() && reasons.back() == '\n') reasons.pop_back();
+    if (status == 0) {
+      ++converted;
+      out << label << ": " << target << "\n";
+      if (!reasons.empty()) err << label << ": " << reasons << "\n";  // warnings
+    } else {
+      err << label << " failed: " << reasons << "\n";
+    }
+  }
+  out << converted << " of " << count << (count == 1 ? " trip" : " trips") << " converted"
+      << (interruptRequested() ? "; interrupted, no further trip was converted" : "") << "\n";
+  return converted == count && !interruptRequested() ? 0 : 1;
+}
+
+int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
+  // Ctrl-C only raises a flag; the run then ends the converter and removes what it wrote.
+  watchForInterrupt();
+  if (options.tripsFolder) return convertTrips(options, out, err);
+  return convertSelection(options, out, err, nullptr);
 }
 
 }  // namespace

@@ -32,10 +32,11 @@ using testing::TempDir;
 using testing::writeText;
 
 // Records its arguments (one per line, then "--") and acts as the next line of
-// "modes" says: ok (an MP4 marked "made by call N"), fail (exit 1),
+// "modes" says: ok (an MP4 marked "made by call N" as long as "-t" says, or a
+// copy of the burn-in's input), fail (exit 1),
 // hang, or fill (writes until the disk is full, then claims success). The arguments themselves are the
 // command line tests'; the 18 seconds of three merged files the end-to-end test's.
-constexpr const char* kFakeConverter = R"(#!/bin/sh
+constexpr const char* kFakeConverter = R"sh(#!/bin/sh
 n=0
 [ -f calls ] && n=$(grep -c '^--$' calls)
 for a in "$@"; do printf '%s\n' "$a" >> calls; done
@@ -43,13 +44,20 @@ echo -- >> calls
 mode=$(sed -n "$((n+1))p" modes)
 eval "last=\${$#}"
 if [ "$last" = quiet ]; then eval "out=\${$(($#-2))}"; else out=$last; fi
+t=""; in=""; prev=""
+for a in "$@"; do
+  case "$prev" in -t) t=$a;; -i) in=$a;; esac
+  prev=$a
+done
 case "$mode" in
   fail) echo partial > "$out"; exit 1;;
   hang) echo partial > "$out"; touch running; sleep 60; exit 0;;
   fill) { printf '\000\000\000\020ftypisom'; printf '\003\000\000\000mdat'; cat /dev/zero; } > "$out" 2>/dev/null; exit 0;;
-  *) { cat mp4.head; echo "made by call $n"; } > "$out"; exit 0;;
+  *) if [ -n "$t" ]; then
+       ms=${t#00:}; { cat "head_$(( ${ms%%:*} * 60 + ${ms#*:} ))"; echo "made by call $n"; } > "$out"
+     else cp "$in" "$out"; fi; exit 0;;
 esac
-)";
+)sh";
 
 // Recordings in data/, the converter's folder work/, vk2mp4 started in work/.
 struct ConvertFixture {
@@ -62,15 +70,17 @@ struct ConvertFixture {
   ConvertFixture(int files, const std::string& synthOptions = "--filler 3000 --seconds 6 --size 320x240") {
     ::mkdir(data.c_str(), 0755);
     ::mkdir(work.c_str(), 0755);
+    if (files == 0) return;
     inputs = splitLines(commandOutput(shellQuoted(MMV_SYNTH_EXE) + " --files " + std::to_string(files) + " " +
                                       synthOptions + " --out " + shellQuoted(data + "rec")));
     EXPECT_EQ(inputs.size(), static_cast<std::size_t>(files));
   }
-  void fakeConverter(const std::string& modes, double seconds = 18) {
+  void fakeConverter(const std::string& modes) {
     writeText(work + "ffmpeg", kFakeConverter);
     ::chmod((work + "ffmpeg").c_str(), 0755);
     writeText(work + "modes", modes);
-    writeText(work + "mp4.head", testing::fakeMp4Head(seconds, std::string("made by call 0\n").size()));
+    for (int seconds = 0; seconds <= 120; ++seconds)
+      writeText(work + "head_" + std::to_string(seconds), testing::fakeMp4Head(seconds, std::string("made by call 0\n").size()));
   }
   std::string arguments(const std::string& extra = "") const {
     std::string args = "convert -q " + extra + " -o " + shellQuoted(target);
@@ -139,7 +149,7 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
 // before anything is written; links at working names are replaced, not followed.
 TEST(ConvertCommand, NoRecordingIsEverAWorkingFile) {
   ConvertFixture f(2);
-  f.fakeConverter("ok\nok\n", 12);
+  f.fakeConverter("ok\nok\n");
   const std::string first = readText(f.inputs[0]);
   const std::vector<std::string> recordings = f.inputs;
   const auto copy = [&](const std::string& name) {
@@ -181,6 +191,60 @@ TEST(ConvertCommand, NoRecordingIsEverAWorkingFile) {
   EXPECT_EQ(f.convert(), 0) << f.err();
   EXPECT_EQ(readText(f.dir.file("elsewhere")), "not yours");
   EXPECT_FALSE(fileExists(f.data + "X.h264") || fileExists(f.data + "Data.tmp"));
+}
+
+// A memory card of 40 files: a drive of 17 files (two parts), one of 10 with a
+// 5-second gap after the fourth (two trips), one of 12, and an unreadable file;
+// the names are out of time order. Listed, then converted trip by trip.
+TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
+  ConvertFixture f(0);
+  const std::string card = f.dir.file("card/");
+  ::mkdir(card.c_str(), 0755);
+  std::vector<std::string> files;
+  const auto drive = [&](int count, int32_t start) {
+    for (const std::string& p : splitLines(commandOutput(
+             shellQuoted(MMV_SYNTH_EXE) + " --filler 200 --seconds 2 --fps 5 --no-audio --files " +
+             std::to_string(count) + " --start " + std::to_string(start) + " --out " +
+             shellQuoted(f.dir.file("gen" + std::to_string(files.size()))))))
+      files.push_back(p);
+  };
+  constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
+  drive(17, kStart);
+  drive(4, kStart + 3600);
+  drive(6, kStart + 3600 + 8 + 5);
+  drive(12, kStart + 7200);
+  ASSERT_EQ(files.size(), 39u);
+  // Names in reverse time order.
+  for (std::size_t i = 0; i < files.size(); ++i)
+    std::rename(files[i].c_str(), (card + "clip" + std::to_string(1000 - i) + ".mmv").c_str());
+  writeText(card + "broken.MMV", "too short");
+
+  const std::string trips = commandOutput("cd " + shellQuoted(f.work) + " && TZ=UTC " + shellQuoted(VK2MP4_EXE) +
+                                          " trips --time-basis utc " + shellQuoted(card));
+  EXPECT_EQ(trips, "trip 1: 2021-10-29 08:05:03 - 2021-10-29 08:05:33, 30 s, 15 files, 20211029_080503_30\n"
+                   "trip 2: 2021-10-29 08:05:33 - 2021-10-29 08:05:37, 4 s, 2 files, 20211029_080533_4\n"
+                   "trip 3: 2021-10-29 09:05:03 - 2021-10-29 09:05:11, 8 s, 4 files, 20211029_090503_8\n"
+                   "trip 4: 2021-10-29 09:05:16 - 2021-10-29 09:05:28, 12 s, 6 files, 20211029_090516_12\n"
+                   "trip 5: 2021-10-29 10:05:03 - 2021-10-29 10:05:27, 24 s, 12 files, 20211029_100503_24\n"
+                   "unreadable: " + card + "broken.MMV: file is shorter than its 762-byte info block (9 bytes)\n"
+                   "5 trips in 40 MMV files\n");
+
+  // Every trip into out/; the third fails in its muxing, the others go on.
+  f.fakeConverter("ok\nok\nok\nok\nfail\nok\nok\nok\nok\n");
+  const std::string out = f.dir.file("out/");
+  const std::string command = "cd " + shellQuoted(f.work) + " && TZ=UTC " + shellQuoted(VK2MP4_EXE) +
+                              " convert --time-basis utc --trips " + shellQuoted(card) + " -o " + shellQuoted(out) +
+                              " >" + shellQuoted(f.dir.file("stdout")) + " 2>" + shellQuoted(f.dir.file("stderr"));
+  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
+  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/5: " + out + "20211029_080503_30.mp4\n"
+                                            "trip 2/5: " + out + "20211029_080533_4.mp4\n"
+                                            "trip 4/5: " + out + "20211029_090516_12.mp4\n"
+                                            "trip 5/5: " + out + "20211029_100503_24.mp4\n"
+                                            "4 of 5 trips converted\n");
+  EXPECT_NE(f.err().find("trip 3/5 failed: Making the MP4 failed: the converter ended with exit status 1"),
+            std::string::npos) << f.err();
+  EXPECT_EQ(testing::entriesOf(out), (std::vector<std::string>{"20211029_080503_30.mp4", "20211029_080533_4.mp4",
+                                                                "20211029_090516_12.mp4", "20211029_100503_24.mp4"}));
 }
 
 // The target on a small disk of its own, which the converter fills up.

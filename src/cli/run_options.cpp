@@ -142,6 +142,8 @@ RunOptions parseRunOptions(const Args& args) {
       o.speedKmh = choice(arg, value, "kmh", "mph");
     } else if (arg == "--date-format") {
       o.dateFormat = dateFormat(value);
+    } else if (arg == "--trips") {
+      run.tripsFolder = value;
     } else if (arg == "--subtitles") {
       o.subtitles = subtitleDelivery(value);
     } else if (arg == "--hide") {
@@ -152,6 +154,11 @@ RunOptions parseRunOptions(const Args& args) {
     } else {
       throw UsageError("unknown option '" + arg + "'");
     }
+  }
+  if (run.tripsFolder) {
+    if (!run.inputs.empty()) throw UsageError("--trips takes a folder instead of MMV files");
+    if (run.logFile) throw UsageError("--log cannot be used with --trips");
+    return run;
   }
   if (run.inputs.empty()) throw UsageError("no MMV file given");
   return run;
@@ -235,6 +242,9 @@ int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, Ru
   }
   try {
     return command(options, out, err);
+  } catch (const UsageError& e) {
+    err << "vk2mp4: " << e.what() << "\n" << usageText();
+    return 2;
   } catch (const FileError& e) {
     err << "vk2mp4: " << e.what() << "\n";
     return 1;

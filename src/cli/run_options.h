@@ -29,6 +29,7 @@ struct RunOptions {
   std::optional<std::string> logFile;
   bool quiet = false;
   std::vector<std::string> inputs;
+  std::optional<std::string> tripsFolder;  // convert --trips FOLDER: every trip found there
 };
 
 // Parses the arguments after the command name. Throws UsageError.

@@ -8,6 +8,8 @@ const char* usageText() {
          "  vk2mp4 merge [-q] [--log FILE] -o OUT.mmv FILE.mmv...\n"
          "  vk2mp4 extract [OPTIONS] [-o TARGET] FILE.mmv...\n"
          "  vk2mp4 convert [OPTIONS] [-o TARGET] FILE.mmv...\n"
+         "  vk2mp4 convert [OPTIONS] --trips FOLDER -o OUTDIR/\n"
+         "  vk2mp4 trips [--recursive] [--time-basis local|utc] FOLDER...\n"
          "options (extract, convert):\n"
          "  --trim-start SEC  --trim-end SEC  --no-audio\n"
          "  --time-basis local|utc  --sub-time local|utc  --clock 12h|24h\n"

@@ -15,7 +15,10 @@ namespace {
 constexpr std::size_t kScannedBytes = kInfoBlockOffset + kInfoBlockSize;  // 762
 constexpr const char* kHyphenLine = "---------------------------------------------";
 
-// The file header and info block; nothing further is read.
+std::string number(int64_t v) { return std::to_string(v); }
+
+}  // namespace
+
 MmvInfoBlock readInfoBlock(const std::string& path, uint64_t& size) {
   size = fileSizeOf(path);
   if (size < kScannedBytes)
@@ -32,14 +35,9 @@ MmvInfoBlock readInfoBlock(const std::string& path, uint64_t& size) {
   return info;
 }
 
-// Signed 32-bit difference of two stamps, wrapping as the camera's clock does.
 int32_t stampDifference(uint32_t later, uint32_t earlier) {
   return static_cast<int32_t>(later - earlier);
 }
-
-std::string number(int64_t v) { return std::to_string(v); }
-
-}  // namespace
 
 void ScanMmvFile(StageContext& ctx, const std::string& path, int index, int count) {
   ConversionState& s = ctx.state;

@@ -18,6 +18,13 @@ inline constexpr const char* kTooManyFilesMessage =
 inline constexpr const char* kNotJoinedMessage =
     "It cannot be merged because the files have different times.";
 
+// The file header and info block of `path` (its size in `size`); nothing further
+// is read. Throws FileError when the file cannot be read or is too short.
+MmvInfoBlock readInfoBlock(const std::string& path, uint64_t& size);
+
+// Signed 32-bit difference of two stamps, wrapping as the camera's clock does.
+int32_t stampDifference(uint32_t later, uint32_t earlier);
+
 // Scans one file (1-based `index` of `count`). A failed join is reported through
 // state.mergeFailed. Throws FileError when the file cannot be read or is shorter
 // than its info block.

@@ -1,0 +1,56 @@
+#include <cstdio>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "core/calendar_time.h"
+#include "core/time_window.h"
+#include "mmv/trips.h"
+
+namespace vk2::cli {
+
+namespace {
+
+std::string clockText(const CalendarTime& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
+}
+
+}  // namespace
+
+int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
+  bool recursive = false, local = true;
+  Args folders;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--recursive") {
+      recursive = true;
+    } else if (args[i] == "--time-basis" && i + 1 < args.size() && (args[i + 1] == "local" || args[i + 1] == "utc")) {
+      local = args[++i] == "local";
+    } else if (!args[i].empty() && args[i][0] == '-') {
+      err << "vk2mp4: trips: unknown option or value '" << args[i] << "'\n" << usageText();
+      return 2;
+    } else {
+      folders.push_back(args[i]);
+    }
+  }
+  if (folders.empty()) {
+    err << "vk2mp4: trips: no folder given\n" << usageText();
+    return 2;
+  }
+  const TripSearch search = FindTrips(folders, recursive);
+  for (const std::string& folder : search.unreadableFolders) err << "vk2mp4: " << folder << "\n";
+  if (search.unreadableFolders.size() == folders.size()) return 1;
+  int number = 0;
+  for (const Trip& trip : search.trips) {
+    const TimeWindowView view = describeTimeWindow(trip.start, trip.end, local);
+    out << "trip " << ++number << ": " << clockText(view.start) << " - " << clockText(view.end) << ", "
+        << view.lengthText << " s, " << trip.files.size() << (trip.files.size() == 1 ? " file, " : " files, ")
+        << view.fileName << "\n";
+  }
+  for (const std::string& skipped : search.unreadable) out << "unreadable: " << skipped << "\n";
+  out << tripSummary(search) << "\n";
+  return 0;
+}
+
+}  // namespace vk2::cli
