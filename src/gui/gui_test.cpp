@@ -123,8 +123,9 @@ class GuiTest : public QObject {
 
     QVERIFY(w.mainChild<QToolButton>("SpeedButton2")->isEnabled());
     QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
-    for (const char* hidden :
-         {"sbtnSdCard", "barFile", "memoMessage", "memoSubtitle", "DateTimePickerFrom", "DateTimePickerTo"})
+    QVERIFY(w.mainChild<QToolButton>("sbtnSdCard")->isVisible());
+    QCOMPARE(w.mainChild<QToolButton>("sbtnSdCard")->geometry(), QRect(280, 75, 58, 57));
+    for (const char* hidden : {"barFile", "memoMessage", "memoSubtitle", "DateTimePickerFrom", "DateTimePickerTo"})
       QVERIFY2(w.mainChild<QWidget>(hidden)->isHidden(), hidden);
     QVERIFY(w.dialog->isHidden());
     QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
