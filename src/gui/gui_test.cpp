@@ -714,6 +714,11 @@ class GuiTest : public QObject {
     QTest::qWait(200);
     QVERIFY(w.dialog->grab().save(folder + "/save-dialog.png"));
     w.dialog->close();
+    w.dialogs.folderAnswers = {w.recordings.file("card/")};
+    writeCard(w.recordings.file("card/"));
+    w.mainChild<QToolButton>("sbtnSdCard")->click();
+    QTest::qWait(200);
+    QVERIFY(w.main->grab().save(folder + "/sd-card.png"));
   }
 };
 
