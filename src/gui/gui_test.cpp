@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -91,6 +92,29 @@ const char* kSlowConverter =
     "#!/bin/sh\n"
     "exec sleep 30\n";
 
+// The writing converter, failing for the trip that starts at 08:05:03.
+std::string failingForTheFirstTrip() {
+  std::string script = kWritingConverter;
+  script.insert(script.find('\n') + 1, "case \"$*\" in *_080503_*) exit 3;; esac\n");
+  return script;
+}
+
+// A memory card in `folder`: trip 1 of two 4-second files from 08:05:03, trip 2
+// of three 3-second files an hour later, names out of time order, and a file
+// that cannot be read. Returns each trip's files in time order.
+std::vector<std::vector<std::string>> writeCard(const std::string& folder) {
+  fs::create_directories(folder);
+  const std::vector<std::vector<std::string>> trips = {{folder + "z1.mmv", folder + "b2.mmv"},
+                                                       {folder + "a1.mmv", folder + "y2.MMV", folder + "c3.mmv"}};
+  for (int i = 0; i < 2; ++i)
+    vk2::gui::testing::writeRecording(trips[0][static_cast<std::size_t>(i)], kMorning + 4 * i, 4);
+  for (int i = 0; i < 3; ++i)
+    vk2::gui::testing::writeRecording(trips[1][static_cast<std::size_t>(i)], kMorning + 3600 + 3 * i, 3);
+  vk2::testing::writeText(folder + "broken.mmv", "too short");
+  vk2::testing::writeText(folder + "notes.txt", "not a recording");
+  return trips;
+}
+
 // Before a run or after a cancel: the counter and bar at 0, Start and Close ready, Cancel off.
 bool readyAgain(const Windows& w, const QString& zero) {
   return w.dialogChild<QLabel>("lbProgress")->text() == zero && w.dialogChild<QProgressBar>("barFile")->value() == 0 &&
@@ -123,8 +147,9 @@ class GuiTest : public QObject {
 
     QVERIFY(w.mainChild<QToolButton>("SpeedButton2")->isEnabled());
     QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
-    for (const char* hidden :
-         {"sbtnSdCard", "barFile", "memoMessage", "memoSubtitle", "DateTimePickerFrom", "DateTimePickerTo"})
+    QVERIFY(w.mainChild<QToolButton>("sbtnSdCard")->isVisible());
+    QCOMPARE(w.mainChild<QToolButton>("sbtnSdCard")->geometry(), QRect(280, 75, 58, 57));
+    for (const char* hidden : {"barFile", "memoMessage", "memoSubtitle", "DateTimePickerFrom", "DateTimePickerTo"})
       QVERIFY2(w.mainChild<QWidget>(hidden)->isHidden(), hidden);
     QVERIFY(w.dialog->isHidden());
     QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
@@ -548,6 +573,85 @@ class GuiTest : public QObject {
     QVERIFY(w.main->isEnabled());
   }
 
+  void sdCardTripsConvertIntoTheFolder() {
+    FakeConverter converter(kWritingConverter);
+    Windows w;
+    const std::string card = w.recordings.file("card/");
+    const auto trips = writeCard(card);
+    auto* save = w.mainChild<QToolButton>("sbtnSaveMp4");
+    w.dialogs.folderAnswers = {card};
+    w.mainChild<QToolButton>("sbtnSdCard")->click();
+    QCOMPARE(text(w.mainChild<QLabel>("lbDir")->text()), card + "\n2 trips in 6 MMV files");
+    QVERIFY(save->isEnabled());
+    QVERIFY(w.dialogs.messages.empty() && w.dialogs.errors.empty());
+    const auto& log = w.main->memoMessage().lines();
+    QVERIFY(std::find(log.begin(), log.end(),
+                      "Skipped " + card + "broken.mmv: file is shorter than its 762-byte info block (9 bytes)") !=
+            log.end());
+
+    // The dialog opens on the first trip, scanned as the open command scans a selection.
+    save->click();
+    auto* name = w.dialogChild<QLineEdit>("edMp4Filename");
+    QCOMPARE(w.state.selectedFiles, trips[0]);
+    QCOMPARE(name->text(), QString("20211029_080503_8"));
+    QVERIFY(name->isReadOnly());
+    QCOMPARE(w.dialogChild<QLabel>("lbSec")->text(), QString("8"));
+    QCOMPARE(w.dialogChild<QLabel>("lbTimeFrom")->text(), QString("2021/10/29   08:05:03 AM"));
+    QCOMPARE(w.dialogChild<QLabel>("lbProgress")->text(), QString("0/3"));
+    w.dialogChild<QPushButton>("sbtnTimeFromPlus")->click();  // one second off every trip's start
+    QCOMPARE(name->text(), QString("20211029_080504_7"));
+
+    QStringList titles;
+    QStringList labels;
+    QObject::connect(w.dialog, &vk2::gui::TformSaveMp4::progressShown, [&](const QString& label, int, int) {
+      if (titles.isEmpty() || titles.back() != w.dialog->windowTitle()) titles << w.dialog->windowTitle();
+      if (labels.isEmpty() || labels.back() != label) labels << label;
+    });
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QCOMPARE(titles, QStringList({"Save as MP4 Video - trip 1 of 2", "Save as MP4 Video - trip 2 of 2"}));
+    QCOMPARE(labels, QStringList({"0/3", "1/3", "2/3", "3/3", "0/4", "1/4", "2/4", "3/4", "4/4"}));
+    QCOMPARE(w.dialogs.errors, std::vector<std::string>{});
+    QCOMPARE(w.dialogs.messages,
+             std::vector<std::string>{"2 of 2 trips were converted into " + w.state.outputFolder + "."});
+    for (const char* converted : {"20211029_080504_7.mp4", "20211029_090504_8.mp4"})
+      QVERIFY2(vk2::testing::fakeMp4Marker(vk2::testing::readText(w.state.outputFolder + converted)) == "video",
+               converted);
+    QCOMPARE(w.openedFolders, std::vector<std::string>{w.state.outputFolder});
+    QVERIFY(w.dialog->isHidden() && w.main->isEnabled());
+    QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
+
+    // Files opened after the search are a plain selection again.
+    w.open(w.consecutive(1, kMorning, 6));
+    QVERIFY(!w.main->tripMode());
+    save->click();
+    QVERIFY(!name->isReadOnly());
+    QCOMPARE(name->text(), QString("20211029_080503_6"));
+    w.dialog->close();
+  }
+
+  void sdCardTripFailsAndTheNextConverts() {
+    FakeConverter converter(failingForTheFirstTrip());
+    Windows w;
+    const std::string card = w.recordings.file("card/");
+    const auto trips = writeCard(card);
+    w.dialogs.folderAnswers = {card};
+    w.mainChild<QToolButton>("sbtnSdCard")->click();
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QCOMPARE(w.dialogs.messages, std::vector<std::string>{
+                                     "1 of 2 trips was converted into " + w.state.outputFolder +
+                                     ".\nTrip 1 (20211029_080503_8.mp4): Making the MP4 failed: the converter "
+                                     "ended with exit status 3."});
+    QVERIFY(!vk2::testing::fileExists(w.state.outputFolder + "20211029_080503_8.mp4"));
+    QVERIFY(vk2::testing::fileExists(w.state.outputFolder + "20211029_090503_9.mp4"));
+    QCOMPARE(w.openedFolders.size(), size_t(1));
+    // Ready for another Start, on the first trip again.
+    QVERIFY(w.dialog->isVisible() && readyAgain(w, "0/3"));
+    QCOMPARE(w.state.selectedFiles, trips[0]);
+    QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
+    w.dialog->close();
+  }
+
   // Screenshots for the README when VK2_SCREENSHOT_DIR names a folder.
   // Each subtitle choice with the real converter: the target's extension and
   // streams follow it; a minute-long burn-in shows its progress every second.
@@ -610,6 +714,11 @@ class GuiTest : public QObject {
     QTest::qWait(200);
     QVERIFY(w.dialog->grab().save(folder + "/save-dialog.png"));
     w.dialog->close();
+    w.dialogs.folderAnswers = {w.recordings.file("card/")};
+    writeCard(w.recordings.file("card/"));
+    w.mainChild<QToolButton>("sbtnSdCard")->click();
+    QTest::qWait(200);
+    QVERIFY(w.main->grab().save(folder + "/sd-card.png"));
   }
 };
 

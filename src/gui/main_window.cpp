@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "conversion/card_search.h"
 #include "gui/artwork.h"
 #include "gui/fonts.h"
 #include "gui/save_mp4_dialog.h"
@@ -77,7 +78,7 @@ void TFormWebsocketclientf::buildLayout() {
   connect(sbtnSaveMp4_, &QToolButton::clicked, this, [this] { sbtnSaveMp4Click(); });
 
   sbtnSdCard_ = pictureButton(this, "sbtnSdCard", memoryCardPicture(), QRect(280, 75, 58, 57));
-  sbtnSdCard_->hide();
+  sbtnSdCard_->setToolTip("Find the trips on an SD card");
   connect(sbtnSdCard_, &QToolButton::clicked, this, [this] { sbtnSdCardClick(); });
 
   auto* panel2 = new QFrame(this);
@@ -157,7 +158,10 @@ void TFormWebsocketclientf::SpeedButton2Click() {
   state_.mergeFailed = false;
   if (!state_.sourceFolder.empty()) showSummary(state_.sourceFolder);
   const auto chosen = env_.dialogs.chooseMmvFiles(this, state_.sourceFolder);
-  if (!chosen) return;
+  if (!chosen) {
+    showTripsAgain();
+    return;
+  }
 
   barFile_->setMaximum(std::max<int>(0, static_cast<int>(chosen->size()) - 1));
   barFile_->setValue(0);
@@ -175,6 +179,7 @@ void TFormWebsocketclientf::SpeedButton2Click() {
   } catch (const std::exception& e) {
     // The selection is only partly scanned: the earlier span no longer belongs
     // to selectedFiles, so the save command must not use it.
+    trips_.clear();
     hideBar();
     showSummary("");
     setSaveCommandEnabled(false);
@@ -185,8 +190,16 @@ void TFormWebsocketclientf::SpeedButton2Click() {
   if (result.outcome == OpenOutcome::TooManyFiles) {
     env_.dialogs.showMessage(this, result.message);
     hideBar();
+    showTripsAgain();
     return;
   }
+  if (result.outcome == OpenOutcome::Cancelled) {
+    hideBar();
+    showTripsAgain();
+    return;
+  }
+  // The files chosen replace the card's trips, whether or not they can be converted.
+  trips_.clear();
   if (result.outcome == OpenOutcome::NotJoined) {
     env_.dialogs.showMessage(this, result.message);
     hideBar();
@@ -194,21 +207,46 @@ void TFormWebsocketclientf::SpeedButton2Click() {
     setSaveCommandEnabled(false);
     return;
   }
-  if (result.outcome != OpenOutcome::Selected) {
-    hideBar();
-    return;
-  }
-  pickerFrom_->setDateTime(asDateTime(state_.spanStart));
-  pickerFrom_->setProperty("tag", state_.spanStartTime);
-  pickerTo_->setDateTime(asDateTime(state_.spanEnd));
-  pickerTo_->setProperty("tag", state_.spanEndTime);
+  showSpanInPickers();
   showSummary(result.summary());
   barFile_->hide();
   setSaveCommandEnabled(true);
 }
 
+void TFormWebsocketclientf::showSpanInPickers() {
+  pickerFrom_->setDateTime(asDateTime(state_.spanStart));
+  pickerFrom_->setProperty("tag", state_.spanStartTime);
+  pickerTo_->setDateTime(asDateTime(state_.spanEnd));
+  pickerTo_->setProperty("tag", state_.spanEndTime);
+}
+
+// The open command shows the source folder before its chooser; a chooser that
+// changed nothing leaves the card's trips, and their text comes back.
+void TFormWebsocketclientf::showTripsAgain() {
+  if (tripMode()) showSummary(tripStatus_);
+}
+
+// The dialog starts from the first trip, scanned as the open command scans a selection.
+bool TFormWebsocketclientf::scanFirstTrip() {
+  StageContext ctx = makeContext(options());
+  OpenResult result;
+  try {
+    result = OpenMmvFiles(ctx, trips_.front().files);
+  } catch (const std::exception& e) {
+    env_.dialogs.showError(this, e.what());
+    return false;
+  }
+  if (result.outcome != OpenOutcome::Selected) {
+    env_.dialogs.showMessage(this, result.message);
+    return false;
+  }
+  showSpanInPickers();
+  return true;
+}
+
 void TFormWebsocketclientf::sbtnSaveMp4Click() {
   if (!saveDialog_ || runInProgress_) return;
+  if (tripMode() && !scanFirstTrip()) return;
   state_.windowStart = state_.spanStart;
   state_.windowEnd = state_.spanEnd;
   state_.windowStartTime = state_.spanStartTime;
@@ -225,6 +263,14 @@ void TFormWebsocketclientf::sbtnSdCardClick() {
   if (!folder) return;
   state_.sourceFolder = *folder;
   showSummary(state_.sourceFolder);
+  // The search replaces whatever the save command would have converted.
+  const CardSearch search = searchCard(state_.sourceFolder);
+  for (const std::string& line : search.logLines) memoMessage_.append(line);
+  trips_ = search.trips;
+  tripStatus_ = cardStatusText(state_.sourceFolder, search);
+  showSummary(tripStatus_);
+  setSaveCommandEnabled(tripMode());
+  if (!search.problem.empty()) env_.dialogs.showMessage(this, search.problem);
 }
 
 void TFormWebsocketclientf::setSaveCommandEnabled(bool enabled) { sbtnSaveMp4_->setEnabled(enabled); }

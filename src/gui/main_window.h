@@ -2,12 +2,14 @@
 // TFormWebsocketclientf: the main window with the open and save commands, the
 // status band and the hidden progress log every stage writes to.
 #include <QWidget>
+#include <vector>
 
 #include "core/conversion_options.h"
 #include "core/conversion_state.h"
 #include "core/hidden_log.h"
 #include "core/stage_context.h"
 #include "gui/gui_environment.h"
+#include "mmv/trips.h"
 
 class QDateTimeEdit;
 class QFrame;
@@ -46,6 +48,11 @@ class TFormWebsocketclientf : public QWidget {
   void sbtnSdCardClick();
   void setSaveCommandEnabled(bool enabled);
 
+  // After an SD-card search found trips, until the open command scans a new
+  // selection: the save command converts every trip.
+  bool tripMode() const { return !trips_.empty(); }
+  const std::vector<Trip>& trips() const { return trips_; }
+
   // The main window's commands stay locked from Start until the run ends, even
   // when the dialog is closed in between.
   void setRunInProgress(bool running);
@@ -59,6 +66,9 @@ class TFormWebsocketclientf : public QWidget {
  private:
   void buildLayout();
   void showSummary(const std::string& text);
+  void showSpanInPickers();
+  void showTripsAgain();
+  bool scanFirstTrip();
   const ConversionOptions& options() const;
 
   ConversionState& state_;
@@ -68,6 +78,8 @@ class TFormWebsocketclientf : public QWidget {
   HiddenLog memoSubtitle_;
   PlainConversionOptions defaultOptions_;
   bool runInProgress_ = false;
+  std::vector<Trip> trips_;
+  std::string tripStatus_;  // lbDir's text for the trips
 
   QToolButton* speedButton2_ = nullptr;
   QToolButton* sbtnSaveMp4_ = nullptr;

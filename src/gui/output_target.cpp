@@ -31,9 +31,13 @@ OutputTarget outputTarget(const std::string& folderText, const std::string& name
   if (nameText.find_first_of(kNameSeparators) != std::string::npos)
     return {"", "The MP4 file name \"" + nameText + "\" contains a path separator (" + kSeparatorText +
                     "). Please enter a name without a folder."};
+  return {buildOutputPath(outputFolder(folderText), nameText, extension), ""};
+}
+
+std::string outputFolder(const std::string& folderText) {
   std::string folder = folderText;
-  if (!endsInSeparator(folder)) folder.push_back(kPathSeparator);
-  return {buildOutputPath(folder, nameText, extension), ""};
+  if (folder.empty() || !endsInSeparator(folder)) folder.push_back(kPathSeparator);
+  return folder;
 }
 
 }  // namespace vk2::gui

@@ -15,4 +15,7 @@ struct OutputTarget {
 OutputTarget outputTarget(const std::string& folderText, const std::string& nameText,
                           const char* extension = ".mp4");
 
+// The folder text with one final separator, as outputTarget joins it.
+std::string outputFolder(const std::string& folderText);
+
 }  // namespace vk2::gui

@@ -17,6 +17,7 @@
 #include <QRadioButton>
 
 #include "conversion/conversion_run.h"
+#include "conversion/trip_batch.h"
 #include "core/time_window.h"
 #include "gui/fonts.h"
 #include "gui/list_choice.h"
@@ -305,6 +306,8 @@ void TformSaveMp4::showOver(QWidget* owner) {
 
 void TformSaveMp4::FormShow() {
   edFolder_->setText(fromText(state_.outputFolder));
+  // Each trip of a card gets its own proposed name; the field shows the first trip's.
+  edMp4Filename_->setReadOnly(main_.tripMode());
   resetProgress();
   main_.setEnabled(false);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);

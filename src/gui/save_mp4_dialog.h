@@ -21,6 +21,8 @@ class QRadioButton;
 
 namespace vk2 {
 class ConversionRun;
+class TripBatch;
+struct RunCallbacks;
 struct RunProgress;
 }  // namespace vk2
 
@@ -103,11 +105,16 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   void resetProgress();
   void setConverterStepLock(bool locked);
   void returnToIdle();
+  // The bar, counter and converter label follow a run.
+  RunCallbacks runCallbacks();
+  // Start in trip mode: every trip of the card, one message at the end.
+  void startTrips();
 
   ConversionState& state_;
   TFormWebsocketclientf& main_;
   HiddenLog memoMessage_;
   std::unique_ptr<ConversionRun> run_;
+  std::unique_ptr<TripBatch> batch_;  // while the trips of a card run
   bool converterStepLocked_ = false;
   bool windowShownLocal_ = true;  // the basis ShowTimeWindow last used
   std::vector<QWidget*> lockedByConverterStep_;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "conversion/conversion_run.h"
+#include "conversion/trip_batch.h"
 #include "gui/main_window.h"
 #include "gui/output_target.h"
 #include "gui/save_mp4_dialog.h"
@@ -23,7 +24,7 @@ std::string withWarnings(std::string text, const std::vector<std::string>& warni
 }
 }  // namespace
 
-bool TformSaveMp4::running() const { return run_ && run_->running(); }
+bool TformSaveMp4::running() const { return batch_ || (run_ && run_->running()); }
 
 void TformSaveMp4::showProgress(const RunProgress& progress) {
   barFile_->setMaximum(progress.maximum);
@@ -69,21 +70,7 @@ void TformSaveMp4::returnToIdle() {
   if (!isVisible()) main_.enableUnlessRunning();
 }
 
-void TformSaveMp4::btnStartClick() {
-  if (running()) return;
-  const OutputTarget target =
-      outputTarget(toText(edFolder_->text()), toText(edMp4Filename_->text()), outputExtension(cbSubtitles()));
-  if (!target.problem.empty()) {
-    main_.environment().dialogs.showMessage(this, target.problem);
-    return;
-  }
-  state_.cancelRequested = false;
-  btnStart_->setEnabled(false);
-  btnCancel_->setEnabled(true);
-  main_.setRunInProgress(true);
-
-  StageContext ctx = main_.makeContext(*this);
-  ctx.converterPath = main_.environment().converterPath();
+RunCallbacks TformSaveMp4::runCallbacks() {
   RunCallbacks callbacks;
   callbacks.progress = [this](const RunProgress& p) { showProgress(p); };
   callbacks.converterStep = [this](bool active) {
@@ -98,7 +85,29 @@ void TformSaveMp4::btnStartClick() {
       lbConverter_->setText(QString::fromStdString(progressText(*share, elapsed.count())));
     }
   };
-  run_ = std::make_unique<ConversionRun>(ctx, std::move(callbacks));
+  return callbacks;
+}
+
+void TformSaveMp4::btnStartClick() {
+  if (running()) return;
+  if (main_.tripMode()) {
+    startTrips();
+    return;
+  }
+  const OutputTarget target =
+      outputTarget(toText(edFolder_->text()), toText(edMp4Filename_->text()), outputExtension(cbSubtitles()));
+  if (!target.problem.empty()) {
+    main_.environment().dialogs.showMessage(this, target.problem);
+    return;
+  }
+  state_.cancelRequested = false;
+  btnStart_->setEnabled(false);
+  btnCancel_->setEnabled(true);
+  main_.setRunInProgress(true);
+
+  StageContext ctx = main_.makeContext(*this);
+  ctx.converterPath = main_.environment().converterPath();
+  run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
 
   RunOutcome outcome;
   try {
@@ -140,6 +149,7 @@ void TformSaveMp4::btnStartClick() {
 
 void TformSaveMp4::btnCancelClick() {
   state_.cancelRequested = true;
+  if (batch_) batch_->requestCancel();
   if (run_) run_->requestCancel();
 }
 

@@ -1,0 +1,49 @@
+#include "conversion/card_search.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "mmv-synth/mmv_builder.h"
+#include "testing/test_support.h"
+
+namespace vk2 {
+namespace {
+
+using Names = std::vector<std::string>;
+
+void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
+  synth::MmvBuilder b;
+  b.setTimes(start, start + seconds);
+  b.add(kFrameVideo0, {0, 0, 0, 1, 0x65}, static_cast<uint64_t>(start) * 1000, true);
+  b.writeTo(path);
+}
+
+TEST(CardSearch, SummaryOrWhyThereIsNothingToConvert) {
+  testing::TempDir dir;
+  writeRecording(dir.file("a.mmv"), 1635494703, 6);
+  testing::writeText(dir.file("b.mmv"), "short");
+  CardSearch s = searchCard(dir.path());
+  EXPECT_EQ(cardStatusText(dir.path(), s), dir.path() + "\n1 trip in 2 MMV files");
+  const std::string unreadable = dir.file("b.mmv") + ": file is shorter than its 762-byte info block (5 bytes)";
+  EXPECT_EQ(s.logLines, Names{"Skipped " + unreadable});
+  EXPECT_EQ(s.problem, "");
+
+  std::remove(dir.file("a.mmv").c_str());
+  s = searchCard(dir.path());
+  EXPECT_EQ(cardStatusText(dir.path(), s), dir.path() + "\n0 trips in 1 MMV files");
+  EXPECT_EQ(s.problem, "The MMV file in " + dir.path() + " cannot be read:\n" + unreadable);
+  testing::writeText(dir.file("c.mmv"), "short");
+  EXPECT_EQ(searchCard(dir.path()).problem.rfind("None of the 2 MMV files in " + dir.path() + " can be read:\n", 0), 0u);
+  std::remove(dir.file("c.mmv").c_str());
+
+  std::remove(dir.file("b.mmv").c_str());
+  s = searchCard(dir.path());
+  EXPECT_EQ(cardStatusText(dir.path(), s), dir.path());
+  EXPECT_EQ(s.problem, "No MMV files were found in " + dir.path() + ".");
+  s = searchCard(dir.file("missing/"));
+  EXPECT_EQ(s.problem, dir.file("missing/") + ": not a folder that can be read");
+}
+
+}  // namespace
+}  // namespace vk2

@@ -1,0 +1,134 @@
+#include "conversion/trip_batch.h"
+
+#include <climits>
+#include <stdexcept>
+#include <utility>
+
+#include "core/time_window.h"
+#include "mmv/scan.h"
+
+namespace vk2 {
+
+namespace {
+
+// The part of the state a trip's scan and window replace; the dialog shows the
+// first trip from it, so it comes back after the batch.
+struct Selection {
+  explicit Selection(const ConversionState& s)
+      : files(s.selectedFiles), fileStart(s.fileStartTime), fileEnd(s.fileEndTime),
+        previousEnd(s.previousEndTime), spanStartTime(s.spanStartTime), spanEndTime(s.spanEndTime),
+        spanStart(s.spanStart), spanEnd(s.spanEnd), scanStart(s.scanStartStamp),
+        windowStartTime(s.windowStartTime), windowEndTime(s.windowEndTime), windowStart(s.windowStart),
+        windowEnd(s.windowEnd), trimStart(s.trimStart), trimEnd(s.trimEnd) {}
+  void restore(ConversionState& s) const {
+    s.selectedFiles = files;
+    s.mergeFailed = false;
+    s.fileStartTime = fileStart;
+    s.fileEndTime = fileEnd;
+    s.previousEndTime = previousEnd;
+    s.spanStartTime = spanStartTime;
+    s.spanEndTime = spanEndTime;
+    s.spanStart = spanStart;
+    s.spanEnd = spanEnd;
+    s.scanStartStamp = scanStart;
+    s.windowStartTime = windowStartTime;
+    s.windowEndTime = windowEndTime;
+    s.windowStart = windowStart;
+    s.windowEnd = windowEnd;
+    s.trimStart = trimStart;
+    s.trimEnd = trimEnd;
+  }
+
+  std::vector<std::string> files;
+  uint32_t fileStart, fileEnd, previousEnd;
+  int32_t spanStartTime, spanEndTime;
+  CalendarTime spanStart, spanEnd;
+  MmvTimeStamp scanStart;
+  int32_t windowStartTime, windowEndTime;
+  CalendarTime windowStart, windowEnd;
+  int32_t trimStart, trimEnd;
+};
+
+std::string tripLabel(std::size_t index, const std::string& target) {
+  return "Trip " + std::to_string(index + 1) + (target.empty() ? "" : " (" + target + ")");
+}
+
+}  // namespace
+
+std::string prepareTrip(StageContext& ctx, const Trip& trip, int32_t trimStart, int32_t trimEnd, bool local) {
+  if (trip.files.empty()) throw std::runtime_error("the trip holds no MMV file");
+  const OpenResult opened = OpenMmvFiles(ctx, trip.files);
+  if (opened.outcome != OpenOutcome::Selected) throw std::runtime_error(trip.files.front() + ": " + opened.message);
+  ConversionState& s = ctx.state;
+  // The same rule as the trims of the command line: the dialog could have reached them on this trip.
+  const int64_t span = static_cast<int64_t>(s.spanEndTime) - s.spanStartTime;
+  const bool untrimmed = trimStart == 0 && trimEnd == 0;
+  if (!untrimmed && !(span >= 0 && span <= INT32_MAX && trimsAllowed(static_cast<int32_t>(span), trimStart, trimEnd)))
+    throw std::runtime_error(trip.files.front() + ": the trip of " + std::to_string(span) +
+                             " seconds is too short for the trims of " + std::to_string(trimStart) +
+                             " seconds at the start and " + std::to_string(trimEnd) + " at the end (at least " +
+                             std::to_string(kMinimumWindowSeconds) + " seconds must be left)");
+  s.trimStart = trimStart;
+  s.trimEnd = trimEnd;
+  s.windowStartTime = s.spanStartTime + trimStart;
+  s.windowEndTime = s.spanEndTime - trimEnd;
+  const TimeWindowView view = describeTimeWindow(s.windowStartTime, s.windowEndTime, local);
+  s.windowStart = view.start;
+  s.windowEnd = view.end;
+  return view.fileName;
+}
+
+std::string tripCaption(const std::string& caption, std::size_t index, std::size_t count) {
+  return caption + " - trip " + std::to_string(index + 1) + " of " + std::to_string(count);
+}
+
+std::string TripBatchResult::message(const std::string& folder) const {
+  std::string text = std::to_string(converted) + " of " + std::to_string(count) + (count == 1 ? " trip " : " trips ") +
+                     (converted == 1 ? "was" : "were") + " converted into " + folder + ".";
+  for (const std::string& failure : failures) text += "\n" + failure;
+  if (cancelled) text += "\n" + cancelLine;
+  for (const std::string& warning : warnings) text += "\n" + warning;
+  return text;
+}
+
+TripBatch::TripBatch(StageContext& ctx, std::vector<Trip> trips, TripSettings settings, TripBatchCallbacks callbacks)
+    : ctx_(ctx), trips_(std::move(trips)), settings_(std::move(settings)), callbacks_(std::move(callbacks)) {}
+
+TripBatchResult TripBatch::run() {
+  const Selection before(ctx_.state);
+  TripBatchResult result;
+  result.count = trips_.size();
+  cancelRequested_ = false;
+  for (std::size_t i = 0; i < trips_.size(); ++i) {
+    if (cancelRequested_) {
+      result.cancelled = true;
+      result.cancelLine = "The conversion was cancelled; no further trip was converted.";
+      break;
+    }
+    if (callbacks_.tripStarted) callbacks_.tripStarted(i, trips_.size(), trips_[i]);
+    std::string name;
+    try {
+      name = prepareTrip(ctx_, trips_[i], settings_.trimStart, settings_.trimEnd, settings_.local) +
+             settings_.extension;
+      const RunOutcome outcome = callbacks_.convert(buildOutputPath(settings_.folder, name, ""));
+      result.warnings.insert(result.warnings.end(), outcome.warnings.begin(), outcome.warnings.end());
+      if (outcome.status == RunStatus::Succeeded) {
+        ++result.converted;
+      } else if (outcome.status == RunStatus::Failed) {
+        result.failures.push_back(tripLabel(i, name) + ": " + outcome.message);
+      } else {
+        result.cancelled = true;
+        result.cancelLine = tripLabel(i, name) + ": " +
+                            (outcome.message.empty() ? "The conversion was cancelled." : outcome.message) +
+                            " No further trip was converted.";
+        break;
+      }
+    } catch (const std::exception& e) {
+      result.failures.push_back(tripLabel(i, name) + ": " + e.what());
+    }
+  }
+  before.restore(ctx_.state);
+  return result;
+}
+
+}  // namespace vk2
