@@ -13,6 +13,7 @@ int runInfoCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runExtractCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err);
+int runTrackCommand(const Args& args, std::ostream& out, std::ostream& err);
 
 // The usage text printed with every usage error.
 const char* usageText();

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     if (command == "merge") return runMergeCommand(args, std::cout, std::cerr);
     if (command == "extract") return runExtractCommand(args, std::cout, std::cerr);
     if (command == "convert") return runConvertCommand(args, std::cout, std::cerr);
+    if (command == "track") return runTrackCommand(args, std::cout, std::cerr);
     if (command == "-h" || command == "--help" || command == "help") {
       std::cout << usageText();
       return 0;
