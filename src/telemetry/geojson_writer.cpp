@@ -7,7 +7,9 @@ namespace vk2 {
 namespace {
 
 std::string position(const TrackPosition& p) {
-  return "[" + fixedText(p.longitude, 7) + "," + fixedText(p.latitude, 7) + "]";
+  std::string text(1, '[');
+  text.append(fixedText(p.longitude, 7)).append(1, ',').append(fixedText(p.latitude, 7)).append(1, ']');
+  return text;
 }
 
 }  // namespace

@@ -23,7 +23,8 @@ bool nameTaken(const std::string& path) {
 
 ReplacingFile::ReplacingFile(std::string target) : target_(std::move(target)) {
   for (int n = 1; n < 1000 && working_.empty(); ++n) {
-    const std::string candidate = target_ + ".part" + (n > 1 ? "-" + std::to_string(n) : std::string());
+    std::string candidate = target_ + ".part";
+    if (n > 1) candidate.append(1, '-').append(std::to_string(n));
     if (!nameTaken(candidate)) working_ = candidate;
   }
   if (working_.empty()) throw FileError(target_, "cannot find a free working name beside it");
