@@ -108,8 +108,6 @@ TEST(TrackReader, UnreadableRecordingsAreNamed) {
             dir.file("tiny.mmv") + ": file is shorter than its 762-byte file header and info block");
   EXPECT_EQ(testing::thrownMessage([&] { readTrack({dir.file("a.mmv"), dir.file("short.mmv")}, 0, 0, speeds); }),
             dir.file("short.mmv") + ": file is shorter than the 4858-byte leading part (1000 bytes)");
-  EXPECT_NE(testing::thrownMessage([&] { readTrack({dir.file("gone.mmv")}, 0, 0, speeds); }).find(dir.file("gone.mmv")),
-            std::string::npos);
 }
 
 }  // namespace
