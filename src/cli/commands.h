@@ -14,6 +14,7 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runExtractCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err);
+int runTrackCommand(const Args& args, std::ostream& out, std::ostream& err);
 
 // The usage text printed with every usage error.
 const char* usageText();

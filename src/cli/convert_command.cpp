@@ -4,6 +4,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "mmv/scan.h"
 #include "mmv/trips.h"
 #include "platform/process_launch.h"
+#include "telemetry/track_export.h"
 
 namespace vk2::cli {
 
@@ -76,6 +78,28 @@ class StepDisplay {
   bool openLine_ = false;
 };
 
+// convert --track, once the video is made: the track beside it. A track that
+// cannot be written fails the command (status 1); the video stays.
+int writeTrackBeside(StageContext& ctx, TrackFormat format, const std::string& trackPath,
+                     const std::vector<std::string>& shownWarnings, bool quiet, std::ostream& out,
+                     std::ostream& err) {
+  StageContext trackCtx = ctx;
+  trackCtx.pump = throwIfInterrupted;
+  try {
+    const TrackExport result = ExportTrack(trackCtx, trackPath, format);
+    for (const std::string& warning : result.warnings)
+      if (std::find(shownWarnings.begin(), shownWarnings.end(), warning) == shownWarnings.end())
+        err << "vk2mp4: warning: " << warning << "\n";
+    if (!quiet) out << trackPath << "\n";
+    return 0;
+  } catch (const Interrupted&) {
+    err << "vk2mp4: interrupted; the video was made, the track " << trackPath << " was not written\n";
+  } catch (const FileError& e) {
+    err << "vk2mp4: the video was made, but the track could not be written: " << e.what() << "\n";
+  }
+  return 1;
+}
+
 bool isTerminal(const std::ostream& out) {
 #ifdef _WIN32
   return &out == &std::cout && _isatty(1) != 0;
@@ -98,9 +122,16 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   std::string target;
   if (const int refused = selectRecordings(options, ctx, mirror, err, target))
     return finishWithLog(refused, mirror, err);
+  std::vector<std::string> writtenNames = runWorkingNames(target, options.inputs.size() > 1);
+  std::string trackPath;
+  if (options.track) {
+    // Refused before the conversion, which would otherwise run for nothing.
+    trackPath = trackPathBeside(target, *options.track);
+    CheckTrackTarget(options.inputs, trackPath);
+    writtenNames.push_back(trackPath);
+  }
   // Opened only now that every file the run writes is known, so it can replace none of them.
-  if (options.logFile)
-    mirror.openFile(*options.logFile, log, options.inputs, runWorkingNames(target, options.inputs.size() > 1));
+  if (options.logFile) mirror.openFile(*options.logFile, log, options.inputs, writtenNames);
   if (interruptRequested()) {
     err << "vk2mp4: interrupted before the conversion began\n";
     return 1;
@@ -122,6 +153,9 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
     case RunStatus::Succeeded:
       if (!options.quiet) out << target << "\n";
       if (converted) *converted = target;
+      if (options.track)
+        return finishWithLog(
+            writeTrackBeside(ctx, *options.track, trackPath, outcome.warnings, options.quiet, out, err), mirror, err);
       return finishWithLog(0, mirror, err);
     case RunStatus::Cancelled:
       err << "vk2mp4: interrupted. "
@@ -190,7 +224,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  return runWithRunOptions(args, out, err, &convert);
+  return runWithRunOptions(args, out, err, &convert, /*trackOption=*/true);
 }
 
 }  // namespace vk2::cli

@@ -247,6 +247,41 @@ TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
                                                                 "20211029_090516_12.mp4", "20211029_100503_24.mp4"}));
 }
 
+// convert --track: the track beside the video once the video is made. A track
+// name that is a recording stops the run before it starts; a track that cannot
+// be written afterwards fails the command, and the video stays.
+TEST(ConvertCommand, TrackBesideTheVideo) {
+  ConvertFixture f(3);
+  f.fakeConverter("ok\nok\n");
+  EXPECT_EQ(f.convert("--track gpx --trim-start 2"), 0) << f.err();
+  EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.gpx", "X.mp4"}));
+  const std::string gpx = readText(f.data + "X.gpx");
+  std::size_t points = 0;
+  for (std::size_t at = 0; (at = gpx.find("<trkpt ", at)) != std::string::npos; ++at) ++points;
+  EXPECT_EQ(points, 160u);  // ten records a second, 16 of the 18 seconds
+
+  const std::vector<std::string> recordings = f.inputs;
+  const std::string calls = readText(f.work + "calls");
+  writeText(f.data + "X.kml", readText(recordings[0]));
+  f.inputs = {f.data + "X.kml"};
+  EXPECT_EQ(f.convert("--track kml"), 1);
+  EXPECT_NE(f.err().find(f.data + "X.kml: is one of the recordings; the track would replace it"), std::string::npos)
+      << f.err();
+  EXPECT_EQ(readText(f.work + "calls"), calls);  // the converter was not started
+  std::remove((f.data + "X.kml").c_str());
+
+  f.inputs = recordings;
+  f.fakeConverter("ok\nok\n");
+  std::string converter = kFakeConverter;
+  converter.insert(converter.find("case \"$mode\""), "mkdir -p \"$(dirname \"$out\")/X.csv\"\n");
+  writeText(f.work + "ffmpeg", converter);
+  EXPECT_EQ(f.convert("--track csv"), 1);
+  EXPECT_NE(f.err().find("the video was made, but the track could not be written: " + f.data + "X.csv: is a folder"),
+            std::string::npos) << f.err();
+  EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.csv", "X.gpx", "X.mp4"}));
+  EXPECT_EQ(testing::fakeMp4Marker(readText(f.target)), "made by call 2\n");  // the burn-in copies the muxed MP4
+}
+
 // The target on a small disk of its own, which the converter fills up.
 TEST(ConvertCommand, AFullDiskIsReportedAndLosesNothing) {
   ConvertFixture f(1);

@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     if (command == "extract") return runExtractCommand(args, std::cout, std::cerr);
     if (command == "convert") return runConvertCommand(args, std::cout, std::cerr);
     if (command == "trips") return runTripsCommand(args, std::cout, std::cerr);
+    if (command == "track") return runTrackCommand(args, std::cout, std::cerr);
     if (command == "-h" || command == "--help" || command == "help") {
       std::cout << usageText();
       return 0;

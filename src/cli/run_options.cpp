@@ -101,7 +101,7 @@ std::string createdFolder(std::string folder) {
 
 }  // namespace
 
-RunOptions parseRunOptions(const Args& args) {
+RunOptions parseRunOptions(const Args& args, bool trackOption) {
   RunOptions run;
   PlainConversionOptions& o = run.options;
   bool optionsEnded = false;
@@ -148,6 +148,9 @@ RunOptions parseRunOptions(const Args& args) {
       o.subtitles = subtitleDelivery(value);
     } else if (arg == "--hide") {
       hideItems(value, o);
+    } else if (arg == "--track" && trackOption) {
+      run.track = trackFormatNamed(value);
+      if (!run.track) throw UsageError("--track: expected gpx, kml, geojson or csv, not '" + value + "'");
     } else if (arg == "--log") {
       if (value.empty()) throw UsageError("--log: empty path");
       run.logFile = value;
@@ -206,8 +209,7 @@ std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
   return path + extension;
 }
 
-int selectRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirror, std::ostream& err,
-                     std::string& target) {
+int scanRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirror, std::ostream& err) {
   const std::string logPath = options.logFile.value_or("");
   const OpenResult opened = OpenMmvFiles(ctx, options.inputs);
   if (opened.outcome != OpenOutcome::Selected) {
@@ -222,6 +224,12 @@ int selectRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mi
     err << "vk2mp4: " << e.what() << "\n" << usageText();
     return 2;
   }
+  return 0;
+}
+
+int selectRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirror, std::ostream& err,
+                     std::string& target) {
+  if (const int refused = scanRecordings(options, ctx, mirror, err)) return refused;
   target = resolveTarget(options, ctx.state);
   return 0;
 }
@@ -232,10 +240,11 @@ int finishWithLog(int status, const LogMirror& mirror, std::ostream& err) {
   return status == 0 ? 1 : status;
 }
 
-int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command) {
+int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+                      bool trackOption) {
   RunOptions options;
   try {
-    options = parseRunOptions(args);
+    options = parseRunOptions(args, trackOption);
   } catch (const UsageError& e) {
     err << "vk2mp4: " << e.what() << "\n" << usageText();
     return 2;

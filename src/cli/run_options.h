@@ -12,6 +12,7 @@
 #include "core/conversion_options.h"
 #include "core/conversion_state.h"
 #include "core/stage_context.h"
+#include "telemetry/track_format.h"
 
 namespace vk2::cli {
 
@@ -30,10 +31,16 @@ struct RunOptions {
   bool quiet = false;
   std::vector<std::string> inputs;
   std::optional<std::string> tripsFolder;  // convert --trips FOLDER: every trip found there
+  std::optional<TrackFormat> track;  // convert --track: the track file beside the video
 };
 
-// Parses the arguments after the command name. Throws UsageError.
-RunOptions parseRunOptions(const Args& args);
+// Parses the arguments after the command name; --track only when `trackOption`
+// (convert). Throws UsageError.
+RunOptions parseRunOptions(const Args& args, bool trackOption = false);
+
+// The scan and the time window of selectRecordings, for a command that names
+// its own target: 0, or the exit status after printing why.
+int scanRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirror, std::ostream& err);
 
 // The common start of extract and convert: scans the recordings (same refusals
 // as the windows), applies the trims and resolves the target. Returns 0 with
@@ -48,7 +55,8 @@ int finishWithLog(int status, const LogMirror& mirror, std::ostream& err);
 // Parses the arguments and runs `command` with them: a usage error gives status 2
 // with the usage text, a file that cannot be used gives status 1 naming it.
 using RunCommand = int (*)(const RunOptions&, std::ostream& out, std::ostream& err);
-int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command);
+int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+                      bool trackOption = false);
 
 // Once the scan has set the recording span: checks the trims against it
 // (UsageError when the dialog could not have reached them) and sets the window

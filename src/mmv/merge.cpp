@@ -142,15 +142,6 @@ int32_t collectIndex(ConversionState& s, const MergeInput& input, int index, con
   return dropped;
 }
 
-// Seconds of the input's recording that its missing records stood for.
-int64_t missingSecondsOf(const MmvInfoBlock& info, int32_t copiedRecords) {
-  const int64_t seconds = static_cast<int32_t>(static_cast<uint32_t>(info.endStamp().seconds()) -
-                                               static_cast<uint32_t>(info.startStamp().seconds()));
-  const int64_t total = info.totalFrameCount();
-  if (seconds <= 0 || total <= 0) return 0;
-  return seconds - std::clamp<int64_t>(copiedRecords, 0, total) * seconds / total;
-}
-
 CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   ConversionState& s = ctx.state;
   const MmvInfoBlock& info = input.leading.info;
@@ -201,7 +192,7 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
                                                  static_cast<uint32_t>(info.startStamp().seconds()));
     s.recordingWarnings.push_back(describeEarlyEnd(input.path, end, info.totalFrameCount(), seconds));
     ctx.log.append(s.recordingWarnings.back());
-    s.missingSeconds += missingSecondsOf(info, copied.records);
+    s.missingSeconds += MissingSeconds(info, copied.records);
   }
   return copied;
 }
@@ -287,6 +278,14 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
 }
 
 }  // namespace
+
+int64_t MissingSeconds(const MmvInfoBlock& info, int32_t copiedRecords) {
+  const int64_t seconds = static_cast<int32_t>(static_cast<uint32_t>(info.endStamp().seconds()) -
+                                               static_cast<uint32_t>(info.startStamp().seconds()));
+  const int64_t total = info.totalFrameCount();
+  if (seconds <= 0 || total <= 0) return 0;
+  return seconds - std::clamp<int64_t>(copiedRecords, 0, total) * seconds / total;
+}
 
 void MergeMmvFile(StageContext& ctx, const std::string& path, int index, int count,
                   const std::string& outputPath) {

@@ -24,6 +24,10 @@ void MergeMmvFile(StageContext& ctx, const std::string& path, int index, int cou
 // truncate an input before it is read. MergeMmvFile checks its own input too.
 void CheckMergeInputs(const std::vector<std::string>& inputs, const std::string& outputPath);
 
+// Seconds of an input's recording that its missing records stood for, when
+// only `copiedRecords` of them are complete: what the merged end stamp loses.
+int64_t MissingSeconds(const MmvInfoBlock& info, int32_t copiedRecords);
+
 // The streamTime to store for a record of `frameType` in the merged file.
 uint64_t RebaseStreamTime(ConversionState& state, uint8_t frameType, uint64_t sourceTime);
 

@@ -1,0 +1,63 @@
+// vk2mp4 track: the telemetry of a selection as a GPX, KML, GeoJSON or CSV file,
+// the format chosen by the target's extension.
+#include <optional>
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/run_options.h"
+#include "core/file_error.h"
+#include "platform/folders.h"
+#include "telemetry/track_export.h"
+
+namespace vk2::cli {
+
+namespace {
+
+int usageError(std::ostream& err, const std::string& problem) {
+  err << "vk2mp4: " << problem << "\n" << usageText();
+  return 2;
+}
+
+int writeTrack(const RunOptions& run, std::ostream& out, std::ostream& err) {
+  if (!run.target) return usageError(err, "-o: the track file is missing");
+  const std::string& target = *run.target;
+  const std::optional<TrackFormat> format = trackFormatOfPath(target);
+  if (!format) return usageError(err, "-o " + target + ": expected a name ending in .gpx, .kml, .geojson or .csv");
+
+  ConversionState state;
+  HiddenLog log;
+  HiddenLog subtitles;
+  LogMirror mirror(run.quiet ? nullptr : &out);
+  mirror.attach(log);
+  // Ctrl-C is noticed at the next record.
+  StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
+  if (const int refused = scanRecordings(run, ctx, mirror, err)) return finishWithLog(refused, mirror, err);
+  CheckTrackTarget(run.inputs, target);
+  if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, {target});
+  const std::string folder = folderOf(target);
+  if (!folder.empty() && !createFolders(folder)) throw FileError(folder, "cannot create the output folder");
+
+  const TrackExport result = ExportTrack(ctx, target, *format);
+  for (const std::string& warning : result.warnings) err << "vk2mp4: warning: " << warning << "\n";
+  if (!run.quiet) out << target << "\n";
+  return finishWithLog(0, mirror, err);
+}
+
+int writeTrackUnlessInterrupted(const RunOptions& run, std::ostream& out, std::ostream& err) {
+  watchForInterrupt();
+  try {
+    return writeTrack(run, out, err);
+  } catch (const Interrupted&) {
+    err << "vk2mp4: track interrupted; nothing was written\n";
+    return 1;
+  }
+}
+
+}  // namespace
+
+int runTrackCommand(const Args& args, std::ostream& out, std::ostream& err) {
+  return runWithRunOptions(args, out, err, &writeTrackUnlessInterrupted);
+}
+
+}  // namespace vk2::cli

@@ -1,0 +1,105 @@
+// vk2mp4 track: the format by the extension, the scan's refusals, the options
+// that the track follows, and the exit statuses.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/commands.h"
+#include "testing/telemetry_recording.h"
+#include "testing/test_support.h"
+
+namespace vk2::cli {
+namespace {
+
+using testing::readText;
+using testing::splitLines;
+using testing::TempDir;
+
+constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
+
+struct CommandRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CommandRun run(int (*command)(const Args&, std::ostream&, std::ostream&), const Args& args) {
+  std::ostringstream out, err;
+  CommandRun r;
+  r.status = command(args, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+CommandRun track(const Args& args) { return run(runTrackCommand, args); }
+
+// `seconds` telemetry records from `start`, one a second.
+void writeRecording(const std::string& path, int32_t start, int seconds) {
+  std::vector<DrvRecord> records;
+  for (int i = 0; i < seconds; ++i) records.push_back(testing::drvAt(start + i, 50, 8 + i * 0.001, 72));
+  testing::telemetryRecording(records).writeTo(path);
+}
+
+TEST(TrackCommand, UsageErrorsAreStatus2) {
+  TempDir dir;
+  writeRecording(dir.file("a.mmv"), kStart, 10);
+  for (const Args& args : {Args{dir.file("a.mmv")}, Args{"-o", dir.file("t.txt"), dir.file("a.mmv")},
+                           Args{"-o", dir.file("t.gpx"), "--track", "gpx", dir.file("a.mmv")},
+                           Args{"-o", dir.file("t.gpx"), "--trim-start", "9", dir.file("a.mmv")}}) {
+    const CommandRun r = track(args);
+    EXPECT_EQ(r.status, 2) << r.err;
+    EXPECT_NE(r.err.find("usage:"), std::string::npos);
+  }
+  EXPECT_NE(track({dir.file("a.mmv")}).err.find("-o: the track file is missing"), std::string::npos);
+  // --track belongs to convert alone.
+  EXPECT_EQ(run(runExtractCommand, {"--track", "gpx", dir.file("a.mmv")}).status, 2);
+  const CommandRun bogus = run(runConvertCommand, {"--track", "shp", dir.file("a.mmv")});
+  EXPECT_EQ(bogus.status, 2);
+  EXPECT_NE(bogus.err.find("--track: expected gpx, kml, geojson or csv, not 'shp'"), std::string::npos);
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.mmv"});
+}
+
+TEST(TrackCommand, MergedSelectionWithOptions) {
+  TempDir dir;
+  writeRecording(dir.file("a.mmv"), kStart, 10);
+  writeRecording(dir.file("b.mmv"), kStart + 10, 10);
+  const CommandRun r = track({"--speed", "mph", "--sub-time", "utc", "--trim-start", "2", "--trim-end", "3", "--log",
+                              dir.file("run.log"), "-o", dir.file("new/t.csv"), dir.file("a.mmv"), dir.file("b.mmv")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  const std::vector<std::string> rows = splitLines(readText(dir.file("new/t.csv")));
+  ASSERT_EQ(rows.size(), 16u);  // the header, seconds 2 to 16 of 20
+  EXPECT_EQ(rows[0].substr(0, 55), "time_utc,subtitle_time_utc,latitude,longitude,heading,s");
+  EXPECT_NE(rows[0].find(",speed_mph,"), std::string::npos);
+  EXPECT_EQ(rows[1].substr(0, 42), "2021-10-29T08:05:05Z,2021-10-29T08:05:05Z,");
+  EXPECT_NE(rows[1].find(",44.74,"), std::string::npos);  // 72 km/h
+  EXPECT_EQ(rows[15].substr(0, 20), "2021-10-29T08:05:19Z");
+  EXPECT_NE(r.out.find("Track File = " + dir.file("new/t.csv") + "\nTrack Records = 15\n"), std::string::npos);
+  EXPECT_EQ(splitLines(r.out).back(), dir.file("new/t.csv"));
+  EXPECT_EQ(readText(dir.file("run.log")) + dir.file("new/t.csv") + "\n", r.out);
+  EXPECT_EQ(track({"-q", "-o", dir.file("t.kml"), dir.file("a.mmv")}).out, "");
+}
+
+TEST(TrackCommand, RefusalsAreStatus1AndWriteNothing) {
+  TempDir dir;
+  writeRecording(dir.file("a.mmv"), kStart, 10);
+  writeRecording(dir.file("late.mmv"), kStart + 100, 10);
+  writeRecording(dir.file("rec.gpx"), kStart, 10);
+  const CommandRun apart = track({"-o", dir.file("t.gpx"), dir.file("a.mmv"), dir.file("late.mmv")});
+  EXPECT_EQ(apart.status, 1);
+  EXPECT_NE(apart.err.find("It cannot be merged because the files have different times."), std::string::npos);
+  const Args sixteen(16, dir.file("a.mmv"));
+  Args tooMany{"-o", dir.file("t.gpx")};
+  tooMany.insert(tooMany.end(), sixteen.begin(), sixteen.end());
+  EXPECT_EQ(track(tooMany).status, 1);
+  const std::string recording = readText(dir.file("rec.gpx"));
+  const CommandRun over = track({"-o", dir.file("rec.gpx"), dir.file("rec.gpx")});
+  EXPECT_EQ(over.status, 1);
+  EXPECT_NE(over.err.find("rec.gpx: is one of the recordings; the track would replace it"), std::string::npos);
+  EXPECT_EQ(readText(dir.file("rec.gpx")), recording);
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.mmv", "late.mmv", "rec.gpx"}));
+}
+
+}  // namespace
+}  // namespace vk2::cli

@@ -1,0 +1,27 @@
+#pragma once
+// One recording of the selection, opened for a walk over its records. Only the
+// leading blocks are held; the records are read through the stages' walker.
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+#include "core/mmv_blocks.h"
+
+namespace vk2 {
+
+struct RecordingFile {
+  std::string path;
+  std::ifstream in;
+  uint64_t size = 0;
+  MmvInfoBlock info;
+
+  // A recording converted alone needs its file header and info block, as the
+  // stream extraction does; one of a merge its whole leading part, as the merge
+  // does. Throws FileError naming the file and the reason.
+  RecordingFile(const std::string& path, bool merged);
+
+  // endStamp - startStamp in 32 bits, wrapping as the camera's clock does.
+  int32_t seconds() const;
+};
+
+}  // namespace vk2

@@ -1,0 +1,35 @@
+#pragma once
+// The telemetry records of a selection, exactly those the conversion's subtitle
+// writer gets: one recording walked as the stream extraction walks it, or two
+// to fifteen walked as the merge joins them (records numbered on across the
+// files), and either cut by sequence number to the time window as the
+// extraction cuts it. Records are read one at a time through the stages' walker.
+//
+// The window keeps every record when the recording's length is not positive,
+// as the extraction's cut does (the subtitle writer then gets none, for want of
+// a clock; a track needs none: each record carries its own time).
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/stage_context.h"
+#include "extract/drv_record.h"
+
+namespace vk2 {
+
+// Called once per telemetry record inside the window, in recording order. The
+// record's sampleTime is its UTC time in seconds since 1970.
+using TrackVisitor = std::function<void(const DrvRecord&)>;
+
+struct TrackReading {
+  int32_t records = 0;                // records given to the visitor
+  std::vector<std::string> warnings;  // recordings that end early: where, and what is missing
+};
+
+// Walks ctx.state.selectedFiles with the trims ctx.state.trimStart and trimEnd
+// as the scan and the window left them. Calls ctx.pump() once per record.
+// Throws FileError naming a recording that cannot be read.
+TrackReading ReadTrack(StageContext& ctx, const TrackVisitor& visit);
+
+}  // namespace vk2

@@ -1,0 +1,68 @@
+#include "telemetry/track_text.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace vk2 {
+
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+int64_t daysFromCivil(int64_t year, int month, int day) {
+  year -= month <= 2 ? 1 : 0;
+  const int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const int64_t yearOfEra = year - era * 400;
+  const int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 719468;
+}
+
+int64_t secondsOf(const CalendarTime& t) {
+  return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+std::string dateTimeText(const CalendarTime& t) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second);
+  return text;
+}
+
+}  // namespace
+
+std::string fixedText(double value, int decimals) {
+  if (!std::isfinite(value)) return std::string();
+  // Room for the largest double in fixed notation.
+  std::array<char, 400> text;
+  const auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed,
+                                       decimals);
+  if (ec != std::errc()) return std::string();
+  std::string out(text.data(), end);
+  if (out[0] == '-' && out.find_first_not_of("0.", 1) == std::string::npos) out.erase(0, 1);
+  return out;
+}
+
+std::string isoUtcText(int32_t seconds) { return dateTimeText(breakDownTime(seconds, false)) + "Z"; }
+
+std::string isoLocalText(int32_t seconds) {
+  const CalendarTime local = breakDownTime(seconds, true);
+  if (local.isZero()) return isoUtcText(seconds);
+  const int64_t offsetMinutes = (secondsOf(local) - seconds) / 60;
+  const int64_t size = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+  char offset[32];
+  std::snprintf(offset, sizeof offset, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', static_cast<int>(size / 60),
+                static_cast<int>(size % 60));
+  return dateTimeText(local) + offset;
+}
+
+bool hasPositionFix(const DrvRecord& r) {
+  if (r.latitude == 0 && r.longitude == 0) return false;
+  return std::isfinite(r.latitude) && std::isfinite(r.longitude) && std::fabs(r.latitude) <= 90 &&
+         std::fabs(r.longitude) <= 180;
+}
+
+bool hasHeading(const DrvRecord& r) { return r.heading >= 0 && r.heading < 360; }
+
+}  // namespace vk2
