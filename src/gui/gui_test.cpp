@@ -653,6 +653,21 @@ class GuiTest : public QObject {
   }
 
   // Screenshots for the README when VK2_SCREENSHOT_DIR names a folder.
+  // "Save the track", off by default: the chosen format beside the video, named in the message.
+  void trackFileBesideTheVideo() {
+    FakeConverter converter(kWritingConverter);
+    Windows w;
+    w.open(w.consecutive(1, kMorning, 4));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    QVERIFY(!w.dialogChild<QCheckBox>("checkBoxTrack")->isChecked());
+    w.dialogChild<QCheckBox>("checkBoxTrack")->setChecked(true);
+    w.dialogChild<QComboBox>("cbTrackFormat")->setCurrentIndex(3);  // CSV
+    w.dialogChild<QPushButton>("btnStart")->click();
+    const std::string csv = w.state.outputFolder + "20211029_080503_4.csv";
+    QCOMPARE(w.dialogs.messages, std::vector<std::string>{"MP4 converted successfully\nThe track is saved as " + csv});
+    QCOMPARE(vk2::testing::splitLines(vk2::testing::readText(csv)).size(), size_t(5));  // the header and 4 records
+  }
+
   // Each subtitle choice with the real converter: the target's extension and
   // streams follow it; a minute-long burn-in shows its progress every second.
   void subtitleChoicesAndConverterProgress() {

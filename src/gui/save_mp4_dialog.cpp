@@ -158,6 +158,13 @@ void TformSaveMp4::buildLayout() {
       choice(time, "rbTimeLocal", "Local", QRect(312, 32, 49, 17), "rbTimeUtc", "UTC", QRect(380, 32, 49, 17));
   lbSec_ = blueLabel(time, "lbSec", "0", kLengthPlace, Qt::AlignHCenter);
   label(time, "Label1", "Sec", QPoint(380, 68));
+  // The telemetry as a track file beside the video, in the group's free corner; off by default.
+  saveTrack_ = checkBox(time, "checkBoxTrack", "Save the track", QRect(246, 89, 112, 17));
+  saveTrack_->setChecked(false);
+  trackFormat_ = new QComboBox(time);
+  trackFormat_->setObjectName("cbTrackFormat");
+  trackFormat_->addItems({"GPX", "KML", "GeoJSON", "CSV"});  // the order of TrackFormat
+  trackFormat_->setGeometry(362, 87, 70, 21);
 
   QGroupBox* items = groupBox(this, "GroupBox2", " Items of Subtitles ", QRect(9, 183, 441, 243));
   vehicleNo_ = checkBox(items, "checkBoxVehicleNo", "Vehicle No", QRect(24, 38, 97, 17));

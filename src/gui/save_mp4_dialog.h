@@ -24,6 +24,8 @@ class ConversionRun;
 class TripBatch;
 struct RunCallbacks;
 struct RunProgress;
+struct RunOutcome;
+struct StageContext;
 }  // namespace vk2
 
 namespace vk2::gui {
@@ -107,6 +109,9 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   void returnToIdle();
   // The bar, counter and converter label follow a run.
   RunCallbacks runCallbacks();
+  // After a conversion that made its video: the track file beside it when
+  // "Save the track" is ticked; the message says where, or why not.
+  void saveTrackIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome);
   // Start in trip mode: every trip of the card, one message at the end.
   void startTrips();
 
@@ -158,6 +163,8 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   QProgressBar* barFile_ = nullptr;
   QLabel* lbProgress_ = nullptr;
   QComboBox* subtitles_ = nullptr;
+  QCheckBox* saveTrack_ = nullptr;
+  QComboBox* trackFormat_ = nullptr;
   // How far the running converter step is, from its own progress output.
   QLabel* lbConverter_ = nullptr;
   ConverterProgress converterProgress_;

@@ -1,5 +1,9 @@
 // Start and Cancel of the options dialog: the conversion run with its progress,
 // completion message and the locks that keep the state the run uses unchanged.
+#include <algorithm>
+
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,6 +11,8 @@
 #include <QPushButton>
 
 #include "conversion/conversion_run.h"
+#include "telemetry/track_export.h"
+#include "telemetry/track_format.h"
 #include "conversion/trip_batch.h"
 #include "gui/main_window.h"
 #include "gui/output_target.h"
@@ -112,6 +118,7 @@ void TformSaveMp4::btnStartClick() {
   RunOutcome outcome;
   try {
     outcome = run_->start(target.path);
+    saveTrackIfChosen(ctx, target.path, outcome);
   } catch (const std::exception& e) {
     // An error inside a stage ends the run; the dialog goes back to idle.
     run_.reset();
@@ -145,6 +152,20 @@ void TformSaveMp4::btnStartClick() {
     close();
   else
     FormClose();
+}
+
+void TformSaveMp4::saveTrackIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome) {
+  if (outcome.status != RunStatus::Succeeded || !saveTrack_->isChecked()) return;
+  const auto format = static_cast<TrackFormat>(std::clamp(trackFormat_->currentIndex(), 0, 3));
+  const std::string path = trackPathBeside(target, format);
+  try {
+    CheckTrackTarget(state_.selectedFiles, path);
+    ExportTrack(ctx, path, format);
+    outcome.message = (outcome.message.empty() ? std::string(kConvertedMessage) : outcome.message) +
+                      "\nThe track is saved as " + path;
+  } catch (const std::exception& e) {
+    outcome.warnings.push_back(std::string("The video was made, but the track could not be written: ") + e.what());
+  }
 }
 
 void TformSaveMp4::btnCancelClick() {

@@ -45,7 +45,9 @@ void TformSaveMp4::startTrips() {
       std::unique_ptr<ConversionRun>& run;
       ~Release() { run.reset(); }
     } release{run_};
-    return run_->start(target);
+    RunOutcome outcome = run_->start(target);
+    saveTrackIfChosen(ctx, target, outcome);
+    return outcome;
   };
   batch_ = std::make_unique<TripBatch>(ctx, main_.trips(), settings, std::move(callbacks));
   const TripBatchResult result = batch_->run();
