@@ -155,6 +155,11 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   ConversionState& s = ctx.state;
   const MmvInfoBlock& info = input.leading.info;
   MmvRecordWalker walker(input.in, input.size, input.path, info.totalFrameCount());
+  // Records are renumbered and rebased in the read buffer and written from it in large blocks.
+  walker.passTo([&s](const uint8_t* data, std::size_t size) {
+    s.bodyTemp.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    checkWritten(s.bodyTemp, s.bodyTempPath);
+  });
   MmvFrameHeader header;
   CopiedInput copied;
   EarlyEnd end{kLeadingPartSize, 0, std::string()};
@@ -171,20 +176,17 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
     const uint8_t type = header.frameType();
     header.setSequenceNumber(s.nextFrameNumber++);
     header.setStreamTime(RebaseStreamTime(s, type, header.streamTime()));
-    s.bodyTemp.write(reinterpret_cast<const char*>(header.data()), kFrameHeaderSize);
-    s.bodyLength += kFrameHeaderSize;
     if (type == kFrameVideo0 || type == kFrameVideo1)
       ++s.videoFrameTally;
     else if (type == kFrameAudio)
       ++s.audioFrameTally;
     else if (type == kFrameDrv)
       ++s.drvFrameTally;
-    if (!walker.copyPayload(s.bodyTemp)) {
+    if (!walker.passRecord(header)) {
       readFailed = true;
       break;
     }
-    s.bodyLength += header.payloadLength();
-    checkWritten(s.bodyTemp, s.bodyTempPath);
+    s.bodyLength += static_cast<int64_t>(kFrameHeaderSize) + header.payloadLength();
     ++copied.records;
     if (type == kFrameDrv) ++copied.drvRecords;
     end.offset = walker.position();
@@ -192,7 +194,7 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   }
   // A read that fails inside the file is an error of the medium, not a cut-off recording.
   if (readFailed) throw FileError(input.path, damageReason(walker, input.path));
-  checkWritten(s.bodyTemp, s.bodyTempPath);
+  walker.flushPassed();
   if (end.reason.empty()) end.reason = damageReason(walker, input.path);
   copied.endedEarly = !end.reason.empty();
   copied.span = copied.endedEarly ? static_cast<int64_t>(end.offset) : static_cast<int64_t>(input.size);
