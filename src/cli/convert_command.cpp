@@ -97,7 +97,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
     return finishWithLog(refused, mirror, err);
   // Opened only now that every file the run writes is known, so it can replace none of them.
   if (options.logFile)
-    mirror.openFile(*options.logFile, log, options.inputs, runWorkingNames(target, options.inputs.size() > 1));
+    mirror.openFile(*options.logFile, log, options.inputs, runWorkingNames(target));
   if (interruptRequested()) {
     err << "vk2mp4: interrupted before the conversion began\n";
     return 1;

@@ -504,7 +504,6 @@ class GuiTest : public QObject {
     QVERIFY(readyAgain(w, "0/4"));
     QVERIFY(w.dialogs.messages.empty() && w.dialogs.errors.empty());
     QVERIFY(!vk2::testing::fileExists(w.state.outputFolder + "20211029_080503_12.mp4"));
-    QVERIFY(!vk2::testing::fileExists(w.state.outputFolder + "Data.tmp"));
     QCOMPARE(converter.log(), std::string());
     QVERIFY(w.main->isEnabled());
   }

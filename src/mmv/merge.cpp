@@ -1,7 +1,6 @@
 #include "mmv/merge.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <fstream>
 #include <stdexcept>
@@ -51,25 +50,18 @@ void checkWritten(const std::ios& stream, const std::string& path) {
   if (!stream) throw FileError(path, "cannot write: " + systemReason(errno));
 }
 
-bool namesBodyFile(const std::string& outputPath) {
-  std::string name = fileNameOf(outputPath);
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-  return name == "data.tmp";
-}
-
 void startMerge(ConversionState& s, const std::string& outputPath) {
   // Leftovers of a merge that was never finished or discarded go first.
   DiscardMergeOutput(s);
-  if (namesBodyFile(outputPath))
-    throw FileError(outputPath, "the output cannot be the merge's body file Data.tmp");
   s.mergedFilePath = outputPath;
   clearForNewFile(outputPath);
   s.mergedOutput.open(outputPath, std::ios::binary | std::ios::out | std::ios::trunc);
   if (!s.mergedOutput.is_open()) throw FileError(outputPath, "cannot create: " + systemReason(errno));
-  s.bodyTempPath = mergeBodyPath(outputPath);
-  clearForNewFile(s.bodyTempPath);
-  s.bodyTemp.open(s.bodyTempPath, std::ios::binary | std::ios::out | std::ios::trunc);
-  if (!s.bodyTemp.is_open()) throw FileError(s.bodyTempPath, "cannot create: " + systemReason(errno));
+  // The records go straight behind the leading part, whose totals are known
+  // only after the last input; its place is held until then.
+  const std::vector<char> placeholder(kLeadingPartSize, 0);
+  s.mergedOutput.write(placeholder.data(), static_cast<std::streamsize>(placeholder.size()));
+  checkWritten(s.mergedOutput, outputPath);
   s.headerFill = 0;
   s.frameIndexFill = 0;
   s.mergedSpan = 0;
@@ -157,8 +149,8 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   MmvRecordWalker walker(input.in, input.size, input.path, info.totalFrameCount());
   // Records are renumbered and rebased in the read buffer and written from it in large blocks.
   walker.passTo([&s](const uint8_t* data, std::size_t size) {
-    s.bodyTemp.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    checkWritten(s.bodyTemp, s.bodyTempPath);
+    s.mergedOutput.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    checkWritten(s.mergedOutput, s.mergedFilePath);
   });
   MmvFrameHeader header;
   CopiedInput copied;
@@ -208,22 +200,11 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   return copied;
 }
 
-void writeMergedFile(ConversionState& s) {
+// The body is in place behind the leading part; the leading part goes in front last.
+void writeLeadingPart(ConversionState& s) {
+  s.mergedOutput.seekp(0);
   s.mergedOutput.write(reinterpret_cast<const char*>(s.mergedHeader.data()),
                        static_cast<std::streamsize>(s.mergedHeader.size()));
-  checkWritten(s.mergedOutput, s.mergedFilePath);
-  s.bodyTemp.close();
-  checkWritten(s.bodyTemp, s.bodyTempPath);
-  s.bodyTemp.open(s.bodyTempPath, std::ios::binary | std::ios::in);
-  if (!s.bodyTemp.is_open()) throw FileError(s.bodyTempPath, "cannot reopen: " + systemReason(errno));
-  std::vector<char> chunk(1 << 20);
-  int64_t copied = 0;
-  while (s.bodyTemp.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || s.bodyTemp.gcount() > 0) {
-    s.mergedOutput.write(chunk.data(), s.bodyTemp.gcount());
-    copied += s.bodyTemp.gcount();
-    checkWritten(s.mergedOutput, s.mergedFilePath);
-  }
-  if (copied != s.bodyLength) throw FileError(s.bodyTempPath, "body file is shorter than was written");
   s.mergedOutput.flush();
   checkWritten(s.mergedOutput, s.mergedFilePath);
   s.headerFill += s.bodyLength;
@@ -233,7 +214,7 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
               const std::string& outputPath) {
   ConversionState& s = ctx.state;
   HiddenLog& log = ctx.log;
-  if (index > 1 && !(s.bodyTemp.is_open() && s.mergedOutput.is_open() && s.mergedFilePath == outputPath))
+  if (index > 1 && !(s.mergedOutput.is_open() && s.mergedFilePath == outputPath))
     throw FileError(outputPath, "the merge was not started with its first file");
   checkMergeInput(path, outputPath);
   MergeInput input(path);
@@ -268,7 +249,7 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
     s.headerFill += kIFrameIndexSize;
   }
 
-  if (index == count) writeMergedFile(s);
+  if (index == count) writeLeadingPart(s);
 
   if (index == 1) {
     s.totalFileName = folderOf(path) + "Total_" + fileNameOf(path);
@@ -277,8 +258,6 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
     log.append("Total File Size = " + number(s.headerFill));
     log.append("H264 Count = " + number(s.videoFrameTally - 1) + ", PCM Count = " +
                number(s.audioFrameTally - 1) + ", DRV Count = " + number(s.drvFrameTally - 1));
-    s.bodyTemp.close();
-    std::remove(s.bodyTempPath.c_str());
     s.mergedOutput.close();
     if (!s.mergedOutput) {
       std::remove(s.mergedFilePath.c_str());
