@@ -12,8 +12,9 @@
 namespace vk2 {
 
 // Read size of the record walks: large enough that system calls do not count,
-// small enough to stay far from the merge's memory budget.
-constexpr std::size_t kReadChunkSize = 4u * 1024 * 1024;
+// small enough that a chunk is still in the processor's cache when it is
+// written on (chunks of 1 MiB and more copied measurably slower).
+constexpr std::size_t kReadChunkSize = 256u * 1024;
 
 class ChunkReader {
  public:
