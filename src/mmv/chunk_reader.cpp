@@ -55,6 +55,19 @@ bool ChunkReader::take(uint64_t n) {
   return true;
 }
 
+bool ChunkReader::pass(uint64_t n, const Drain& to) {
+  flush();
+  for (;;) {
+    const auto piece = static_cast<std::size_t>(std::min<uint64_t>(n, buffered()));
+    if (piece > 0) to(buffer_.get() + begin_, piece);
+    begin_ += piece;
+    drained_ = begin_;
+    n -= piece;
+    if (n == 0) return true;
+    if (!refill(0)) return false;
+  }
+}
+
 bool ChunkReader::skip(uint64_t n) {
   flush();
   if (n <= buffered()) {

@@ -34,6 +34,9 @@ class ChunkReader {
   bool take(uint64_t n);
   // Moves past `n` bytes that go nowhere; seeks over what is not buffered.
   bool skip(uint64_t n);
+  // Moves past `n` bytes that go to `to` (not the drain), in the pieces in which
+  // they lie in the buffer. False when the input ends sooner.
+  bool pass(uint64_t n, const Drain& to);
   // Hands every byte taken so far to the drain.
   void flush();
 

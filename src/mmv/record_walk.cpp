@@ -96,6 +96,17 @@ bool MmvRecordWalker::viewPayload(const uint8_t*& data) {
   return true;
 }
 
+bool MmvRecordWalker::passPayload(const ChunkReader::Drain& to) {
+  if (!checkPayload()) return false;
+  reader_.skip(kFrameHeaderSize);  // buffered since nextHeader
+  if (!reader_.pass(static_cast<uint64_t>(pendingPayload_), to)) {
+    markDamaged("short read of the payload at offset " + std::to_string(reader_.position()));
+    return false;
+  }
+  payloadDone();
+  return true;
+}
+
 bool MmvRecordWalker::readPayload(std::vector<uint8_t>& payload) {
   const uint8_t* data = nullptr;
   const int32_t length = pendingPayload_;

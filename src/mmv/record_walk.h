@@ -39,6 +39,9 @@ class MmvRecordWalker {
   // The payload where it lies in the walker's buffer, valid until the next call
   // on the walker; the buffer grows for a payload larger than a chunk.
   bool viewPayload(const uint8_t*& data);
+  // Hands the payload to `to` in the pieces in which it lies in the buffer (a
+  // payload of any size, without copying it first).
+  bool passPayload(const ChunkReader::Drain& to);
   // Hands the whole record, with `header` written over its frame header, to the
   // drain set by passTo(); the bytes go out in large blocks, at the latest on
   // flushPassed(). The drain may throw; the walk then ends with it.
