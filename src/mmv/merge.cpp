@@ -24,7 +24,7 @@ int32_t wrappingSum(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
-// One input, opened for a record-by-record copy; only its leading part is held.
+// One input, opened for the copy of its records; only its leading part is held.
 struct MergeInput {
   std::string path;
   std::ifstream in;
