@@ -122,7 +122,7 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   std::string target;
   if (const int refused = selectRecordings(options, ctx, mirror, err, target))
     return finishWithLog(refused, mirror, err);
-  std::vector<std::string> writtenNames = runWorkingNames(target, options.inputs.size() > 1);
+  std::vector<std::string> writtenNames = runWorkingNames(target);
   std::string trackPath;
   if (options.track) {
     // Refused before the conversion, which would otherwise run for nothing.

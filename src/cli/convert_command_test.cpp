@@ -161,8 +161,7 @@ TEST(ConvertCommand, NoRecordingIsEverAWorkingFile) {
       {{copy("clip.pcm")}, "clip.mp4", "clip.pcm"},
       {{copy("clip.h264"), recordings[1]}, "clip.mp4", "clip.h264"},
       {{copy("t_Sub.mp4")}, "t.mp4", "t_Sub.mp4"},
-      {{recordings[0]}, "hard.mp4", "hard.pcm"},
-      {{copy("Data.tmp"), recordings[1]}, "d.mp4", "Data.tmp"}};
+      {{recordings[0]}, "hard.mp4", "hard.pcm"}};
   for (const auto& [inputs, target, clash] : clashes) {
     f.inputs = inputs;
     f.target = f.data + target;
@@ -175,6 +174,12 @@ TEST(ConvertCommand, NoRecordingIsEverAWorkingFile) {
     EXPECT_FALSE(fileExists(f.target));
   }
 
+  // Data.tmp is no working name: a recording of that name converts and is left as it was.
+  f.inputs = {copy("Data.tmp"), recordings[1]};
+  f.target = f.data + "d.mp4";
+  EXPECT_EQ(f.convert(), 0) << f.err();
+  EXPECT_EQ(readText(f.data + "Data.tmp"), first);
+
   f.inputs = recordings;
   f.target = f.data + std::string(250, 'n') + ".mp4";
   EXPECT_EQ(f.convert(), 1);
@@ -184,13 +189,13 @@ TEST(ConvertCommand, NoRecordingIsEverAWorkingFile) {
 
   writeText(f.dir.file("elsewhere"), "not yours");
   f.target = f.data + "X.mp4";
-  for (const char* link : {"Data.tmp", "X.h264", "X.ass"}) {
+  for (const char* link : {"X.h264", "X.ass"}) {
     std::remove((f.data + link).c_str());
     ::symlink(f.dir.file("elsewhere").c_str(), (f.data + link).c_str());
   }
   EXPECT_EQ(f.convert(), 0) << f.err();
   EXPECT_EQ(readText(f.dir.file("elsewhere")), "not yours");
-  EXPECT_FALSE(fileExists(f.data + "X.h264") || fileExists(f.data + "Data.tmp"));
+  EXPECT_FALSE(fileExists(f.data + "X.h264"));
 }
 
 // A memory card of 40 files: a drive of 17 files (two parts), one of 10 with a

@@ -7,7 +7,6 @@
 #include "cli/run_options.h"
 #include "conversion/conversion_run.h"
 #include "extract/extract_streams.h"
-#include "mmv/merge_output.h"
 #include "mmv/merge.h"
 #include "core/file_error.h"
 #include "mmv/scan.h"
@@ -42,12 +41,11 @@ std::string mergedPathFor(const std::string& target, const std::vector<std::stri
 }
 
 // Every file the command writes: the streams, the script, and for a merge the
-// merged recording and the merge's body file; the target too, which a log must
-// not take either.
+// merged recording; the target too, which a log must not take either.
 std::vector<std::string> extractFiles(const std::string& target, const std::string& merged) {
   const DerivedPaths p = DerivedPaths::fromTarget(target);
   std::vector<std::string> files{target, p.h264, p.pcm, p.drv, p.ass};
-  if (!merged.empty()) files.insert(files.end(), {merged, mergeBodyPath(merged)});
+  if (!merged.empty()) files.push_back(merged);
   return files;
 }
 

@@ -85,7 +85,8 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
   std::remove(dir.file("two.log").c_str());
   EXPECT_EQ(testing::readFile(dir.file("two.drv")).size(), 80u + 20 * kDrvRecordSize);
   EXPECT_FALSE(fileExists(dir.file("two.mmv")));
-  EXPECT_FALSE(fileExists(dir.file("Data.tmp")));
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.mmv", "b.mmv", "one.ass", "one.drv", "one.h264", "one.pcm",
+                                                      "run.log", "two.ass", "two.drv", "two.h264", "two.pcm"}));
 
   // A recording 0 seconds long: its streams, and a warning instead of a failure.
   writeRecording(dir.file("zero.mmv"), kStart + 100, 0);

@@ -9,7 +9,6 @@
 #include "core/paths.h"
 #include "cli/run_options.h"
 #include "mmv/merge.h"
-#include "mmv/merge_output.h"
 #include "core/file_error.h"
 #include "mmv/scan.h"
 
@@ -68,7 +67,7 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
   const std::string pending = pendingPathFor(m.output);
   try {
     LogMirror mirror;
-    mirror.openFile(m.logPath, log, m.files, {m.output, pending, mergeBodyPath(pending)});
+    mirror.openFile(m.logPath, log, m.files, {m.output, pending});
     mirror.attach(log);
     watchForInterrupt();
     const OpenResult scan = OpenMmvFiles(ctx, m.files);

@@ -87,7 +87,7 @@ void ConversionRun::checkBeforeWriting(const std::string& outputPath) const {
   for (const std::string& f : files)
     if (sameFile(f, outputPath))
       throw std::runtime_error("The target " + outputPath + " is one of the selected recordings.");
-  std::vector<std::string> names = runWorkingNames(outputPath, files.size() > 1);
+  std::vector<std::string> names = runWorkingNames(outputPath);
   refuseWorkingNamesOverRecordings(files, names);
   if (SavedTarget(outputPath).targetExists()) names.push_back(SavedTarget::asideName(outputPath));
   refuseOverlongWorkingNames(outputPath, names);

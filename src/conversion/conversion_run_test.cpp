@@ -18,9 +18,8 @@ using testing::readText;
 using testing::writeText;
 using Names = std::vector<std::string>;
 
-// A run over fake stages: the merge appends the inputs to the target and keeps
-// "Data.tmp" until the last file, the extraction writes the three intermediates
-// the converter reads.
+// A run over fake stages: the merge appends the inputs to the target, the
+// extraction writes the three intermediates the converter reads.
 struct RunFixture : testing::StageHarness {
   testing::TempDir dir;
   testing::FakeLauncher launcher;
@@ -50,16 +49,13 @@ struct RunFixture : testing::StageHarness {
     };
     callbacks.converterStep = [this](bool active) { converterSteps.push_back(active); };
     RunStages stages;
-    stages.merge = [this](StageContext& c, const std::string& path, int index, int count, const std::string& out) {
+    stages.merge = [this](StageContext& c, const std::string& path, int index, int, const std::string& out) {
       if (mergeThrowsAt2 && index == 2) {
         discard(c.state);
         throw FileError(path, "damaged frame header");
       }
       c.state.mergedFilePath = out;
-      c.state.bodyTempPath = dir.file("Data.tmp");
       writeText(out, (index == 1 ? "" : readText(out)) + readText(path));
-      writeText(c.state.bodyTempPath, "body");
-      if (index == count) std::remove(c.state.bodyTempPath.c_str());
       if (afterMerge) afterMerge(index);
     };
     stages.discardMerge = discard;
@@ -76,10 +72,7 @@ struct RunFixture : testing::StageHarness {
     };
     run = std::make_unique<ConversionRun>(ctx, callbacks, stages);
   }
-  static void discard(ConversionState& s) {
-    std::remove(s.mergedFilePath.c_str());
-    std::remove(s.bodyTempPath.c_str());
-  }
+  static void discard(ConversionState& s) { std::remove(s.mergedFilePath.c_str()); }
   RunOutcome start() {
     RunOutcome o = run->start(target);
     EXPECT_FALSE(run->running());
@@ -186,16 +179,12 @@ TEST(ConversionRun, ReplacesAnExistingTargetOnlyWithACompleteMp4AndRefusesItsOwn
   EXPECT_EQ(readText(g.target), "recording 1");
   EXPECT_EQ(buildOutputPath("D:\\Out", "a"), "D:\\Outa.mp4");
 
-  // A later input that is the merge's body file is refused before anything is written.
+  // An input named Data.tmp is a recording like any other: merged, and left as it was.
   RunFixture h(2);
   h.state.selectedFiles[1] = h.dir.file("Data.tmp");
   writeText(h.state.selectedFiles[1], "recording 2");
-  const RunOutcome body = h.start();
-  EXPECT_EQ(body.status, RunStatus::Failed);
-  EXPECT_EQ(body.message, h.dir.file("Data.tmp") + ": is a selected recording, and the conversion would write its "
-                          "working file " + h.dir.file("Data.tmp") + " over it; choose another target name");
+  EXPECT_EQ(h.start().status, RunStatus::Succeeded);
   EXPECT_EQ(readText(h.dir.file("Data.tmp")), "recording 2");
-  EXPECT_FALSE(fileExists(h.target));
 }
 
 }  // namespace

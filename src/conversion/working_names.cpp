@@ -4,15 +4,12 @@
 #include "core/file_identity.h"
 #include "core/paths.h"
 #include "extract/extract_streams.h"
-#include "mmv/merge_output.h"
 
 namespace vk2 {
 
-std::vector<std::string> runWorkingNames(const std::string& outputPath, bool merging) {
+std::vector<std::string> runWorkingNames(const std::string& outputPath) {
   const DerivedPaths p = DerivedPaths::fromTarget(outputPath);
-  std::vector<std::string> names{outputPath, p.h264, p.pcm, p.drv, p.ass, p.subtitledMp4};
-  if (merging) names.push_back(mergeBodyPath(outputPath));
-  return names;
+  return {outputPath, p.h264, p.pcm, p.drv, p.ass, p.subtitledMp4};
 }
 
 void refuseWorkingNamesOverRecordings(const std::vector<std::string>& recordings,

@@ -10,9 +10,8 @@ namespace vk2 {
 inline constexpr std::size_t kMaxFileNameBytes = 255;
 
 // Every file the run for `outputPath` may create or replace: the target (which
-// also holds the merged recording), the streams, the script, the subtitled
-// video, and with `merging` the merge's body file.
-std::vector<std::string> runWorkingNames(const std::string& outputPath, bool merging);
+// also holds the merged recording), the streams, the script and the subtitled video.
+std::vector<std::string> runWorkingNames(const std::string& outputPath);
 
 // Throws FileError, naming both, when a working name is one of the recordings
 // (the same file through any path or link); checked before anything is written.

@@ -51,17 +51,17 @@ struct ConversionState {
   // Merge working state. Sizes are kept in 64 bits so that totals of large
   // selections are logged correctly; index entries stay 32-bit as in the file.
   std::string mergedFilePath;
-  std::string bodyTempPath;
   std::string totalFileName;
+  // The merged file: records are written in place behind the leading part,
+  // which mergedHeader collects and which is written last.
   std::ofstream mergedOutput;
-  std::fstream bodyTemp;
   std::vector<uint8_t> mergedHeader;
   int64_t headerFill = 0;
   MmvInfoBlock infoBlock;
   MmvIFrameIndex frameIndex;
   int32_t frameIndexFill = 0;
   int64_t mergedSpan = 0;
-  int64_t bodyLength = 0;
+  int64_t bodyLength = 0;  // bytes of records written behind the leading part
   int32_t totalFrameSum = 0;
   int32_t iFrameSum = 0;
   int32_t drvFrameSum = 0;

@@ -65,7 +65,6 @@ class StreamExtraction {
   int32_t trimStart_ = 0;
   int32_t trimEnd_ = 0;
   FrameWindow window_;
-  std::vector<uint8_t> payload_;
   // Where the complete records end, and why the walk stopped before the count.
   int32_t lastComplete_ = 0;
   uint64_t completeEnd_ = kLeadingPartSize;
@@ -128,8 +127,10 @@ bool StreamExtraction::handleMedia(MmvRecordWalker& walker, const MmvFrameHeader
     return false;
   }
   if (!inside) return walker.skipPayload();
-  if (!walker.readPayload(payload_)) return false;
-  sink.writeFrame(payload_.data(), payload_.size());
+  // Straight from the walker's buffer; a payload cut by a chunk end comes in two pieces.
+  if (!walker.passPayload([&sink](const uint8_t* data, std::size_t size) { sink.writeBytes(data, size); }))
+    return false;
+  sink.endFrame(length);
   return true;
 }
 
@@ -142,9 +143,10 @@ bool StreamExtraction::handleTelemetry(MmvRecordWalker& walker, const MmvFrameHe
     return walker.skipPayload();
   }
   if (!inside) return walker.skipPayload();
-  if (!walker.readPayload(payload_)) return false;
-  if (subtitleEvents_) writer.AddRecordEvents(drv.frames(), DrvRecord::read(payload_.data()));
-  drv.writeFrame(payload_.data(), payload_.size());
+  const uint8_t* payload = nullptr;
+  if (!walker.viewPayload(payload)) return false;
+  if (subtitleEvents_) writer.AddRecordEvents(drv.frames(), DrvRecord::read(payload));
+  drv.writeFrame(payload, kDrvRecordSize);
   return true;
 }
 
@@ -242,7 +244,6 @@ void StreamExtraction::run() {
   std::ifstream in(inputPath_, std::ios::binary);
   if (!in) throw FileError(inputPath_, "cannot open: " + systemReason(errno));
   const uint64_t fileSize = fileSizeOf(inputPath_);
-  payload_.reserve(kPayloadBufferSize);
   readLeadingBlocks(in);
   logCounts();
   refuseOverwritingTheInput();
@@ -266,7 +267,6 @@ void StreamExtraction::run() {
   in.close();
   logTotals(video, audio, drv);
   settleResult();
-  payload_ = {};
 }
 
 }  // namespace

@@ -20,10 +20,8 @@ struct DerivedPaths {
   static DerivedPaths fromTarget(const std::string& outputPath);
 };
 
-// Payloads up to this size are read whole into the reused payload buffer, which
-// starts at kPayloadBufferSize and grows for larger key frames; a larger
-// payload ends the walk like a cut-off file.
-constexpr std::size_t kPayloadBufferSize = 200000;
+// A video or audio payload larger than this is taken for damage: it ends the
+// walk like a cut-off file.
 constexpr std::size_t kMaxPayloadSize = 64u * 1024 * 1024;
 
 struct ExtractResult {

@@ -1,7 +1,6 @@
 #include "mmv/merge.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <fstream>
 #include <stdexcept>
@@ -25,7 +24,7 @@ int32_t wrappingSum(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 
-// One input, opened for a record-by-record copy; only its leading part is held.
+// One input, opened for the copy of its records; only its leading part is held.
 struct MergeInput {
   std::string path;
   std::ifstream in;
@@ -51,25 +50,18 @@ void checkWritten(const std::ios& stream, const std::string& path) {
   if (!stream) throw FileError(path, "cannot write: " + systemReason(errno));
 }
 
-bool namesBodyFile(const std::string& outputPath) {
-  std::string name = fileNameOf(outputPath);
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-  return name == "data.tmp";
-}
-
 void startMerge(ConversionState& s, const std::string& outputPath) {
   // Leftovers of a merge that was never finished or discarded go first.
   DiscardMergeOutput(s);
-  if (namesBodyFile(outputPath))
-    throw FileError(outputPath, "the output cannot be the merge's body file Data.tmp");
   s.mergedFilePath = outputPath;
   clearForNewFile(outputPath);
   s.mergedOutput.open(outputPath, std::ios::binary | std::ios::out | std::ios::trunc);
   if (!s.mergedOutput.is_open()) throw FileError(outputPath, "cannot create: " + systemReason(errno));
-  s.bodyTempPath = mergeBodyPath(outputPath);
-  clearForNewFile(s.bodyTempPath);
-  s.bodyTemp.open(s.bodyTempPath, std::ios::binary | std::ios::out | std::ios::trunc);
-  if (!s.bodyTemp.is_open()) throw FileError(s.bodyTempPath, "cannot create: " + systemReason(errno));
+  // The records go straight behind the leading part, whose totals are known
+  // only after the last input; its place is held until then.
+  const std::vector<char> placeholder(kLeadingPartSize, 0);
+  s.mergedOutput.write(placeholder.data(), static_cast<std::streamsize>(placeholder.size()));
+  checkWritten(s.mergedOutput, outputPath);
   s.headerFill = 0;
   s.frameIndexFill = 0;
   s.mergedSpan = 0;
@@ -146,6 +138,11 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   ConversionState& s = ctx.state;
   const MmvInfoBlock& info = input.leading.info;
   MmvRecordWalker walker(input.in, input.size, input.path, info.totalFrameCount());
+  // Records are renumbered and rebased in the read buffer and written from it in large blocks.
+  walker.passTo([&s](const uint8_t* data, std::size_t size) {
+    s.mergedOutput.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    checkWritten(s.mergedOutput, s.mergedFilePath);
+  });
   MmvFrameHeader header;
   CopiedInput copied;
   EarlyEnd end{kLeadingPartSize, 0, std::string()};
@@ -162,20 +159,17 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
     const uint8_t type = header.frameType();
     header.setSequenceNumber(s.nextFrameNumber++);
     header.setStreamTime(RebaseStreamTime(s, type, header.streamTime()));
-    s.bodyTemp.write(reinterpret_cast<const char*>(header.data()), kFrameHeaderSize);
-    s.bodyLength += kFrameHeaderSize;
     if (type == kFrameVideo0 || type == kFrameVideo1)
       ++s.videoFrameTally;
     else if (type == kFrameAudio)
       ++s.audioFrameTally;
     else if (type == kFrameDrv)
       ++s.drvFrameTally;
-    if (!walker.copyPayload(s.bodyTemp)) {
+    if (!walker.passRecord(header)) {
       readFailed = true;
       break;
     }
-    s.bodyLength += header.payloadLength();
-    checkWritten(s.bodyTemp, s.bodyTempPath);
+    s.bodyLength += static_cast<int64_t>(kFrameHeaderSize) + header.payloadLength();
     ++copied.records;
     if (type == kFrameDrv) ++copied.drvRecords;
     end.offset = walker.position();
@@ -183,7 +177,7 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   }
   // A read that fails inside the file is an error of the medium, not a cut-off recording.
   if (readFailed) throw FileError(input.path, damageReason(walker, input.path));
-  checkWritten(s.bodyTemp, s.bodyTempPath);
+  walker.flushPassed();
   if (end.reason.empty()) end.reason = damageReason(walker, input.path);
   copied.endedEarly = !end.reason.empty();
   copied.span = copied.endedEarly ? static_cast<int64_t>(end.offset) : static_cast<int64_t>(input.size);
@@ -197,22 +191,11 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   return copied;
 }
 
-void writeMergedFile(ConversionState& s) {
+// The body is in place behind the leading part; the leading part goes in front last.
+void writeLeadingPart(ConversionState& s) {
+  s.mergedOutput.seekp(0);
   s.mergedOutput.write(reinterpret_cast<const char*>(s.mergedHeader.data()),
                        static_cast<std::streamsize>(s.mergedHeader.size()));
-  checkWritten(s.mergedOutput, s.mergedFilePath);
-  s.bodyTemp.close();
-  checkWritten(s.bodyTemp, s.bodyTempPath);
-  s.bodyTemp.open(s.bodyTempPath, std::ios::binary | std::ios::in);
-  if (!s.bodyTemp.is_open()) throw FileError(s.bodyTempPath, "cannot reopen: " + systemReason(errno));
-  std::vector<char> chunk(1 << 20);
-  int64_t copied = 0;
-  while (s.bodyTemp.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) || s.bodyTemp.gcount() > 0) {
-    s.mergedOutput.write(chunk.data(), s.bodyTemp.gcount());
-    copied += s.bodyTemp.gcount();
-    checkWritten(s.mergedOutput, s.mergedFilePath);
-  }
-  if (copied != s.bodyLength) throw FileError(s.bodyTempPath, "body file is shorter than was written");
   s.mergedOutput.flush();
   checkWritten(s.mergedOutput, s.mergedFilePath);
   s.headerFill += s.bodyLength;
@@ -222,7 +205,7 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
               const std::string& outputPath) {
   ConversionState& s = ctx.state;
   HiddenLog& log = ctx.log;
-  if (index > 1 && !(s.bodyTemp.is_open() && s.mergedOutput.is_open() && s.mergedFilePath == outputPath))
+  if (index > 1 && !(s.mergedOutput.is_open() && s.mergedFilePath == outputPath))
     throw FileError(outputPath, "the merge was not started with its first file");
   checkMergeInput(path, outputPath);
   MergeInput input(path);
@@ -257,7 +240,7 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
     s.headerFill += kIFrameIndexSize;
   }
 
-  if (index == count) writeMergedFile(s);
+  if (index == count) writeLeadingPart(s);
 
   if (index == 1) {
     s.totalFileName = folderOf(path) + "Total_" + fileNameOf(path);
@@ -266,8 +249,6 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
     log.append("Total File Size = " + number(s.headerFill));
     log.append("H264 Count = " + number(s.videoFrameTally - 1) + ", PCM Count = " +
                number(s.audioFrameTally - 1) + ", DRV Count = " + number(s.drvFrameTally - 1));
-    s.bodyTemp.close();
-    std::remove(s.bodyTempPath.c_str());
     s.mergedOutput.close();
     if (!s.mergedOutput) {
       std::remove(s.mergedFilePath.c_str());

@@ -4,9 +4,7 @@
 
 namespace vk2 {
 
-// Folder of the output + "Data.tmp".
-std::string mergeBodyPath(const std::string& outputPath);
-// Throws FileError when `input` is the output or its body file.
+// Throws FileError when `input` is the output.
 void checkMergeInput(const std::string& input, const std::string& outputPath);
 
 }  // namespace vk2

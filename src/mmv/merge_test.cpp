@@ -63,7 +63,7 @@ TEST(Merge, TenAndTwentyRecords) {
       "H264 Count = 15, PCM Count = 6, DRV Count = 6", "---------------------------------------------"};
   EXPECT_EQ(f.log.lines(), expected);
   EXPECT_EQ(f.pumps, 30);
-  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv", "out.mp4"}));  // Data.tmp is gone
+  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv", "out.mp4"}));  // the output is the only file written
 
   // Byte for byte: both inputs' records back to back, renumbered and rebased.
   Bytes expectedBody(aBytes.begin() + kLeadingPartSize, aBytes.end());
@@ -170,14 +170,14 @@ TEST(Merge, StreamClocks) {
   for (const uint64_t want : {0u, 0u, 40u, 80u}) EXPECT_EQ(RebaseStreamTime(s, kFrameAudio, want ? 40 : 0), want);
 }
 
-TEST(Merge, CancelBetweenFilesRemovesBothOutputs) {
+TEST(Merge, CancelBetweenFilesRemovesThePartialOutput) {
   MergeFixture f;
   const Lines inputs = {f.write("a.mmv", recording(5, 0, 1)), f.write("b.mmv", recording(5, 0, 2)),
                         f.write("c.mmv", recording(5, 0, 3))};
   const std::string out = f.dir.file("m.mmv");
   MergeMmvFile(f.ctx, inputs[0], 1, 3, out);
   MergeMmvFile(f.ctx, inputs[1], 2, 3, out);
-  EXPECT_TRUE(testing::fileExists(f.dir.file("Data.tmp")));
+  EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv", "c.mmv", "m.mmv"}));
   DiscardMergeOutput(f.state);
   EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv", "c.mmv"}));
   // A later call out of order is refused; a new merge starts clean.
@@ -217,7 +217,7 @@ TEST(Merge, InputsThatEndEarlyGiveTheirCompleteRecords) {
                                             "record header at offset 5504): records 5 to 6 (about 20 seconds) are missing"}));
   const Lines& log = f.log.lines();
   EXPECT_NE(std::find(log.begin(), log.end(), f.state.recordingWarnings[0]), log.end());
-  EXPECT_FALSE(testing::fileExists(f.dir.file("Data.tmp")));
+  EXPECT_EQ(f.dir.entries(), (Lines{"cut.mmv", "first.mmv", "m.mmv", "zero.mmv"}));
 
   // Counts that promise more than the file holds are counts of what it holds.
   synth::MmvBuilder hugeCounts = recording(6, 0, 4);
@@ -229,17 +229,23 @@ TEST(Merge, InputsThatEndEarlyGiveTheirCompleteRecords) {
   EXPECT_EQ(readLeadingPart(out).info.drvFrameCount(), 2);
 }
 
-TEST(Merge, RefusesOutputsThatAreInputsOrTheBodyFile) {
+TEST(Merge, RefusesOutputsThatAreInputs) {
   MergeFixture f;
   const std::string a = f.write("a.mmv", recording(3, 0, 1)), b = f.write("b.mmv", recording(3, 0, 2));
   const Bytes before = readFile(b);
   EXPECT_THROW(CheckMergeInputs({a, b}, f.dir.path() + "./b.mmv"), FileError);  // the same file by another name
-  EXPECT_THROW(CheckMergeInputs({a, f.dir.file("Data.tmp")}, f.dir.file("x.mmv")), FileError);
   EXPECT_NO_THROW(CheckMergeInputs({a, b}, f.dir.file("x.mmv")));
-  EXPECT_THROW(MergeMmvFile(f.ctx, a, 1, 2, f.dir.file("Data.tmp")), FileError);
   EXPECT_THROW(MergeMmvFile(f.ctx, a, 1, 1, f.dir.file("x.mmv")), std::invalid_argument);
   EXPECT_EQ(readFile(b), before);
   EXPECT_EQ(f.dir.entries(), (Lines{"a.mmv", "b.mmv"}));
+
+  // Data.tmp is a name like any other: such an input merges and is left as it was.
+  const std::string data = f.write("Data.tmp", recording(3, 0, 2));
+  EXPECT_NO_THROW(CheckMergeInputs({a, data}, f.dir.file("x.mmv")));
+  f.merge({a, data}, f.dir.file("x.mmv"));
+  EXPECT_EQ(readFile(data), before);
+  EXPECT_EQ(records(f.dir.file("x.mmv")).size(), 6u);
+  EXPECT_EQ(f.dir.entries(), (Lines{"Data.tmp", "a.mmv", "b.mmv", "x.mmv"}));
 }
 
 TEST(Merge, IndexEntriesBeyondTheTableAreDropped) {

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <fstream>
 #include <istream>
-#include <ostream>
 #include <sys/stat.h>
 
 #include "core/file_error.h"
@@ -13,9 +12,9 @@
 namespace vk2 {
 
 MmvRecordWalker::MmvRecordWalker(std::istream& in, uint64_t fileSize, std::string name,
-                                 int32_t totalFrameCount)
+                                 int32_t totalFrameCount, std::size_t chunkSize)
     : in_(in), fileSize_(fileSize), name_(std::move(name)), totalFrameCount_(totalFrameCount),
-      position_(kLeadingPartSize) {
+      position_(kLeadingPartSize), reader_(in, kLeadingPartSize, fileSize, chunkSize) {
   if (totalFrameCount_ <= 0) {
     finished_ = true;
     return;
@@ -48,11 +47,12 @@ bool MmvRecordWalker::nextHeader(MmvFrameHeader& header) {
                 std::to_string(totalFrameCount_) + " of totalFrameCount");
     return false;
   }
-  in_.read(reinterpret_cast<char*>(header.data()), kFrameHeaderSize);
-  if (in_.gcount() != static_cast<std::streamsize>(kFrameHeaderSize)) {
+  const uint8_t* bytes = reader_.peek(kFrameHeaderSize);
+  if (!bytes) {
     markDamaged("short read of the frame header at offset " + std::to_string(position_));
     return false;
   }
+  header.assign(bytes);
   recordOffset_ = position_;
   position_ += kFrameHeaderSize;
   lastSequence_ = header.sequenceNumber();
@@ -76,47 +76,69 @@ bool MmvRecordWalker::checkPayload() {
   return true;
 }
 
-bool MmvRecordWalker::readPayload(std::vector<uint8_t>& payload) {
+void MmvRecordWalker::payloadDone() {
+  position_ += static_cast<uint64_t>(pendingPayload_);
+  payloadPending_ = false;
+}
+
+bool MmvRecordWalker::viewPayload(const uint8_t*& data) {
   if (!checkPayload()) return false;
-  payload.resize(static_cast<std::size_t>(pendingPayload_));
-  in_.read(reinterpret_cast<char*>(payload.data()), pendingPayload_);
-  if (in_.gcount() != pendingPayload_) {
+  // The header is still in front of the reader, so the record is peeked whole.
+  const std::size_t record = kFrameHeaderSize + static_cast<std::size_t>(pendingPayload_);
+  const uint8_t* bytes = reader_.peek(record);
+  if (!bytes) {
     markDamaged("short read of the payload at offset " + std::to_string(position_));
     return false;
   }
-  position_ += static_cast<uint64_t>(pendingPayload_);
-  payloadPending_ = false;
+  reader_.skip(record);  // inside the buffer: the bytes stay where they are
+  data = bytes + kFrameHeaderSize;
+  payloadDone();
+  return true;
+}
+
+bool MmvRecordWalker::passPayload(const ChunkReader::Drain& to) {
+  if (!checkPayload()) return false;
+  reader_.skip(kFrameHeaderSize);  // buffered since nextHeader
+  if (!reader_.pass(static_cast<uint64_t>(pendingPayload_), to)) {
+    markDamaged("short read of the payload at offset " + std::to_string(reader_.position()));
+    return false;
+  }
+  payloadDone();
+  return true;
+}
+
+bool MmvRecordWalker::readPayload(std::vector<uint8_t>& payload) {
+  const uint8_t* data = nullptr;
+  const int32_t length = pendingPayload_;
+  if (!viewPayload(data)) return false;
+  payload.assign(data, data + length);
   return true;
 }
 
 bool MmvRecordWalker::skipPayload() {
   if (!checkPayload()) return false;
-  position_ += static_cast<uint64_t>(pendingPayload_);
-  in_.seekg(static_cast<std::streamoff>(position_));
-  payloadPending_ = false;
-  if (!in_) {
+  const bool skipped = reader_.skip(kFrameHeaderSize + static_cast<uint64_t>(pendingPayload_));
+  payloadDone();
+  if (!skipped) {
     markDamaged("cannot seek past the payload at offset " + std::to_string(recordOffset_));
     return false;
   }
   return true;
 }
 
-bool MmvRecordWalker::copyPayload(std::ostream& out) {
+bool MmvRecordWalker::passRecord(const MmvFrameHeader& header) {
   if (!checkPayload()) return false;
-  char chunk[64 * 1024];
-  int64_t left = pendingPayload_;
-  while (left > 0) {
-    const auto n = static_cast<std::streamsize>(std::min<int64_t>(left, sizeof chunk));
-    in_.read(chunk, n);
-    if (in_.gcount() != n) {
-      markDamaged("short read of the payload at offset " + std::to_string(position_));
-      return false;
-    }
-    out.write(chunk, n);
-    left -= n;
-    position_ += static_cast<uint64_t>(n);
+  uint8_t* bytes = reader_.peek(kFrameHeaderSize);  // still buffered since nextHeader
+  if (!bytes) {
+    markDamaged("short read of the frame header at offset " + std::to_string(recordOffset_));
+    return false;
   }
-  payloadPending_ = false;
+  std::memcpy(bytes, header.data(), kFrameHeaderSize);
+  if (!reader_.take(kFrameHeaderSize + static_cast<uint64_t>(pendingPayload_))) {
+    markDamaged("short read of the payload at offset " + std::to_string(reader_.position()));
+    return false;
+  }
+  payloadDone();
   return true;
 }
 

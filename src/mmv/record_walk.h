@@ -7,6 +7,9 @@
 // end of its input: a header or payload that runs past the end, or a file that
 // ends before the count is reached, ends the walk and is reported through
 // damage() (file name and reason). What was read before stays usable.
+//
+// The file is read in large chunks (ChunkReader); headers and payloads are
+// looked at in the walker's buffer, and records can be passed on from there.
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "core/mmv_blocks.h"
+#include "mmv/chunk_reader.h"
 
 namespace vk2 {
 
@@ -21,7 +25,8 @@ class MmvRecordWalker {
  public:
   // `in` is positioned anywhere; the walker seeks to 4858 itself. `fileSize` is
   // the number of bytes `in` holds; `name` is used in damage reports.
-  MmvRecordWalker(std::istream& in, uint64_t fileSize, std::string name, int32_t totalFrameCount);
+  MmvRecordWalker(std::istream& in, uint64_t fileSize, std::string name, int32_t totalFrameCount,
+                  std::size_t chunkSize = kReadChunkSize);
 
   // Reads the next frame header. False when the walk is over, normally or
   // because the file is damaged (see damage()).
@@ -31,8 +36,18 @@ class MmvRecordWalker {
   // and reports damage, when the payload length is negative or runs past the end.
   bool readPayload(std::vector<uint8_t>& payload);
   bool skipPayload();
-  // Copies the payload to `out` in bounded chunks (for payloads of any size).
-  bool copyPayload(std::ostream& out);
+  // The payload where it lies in the walker's buffer, valid until the next call
+  // on the walker; the buffer grows for a payload larger than a chunk.
+  bool viewPayload(const uint8_t*& data);
+  // Hands the payload to `to` in the pieces in which it lies in the buffer (a
+  // payload of any size, without copying it first).
+  bool passPayload(const ChunkReader::Drain& to);
+  // Hands the whole record, with `header` written over its frame header, to the
+  // drain set by passTo(); the bytes go out in large blocks, at the latest on
+  // flushPassed(). The drain may throw; the walk then ends with it.
+  bool passRecord(const MmvFrameHeader& header);
+  void passTo(ChunkReader::Drain drain) { reader_.setDrain(std::move(drain)); }
+  void flushPassed() { reader_.flush(); }
   // Whether the pending payload lies wholly inside the file; reports damage when not.
   bool payloadFits() { return checkPayload(); }
 
@@ -46,6 +61,7 @@ class MmvRecordWalker {
  private:
   bool checkPayload();
   void markDamaged(const std::string& reason);
+  void payloadDone();
 
   std::istream& in_;
   uint64_t fileSize_;
@@ -58,6 +74,8 @@ class MmvRecordWalker {
   bool payloadPending_ = false;
   bool finished_ = false;
   std::optional<std::string> damage_;
+  // Stands at the pending record's header until its payload is dealt with.
+  ChunkReader reader_;
 };
 
 // Sequence numbers at or above this, like those of 0 or less, mark a header

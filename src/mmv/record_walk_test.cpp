@@ -89,6 +89,60 @@ TEST(RecordWalk, DamagedFilesEndTheWalkWithAReportNamingTheFile) {
   }
 }
 
+// The file is read in chunks; what is looked at and what is passed on (with its
+// header replaced) does not depend on where a chunk ends.
+TEST(RecordWalk, ChunkEndsChangeNothing) {
+  synth::MmvBuilder b;
+  for (int i = 0; i < 12; ++i)
+    b.add(static_cast<uint8_t>(i % 4), std::vector<uint8_t>(static_cast<std::size_t>(i * 97 % 420), static_cast<uint8_t>(i)));
+  const std::vector<uint8_t> file = b.build();
+  // Even records are passed on renumbered from 101; the payloads of odd ones are
+  // looked at in place or handed over in pieces.
+  std::vector<uint8_t> wantPassed;
+  std::size_t at = kLeadingPartSize;
+  for (int i = 0; i < 12; ++i) {
+    MmvFrameHeader h;
+    h.assign(file.data() + at);
+    const std::size_t end = at + kFrameHeaderSize + static_cast<std::size_t>(h.payloadLength());
+    if (i % 2 == 0) {
+      h.setSequenceNumber(101 + i);
+      wantPassed.insert(wantPassed.end(), h.data(), h.data() + kFrameHeaderSize);
+      wantPassed.insert(wantPassed.end(), file.begin() + static_cast<std::ptrdiff_t>(at + kFrameHeaderSize),
+                        file.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+    at = end;
+  }
+  for (const std::size_t chunk : {std::size_t{1}, std::size_t{149}, std::size_t{151}, std::size_t{333}, file.size()}) {
+    std::istringstream in(std::string(file.begin(), file.end()));
+    MmvRecordWalker walker(in, file.size(), "rec.mmv", 12, chunk);
+    std::vector<uint8_t> passed;
+    walker.passTo([&](const uint8_t* data, std::size_t size) { passed.insert(passed.end(), data, data + size); });
+    MmvFrameHeader h;
+    int i = 0;
+    for (; walker.nextHeader(h); ++i) {
+      if (i % 2 == 0) {
+        h.setSequenceNumber(101 + i);
+        ASSERT_TRUE(walker.passRecord(h)) << chunk;
+      } else if (i % 4 == 1) {
+        const uint8_t* payload = nullptr;
+        ASSERT_TRUE(walker.viewPayload(payload)) << chunk;
+        EXPECT_EQ(std::vector<uint8_t>(payload, payload + h.payloadLength()), b.records()[static_cast<std::size_t>(i)].payload);
+      } else {
+        std::vector<uint8_t> pieces;
+        ASSERT_TRUE(walker.passPayload([&](const uint8_t* data, std::size_t size) {
+          pieces.insert(pieces.end(), data, data + size);
+        })) << chunk;
+        EXPECT_EQ(pieces, b.records()[static_cast<std::size_t>(i)].payload);
+      }
+    }
+    walker.flushPassed();
+    EXPECT_EQ(i, 12) << chunk;
+    EXPECT_FALSE(walker.damage()) << chunk;
+    EXPECT_EQ(walker.position(), file.size()) << chunk;
+    EXPECT_EQ(passed, wantPassed) << chunk;
+  }
+}
+
 TEST(RecordWalk, LeadingPartOfMissingOrShortFilesIsAClearError) {
   testing::TempDir dir;
   const std::string missing = dir.file("missing.mmv");
