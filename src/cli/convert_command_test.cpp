@@ -18,6 +18,7 @@
 #include "platform/process_launch.h"
 #include "testing/fake_mp4.h"
 #include "testing/record_list.h"
+#include "testing/sample_card.h"
 #include "testing/test_support.h"
 
 namespace vk2 {
@@ -205,24 +206,7 @@ TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
   ConvertFixture f(0);
   const std::string card = f.dir.file("card/");
   ::mkdir(card.c_str(), 0755);
-  std::vector<std::string> files;
-  const auto drive = [&](int count, int32_t start) {
-    for (const std::string& p : splitLines(commandOutput(
-             shellQuoted(MMV_SYNTH_EXE) + " --filler 200 --seconds 2 --fps 5 --no-audio --files " +
-             std::to_string(count) + " --start " + std::to_string(start) + " --out " +
-             shellQuoted(f.dir.file("gen" + std::to_string(files.size()))))))
-      files.push_back(p);
-  };
-  constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
-  drive(17, kStart);
-  drive(4, kStart + 3600);
-  drive(6, kStart + 3600 + 8 + 5);
-  drive(12, kStart + 7200);
-  ASSERT_EQ(files.size(), 39u);
-  // Names in reverse time order.
-  for (std::size_t i = 0; i < files.size(); ++i)
-    std::rename(files[i].c_str(), (card + "clip" + std::to_string(1000 - i) + ".mmv").c_str());
-  writeText(card + "broken.MMV", "too short");
+  testing::writeSampleCard(card, f.dir.path());
 
   const std::string trips = commandOutput("cd " + shellQuoted(f.work) + " && TZ=UTC " + shellQuoted(VK2MP4_EXE) +
                                           " trips --time-basis utc " + shellQuoted(card));
