@@ -110,7 +110,7 @@ TEST(Scan, FifteenFilesAcceptedSixteenRefusedUnread) {
   ScanFixture f;
   Lines files;
   for (int i = 0; i < 15; ++i)
-    files.push_back(f.file("f" + std::to_string(i) + ".mmv", kT0 + 10 * i, kT0 + 10 * i + 10));
+    files.push_back(f.file(std::string("f").append(std::to_string(i)).append(".mmv"), kT0 + 10 * i, kT0 + 10 * i + 10));
   const OpenResult r = f.open(files);
   EXPECT_EQ(r.outcome, OpenOutcome::Selected);
   EXPECT_EQ(r.count, "15 MMV files are selected.");
