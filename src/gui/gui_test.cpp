@@ -133,7 +133,7 @@ class GuiTest : public QObject {
     QLocale::setDefault(QLocale::c());
   }
 
-  void startUp() {
+  void startUpAndTheFolderPicker() {
     Windows w;
     QCOMPARE(w.main->windowTitle(), "VK2 MP4 Conversion Tool" + QString(61, ' '));
     QCOMPARE(w.main->size(), QSize(360, 203));
@@ -154,6 +154,15 @@ class GuiTest : public QObject {
     QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
     QCOMPARE(w.dialog->size(), QSize(458, 600));
     QVERIFY(w.dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+
+    // The folder picker adds one separator.
+    w.dialogs.folderAnswers = {std::string("/media/card"), std::string("/"), std::nullopt, std::string()};
+    for (const char* want : {"/media/card/", "/", "/", "/"}) {  // the last two: cancelled, pathless item
+      w.main->sbtnSdCardClick();
+      QCOMPARE(w.state.sourceFolder, std::string(want));
+      QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString(want));
+    }
+    QCOMPARE(w.dialogs.folderTitles.front(), std::string("Select SD Card Drive"));
   }
 
   void diagnosisLogMirrorsTheHiddenLogs() {
@@ -184,18 +193,7 @@ class GuiTest : public QObject {
                                                       "No such file or directory"});
   }
 
-  void folderPickerAddsOneSeparator() {
-    Windows w;
-    w.dialogs.folderAnswers = {std::string("/media/card"), std::string("/"), std::nullopt, std::string()};
-    for (const char* want : {"/media/card/", "/", "/", "/"}) {  // the last two: cancelled, pathless item
-      w.main->sbtnSdCardClick();
-      QCOMPARE(w.state.sourceFolder, std::string(want));
-      QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString(want));
-    }
-    QCOMPARE(w.dialogs.folderTitles.front(), std::string("Select SD Card Drive"));
-  }
-
-  void openOneFifteenAndSixteenFiles() {
+  void openOneFifteenAndSixteenFilesThenOnesThatCannotBeOpened() {
     Windows w;
     auto* save = w.mainChild<QToolButton>("sbtnSaveMp4");
     auto* lbDir = w.mainChild<QLabel>("lbDir");
@@ -229,30 +227,27 @@ class GuiTest : public QObject {
                                      "MMV Merge-File Size is too big. Please select up to 15 files."});
     QCOMPARE(text(lbDir->text()), w.recordings.path() + "\n15 MMV files are selected.");
     QVERIFY(save->isEnabled() && bar->isHidden());
-  }
 
-  void failedJoinAndUnreadableFile() {
-    Windows w;
+    // A failed join and an unreadable file.
     const auto good = w.consecutive(2, kMorning, 30);
     w.open(good);
     const std::string late = w.recordings.file("late.mmv");
     vk2::gui::testing::writeRecording(late, kMorning + 60 + 5, 30);  // 5 seconds after rec2 ends
     w.open({good[0], good[1], late});
-    QCOMPARE(w.dialogs.messages,
-             std::vector<std::string>{"It cannot be merged because the files have different times."});
-    QCOMPARE(w.mainChild<QLabel>("lbDir")->text(), QString());
-    QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
-    QVERIFY(w.mainChild<QProgressBar>("barFile")->isHidden());
+    QCOMPARE(w.dialogs.messages.back(), std::string("It cannot be merged because the files have different times."));
+    QCOMPARE(w.dialogs.messages.size(), size_t(2));
+    QCOMPARE(lbDir->text(), QString());
+    QVERIFY(!save->isEnabled() && bar->isHidden());
     QCOMPARE(w.state.spanEndTime, kMorning + 60);  // the earlier span stays
 
     w.open(good);
-    QVERIFY(w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
+    QVERIFY(save->isEnabled());
     const std::string broken = w.recordings.file("short.mmv");
     vk2::testing::writeText(broken, "too short");
     w.open({good[0], broken});
     QCOMPARE(w.dialogs.errors.size(), size_t(1));
     QVERIFY(w.dialogs.errors[0].find("short.mmv") != std::string::npos);
-    QVERIFY(!w.mainChild<QToolButton>("sbtnSaveMp4")->isEnabled());
+    QVERIFY(!save->isEnabled());
   }
 
   void dialogDefaultsAndTheirPersistence() {
