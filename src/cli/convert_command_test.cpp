@@ -114,6 +114,15 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
     EXPECT_NE(f.err().find("Making the MP4 failed: the converter ended with exit status 1"), std::string::npos);
     EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
     EXPECT_EQ(readText(f.target), "older");
+
+    // No converter anywhere: the streams stay and are named; no merged MMV at the target.
+    std::remove((f.work + "ffmpeg").c_str());
+    EXPECT_EQ(f.convert("", "PATH=" + f.work), 1);
+    EXPECT_NE(f.err().find("converter not found in the current folder or on PATH"), std::string::npos);
+    EXPECT_NE(f.err().find(f.data + "X.h264"), std::string::npos);
+    EXPECT_NE(f.err().find(f.data + "X.pcm"), std::string::npos);
+    EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.ass", "X.h264", "X.mp4", "X.pcm"}));
+    EXPECT_EQ(readText(f.target), "older");
   }
   {  // burn-in fails: the plain MP4 is at the target, or beside a file that stood there
     ConvertFixture f(3);
@@ -135,14 +144,6 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
     EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.mp4", "X_without_subtitles.mp4"}));
     EXPECT_EQ(readText(f.target), "older");
     EXPECT_EQ(testing::fakeMp4Marker(readText(f.data + "X_without_subtitles.mp4")), "made by call 0\n");
-  }
-  {  // no converter anywhere: the streams stay and are named; no merged MMV at the target
-    ConvertFixture f(3);
-    EXPECT_EQ(f.convert("", "PATH=" + f.work), 1);
-    EXPECT_NE(f.err().find("converter not found in the current folder or on PATH"), std::string::npos);
-    EXPECT_NE(f.err().find(f.data + "X.h264"), std::string::npos);
-    EXPECT_NE(f.err().find(f.data + "X.pcm"), std::string::npos);
-    EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.ass", "X.h264", "X.pcm"}));
   }
 }
 

@@ -1,36 +1,23 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sstream>
 
-#include "cli/commands.h"
 #include "extract/drv_record.h"
 #include "mmv-synth/mmv_builder.h"
+#include "testing/command_run.h"
 #include "testing/record_list.h"
 #include "testing/test_support.h"
 
 namespace vk2::cli {
 namespace {
 
+using testing::CommandRun;
 using testing::fileExists;
 using testing::TempDir;
 
 constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
 
-struct CommandRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CommandRun extract(const Args& args) {
-  std::ostringstream out, err;
-  CommandRun r;
-  r.status = runExtractCommand(args, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
-}
+CommandRun extract(const Args& args) { return testing::runCommand(runExtractCommand, args); }
 
 void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
   synth::MmvBuilder b;

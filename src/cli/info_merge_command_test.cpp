@@ -90,10 +90,10 @@ TEST(MergeCommand, MergesWithLogAndProgress) {
   EXPECT_EQ(splitLines(r.out).front(), "Merging 1 of 3: rec_1.mmv");
   EXPECT_EQ(splitLines(r.out).back(), "Merged 3 files into merged.mmv (" + std::to_string(size) + " bytes)");
 
+  // The scan's log, then the merge's (whose lines the merge test checks).
   const Lines log = splitLines(readText(f.dir.file("merge.log")));
   ASSERT_EQ(log.size(), 36u + 28u);
   EXPECT_EQ(log[34], "File Open is done--------------------------");
-  EXPECT_EQ(log[61], "Total File Size = " + std::to_string(size));
   EXPECT_EQ(f.dir.entries(), (Lines{"merge.log", "merged.mmv", "rec_1.mmv", "rec_2.mmv", "rec_3.mmv"}));
 
   const ProgramRun quiet = f.vk2mp4({"merge", "-q", "-o", "again.mmv", files[0], files[1]});

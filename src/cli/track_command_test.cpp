@@ -2,37 +2,22 @@
 // that the track follows, and the exit statuses.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "cli/commands.h"
+#include "testing/command_run.h"
 #include "testing/telemetry_recording.h"
 #include "testing/test_support.h"
 
 namespace vk2::cli {
 namespace {
 
+using testing::CommandRun;
 using testing::readText;
+using testing::runCommand;
 using testing::splitLines;
 using testing::TempDir;
 
 constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
 
-struct CommandRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-CommandRun run(int (*command)(const Args&, std::ostream&, std::ostream&), const Args& args) {
-  std::ostringstream out, err;
-  CommandRun r;
-  r.status = command(args, out, err);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
-}
-
-CommandRun track(const Args& args) { return run(runTrackCommand, args); }
+CommandRun track(const Args& args) { return runCommand(runTrackCommand, args); }
 
 // `seconds` telemetry records from `start`, one a second.
 void writeRecording(const std::string& path, int32_t start, int seconds) {
@@ -53,8 +38,8 @@ TEST(TrackCommand, UsageErrorsAreStatus2) {
   }
   EXPECT_NE(track({dir.file("a.mmv")}).err.find("-o: the track file is missing"), std::string::npos);
   // --track belongs to convert alone.
-  EXPECT_EQ(run(runExtractCommand, {"--track", "gpx", dir.file("a.mmv")}).status, 2);
-  const CommandRun bogus = run(runConvertCommand, {"--track", "shp", dir.file("a.mmv")});
+  EXPECT_EQ(runCommand(runExtractCommand, {"--track", "gpx", dir.file("a.mmv")}).status, 2);
+  const CommandRun bogus = runCommand(runConvertCommand, {"--track", "shp", dir.file("a.mmv")});
   EXPECT_EQ(bogus.status, 2);
   EXPECT_NE(bogus.err.find("--track: expected gpx, kml, geojson or csv, not 'shp'"), std::string::npos);
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.mmv"});

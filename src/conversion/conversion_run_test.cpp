@@ -178,13 +178,6 @@ TEST(ConversionRun, ReplacesAnExistingTargetOnlyWithACompleteMp4AndRefusesItsOwn
   EXPECT_NE(o.message.find("is one of the selected recordings"), std::string::npos);
   EXPECT_EQ(readText(g.target), "recording 1");
   EXPECT_EQ(buildOutputPath("D:\\Out", "a"), "D:\\Outa.mp4");
-
-  // An input named Data.tmp is a recording like any other: merged, and left as it was.
-  RunFixture h(2);
-  h.state.selectedFiles[1] = h.dir.file("Data.tmp");
-  writeText(h.state.selectedFiles[1], "recording 2");
-  EXPECT_EQ(h.start().status, RunStatus::Succeeded);
-  EXPECT_EQ(readText(h.dir.file("Data.tmp")), "recording 2");
 }
 
 }  // namespace

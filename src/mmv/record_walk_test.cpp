@@ -65,19 +65,16 @@ TEST(RecordWalk, DamagedFilesEndTheWalkWithAReportNamingTheFile) {
     std::size_t walked;
     const char* report;
   };
-  synth::MmvBuilder past = threeRecords(), huge = threeRecords(), negative = threeRecords(), stuck = threeRecords();
-  past.records()[2].payloadLengthOverride = 121;
+  // A payload past the end and a cut header: the extraction's tests of recordings
+  // that end early check their reports word for word.
+  synth::MmvBuilder huge = threeRecords(), negative = threeRecords(), stuck = threeRecords();
   huge.records()[2].payloadLengthOverride = 0x7FFFFFFF;  // never a huge allocation or read
   negative.records()[0].payloadLengthOverride = -4;
   for (auto& r : stuck.records()) r.sequenceNumber = 1;  // never reaches the count
-  std::vector<uint8_t> cut = threeRecords().build();
-  cut.resize(cut.size() - 120 - 100);  // the third header cut short
   const Case cases[] = {
       {"count too big", threeRecords().build(), 5, 3, "rec.mmv: file ends after record 3"},
-      {"past the end", past.build(), 3, 2, "runs past the end of the file"},
       {"huge", huge.build(), 3, 2, "rec.mmv: "},
       {"negative", negative.build(), 3, 0, "negative payloadLength -4"},
-      {"cut header", cut, 3, 2, "rec.mmv: "},
       {"tiny", std::vector<uint8_t>(1000, 0), 3, 0, "shorter than the 4858-byte leading part"},
       {"stuck", stuck.build(), 3, 3, "rec.mmv: "},
   };

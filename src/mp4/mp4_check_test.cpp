@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "testing/fake_mp4.h"
 #include "testing/test_support.h"
 
 namespace vk2 {
@@ -12,12 +13,7 @@ namespace {
 
 using namespace std::string_literals;
 
-std::string be32(uint32_t v) {
-  std::string s;
-  for (int shift = 24; shift >= 0; shift -= 8) s += static_cast<char>(v >> shift);
-  return s;
-}
-
+constexpr auto be32 = testing::bigEndian32;
 std::string be64(uint64_t v) { return be32(static_cast<uint32_t>(v >> 32)) + be32(static_cast<uint32_t>(v)); }
 
 std::string box(const std::string& type, const std::string& payload) {

@@ -48,8 +48,8 @@ std::vector<DrvRecord> fourRecords() {
 struct TrackCase {
   TempDir dir;
   StageHarness h;
-  TrackCase() {
-    testing::telemetryRecording(fourRecords()).writeTo(dir.file("rec.mmv"));
+  explicit TrackCase(const std::vector<DrvRecord>& records = fourRecords()) {
+    testing::telemetryRecording(records).writeTo(dir.file("rec.mmv"));
     h.state.selectedFiles = {dir.file("rec.mmv")};
   }
   std::string write(const std::string& name) {
@@ -137,14 +137,10 @@ TEST(TrackWriters, CsvInUtcAndMphInsideTheTrims) {
 }
 
 TEST(TrackWriters, FewerThanTwoFixesMakeNoLine) {
-  TempDir dir;
-  StageHarness h;
   DrvRecord only = drvAt(kStart, 1.5, -2.25);
   only.speedingState = 1;
-  testing::telemetryRecording({only, drvAt(kStart + 1, 0, 0)}).writeTo(dir.file("rec.mmv"));
-  h.state.selectedFiles = {dir.file("rec.mmv")};
-  ExportTrack(h.ctx, dir.file("t.geojson"), TrackFormat::GeoJson);
-  EXPECT_EQ(readText(dir.file("t.geojson")),
+  TrackCase t({only, drvAt(kStart + 1, 0, 0)});
+  EXPECT_EQ(t.write("t.geojson"),
             "{\"type\":\"FeatureCollection\",\"features\":[\n"
             "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[-2.2500000,1.5000000]},"
             "\"properties\":{\"event\":\"Speeding\",\"time\":\"2021-10-29T08:05:03Z\"}}\n"

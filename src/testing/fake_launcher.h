@@ -1,7 +1,9 @@
 #pragma once
 // A stand-in for the converter in unit tests: records every argument vector and
-// acts as told per call (write the output, exit with a status, fail to start,
-// or hang until the caller stops waiting).
+// acts as told per call: write a small complete MP4 to the output (the muxing
+// line's third-last argument, the burn-in's last) whose marker is "mp4:" + output
+// or "sub:" + input and exit with 0, fail to start, or hang until the caller
+// stops waiting. Exit failures are the command tests' case.
 #include <deque>
 #include <string>
 #include <utility>
@@ -16,10 +18,6 @@ namespace vk2::testing {
 
 struct FakeBehaviour {
   bool starts = true;
-  bool writesOutput = true;  // writes a small complete MP4 to the output (the muxing
-                             // line's third-last argument, the burn-in's last) whose
-                             // marker is "mp4:" + output or "sub:" + input
-  int exitStatus = 0;
   bool hangs = false;  // runs until keepWaiting returns false, after writing part of the output
 };
 
@@ -28,8 +26,6 @@ class FakeLauncher : public ProcessLauncher {
   std::deque<FakeBehaviour> script;  // one per call; the default behaviour when empty
   std::string nextOutput;  // when set, the next call writes it instead (a cut-off or odd MP4)
   std::vector<std::vector<std::string>> calls;
-  std::vector<std::vector<std::string>> detached;
-  int keepWaitingCalls = 0;
 
   ProcessOutcome runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                            const std::function<void(const std::string&)>& onOutput) override {
@@ -47,22 +43,21 @@ class FakeLauncher : public ProcessLauncher {
     outcome.started = true;
     const bool muxing = argv.size() >= 3 && argv.back() == "quiet";
     const std::string output = muxing ? argv[argv.size() - 3] : argv.back();
-    if (b.hangs) writeText(output, "partial");
-    if (!nextOutput.empty() && !b.hangs)
+    if (b.hangs)
+      writeText(output, "partial");
+    else if (!nextOutput.empty())
       writeText(output, std::exchange(nextOutput, std::string()));
-    else if (b.writesOutput && !b.hangs)
+    else
       writeText(output, fakeMp4(outputSeconds(argv, muxing), muxing ? "mp4:" + output : "sub:" + argv[2]));
     if (onOutput) onOutput("frame=  1 time=00:00:01.00 bitrate=1\r");
     if (b.hangs) {
-      while (keepWaiting && keepWaiting()) ++keepWaitingCalls;
+      while (keepWaiting && keepWaiting()) {
+      }
       outcome.cancelled = true;
       return outcome;
     }
-    if (keepWaiting) {
-      ++keepWaitingCalls;
-      keepWaiting();
-    }
-    outcome.exitStatus = b.exitStatus;
+    if (keepWaiting) keepWaiting();
+    outcome.exitStatus = 0;
     return outcome;
   }
 
@@ -78,10 +73,7 @@ class FakeLauncher : public ProcessLauncher {
     return 0;
   }
 
-  bool startDetached(const std::vector<std::string>& argv) override {
-    detached.push_back(argv);
-    return true;
-  }
+  bool startDetached(const std::vector<std::string>&) override { return true; }
 };
 
 }  // namespace vk2::testing
