@@ -94,22 +94,12 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   return finishWithLog(0, mirror, err);
 }
 
-// Ctrl-C ends the command with status 1 and leaves no partial file behind: the
-// merge discards its outputs, the merged recording and the streams are removed.
-int extractUnlessInterrupted(const RunOptions& run, std::ostream& out, std::ostream& err) {
-  watchForInterrupt();
-  try {
-    return extract(run, out, err);
-  } catch (const Interrupted&) {
-    err << "vk2mp4: extract interrupted; the partial output was removed\n";
-    return 1;
-  }
-}
-
 }  // namespace
 
 int runExtractCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  return runWithRunOptions(args, out, err, &extractUnlessInterrupted);
+  // Ctrl-C ends the command with status 1 and leaves no partial file behind: the
+  // merge discards its outputs, the merged recording and the streams are removed.
+  return runInterruptible(args, out, err, &extract, "extract interrupted; the partial output was removed");
 }
 
 }  // namespace vk2::cli

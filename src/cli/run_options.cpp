@@ -6,6 +6,7 @@
 #include <map>
 #include <ostream>
 
+#include "cli/interrupt.h"
 #include "core/time_window.h"
 #include "core/file_error.h"
 #include "mmv/scan.h"
@@ -258,6 +259,20 @@ int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, Ru
     err << "vk2mp4: " << e.what() << "\n";
     return 1;
   }
+}
+
+int runInterruptible(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+                     const char* interrupted) {
+  const auto watched = [command, interrupted](const RunOptions& run, std::ostream& o, std::ostream& e) {
+    watchForInterrupt();
+    try {
+      return command(run, o, e);
+    } catch (const Interrupted&) {
+      e << "vk2mp4: " << interrupted << "\n";
+      return 1;
+    }
+  };
+  return runWithRunOptions(args, out, err, watched);
 }
 
 }  // namespace vk2::cli

@@ -2,6 +2,7 @@
 // The options that extract and convert share: target, trims, audio and every
 // subtitle choice, the progress log file and quiet mode.
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <stdexcept>
@@ -54,9 +55,14 @@ int finishWithLog(int status, const LogMirror& mirror, std::ostream& err);
 
 // Parses the arguments and runs `command` with them: a usage error gives status 2
 // with the usage text, a file that cannot be used gives status 1 naming it.
-using RunCommand = int (*)(const RunOptions&, std::ostream& out, std::ostream& err);
+using RunCommand = std::function<int(const RunOptions&, std::ostream& out, std::ostream& err)>;
 int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
                       bool trackOption = false);
+
+// As runWithRunOptions, with Ctrl-C watched: an interruption that ends `command`
+// gives status 1 and `interrupted` on the error stream.
+int runInterruptible(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+                     const char* interrupted);
 
 // Once the scan has set the recording span: checks the trims against it
 // (UsageError when the dialog could not have reached them) and sets the window

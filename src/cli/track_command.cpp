@@ -44,20 +44,10 @@ int writeTrack(const RunOptions& run, std::ostream& out, std::ostream& err) {
   return finishWithLog(0, mirror, err);
 }
 
-int writeTrackUnlessInterrupted(const RunOptions& run, std::ostream& out, std::ostream& err) {
-  watchForInterrupt();
-  try {
-    return writeTrack(run, out, err);
-  } catch (const Interrupted&) {
-    err << "vk2mp4: track interrupted; nothing was written\n";
-    return 1;
-  }
-}
-
 }  // namespace
 
 int runTrackCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  return runWithRunOptions(args, out, err, &writeTrackUnlessInterrupted);
+  return runInterruptible(args, out, err, &writeTrack, "track interrupted; nothing was written");
 }
 
 }  // namespace vk2::cli
