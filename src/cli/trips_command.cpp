@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <ostream>
 
 #include "cli/commands.h"
@@ -7,17 +6,6 @@
 #include "mmv/trips.h"
 
 namespace vk2::cli {
-
-namespace {
-
-std::string clockText(const CalendarTime& t) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                t.second);
-  return text;
-}
-
-}  // namespace
 
 int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
   bool recursive = false, local = true;
@@ -44,7 +32,7 @@ int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
   int number = 0;
   for (const Trip& trip : search.trips) {
     const TimeWindowView view = describeTimeWindow(trip.start, trip.end, local);
-    out << "trip " << ++number << ": " << clockText(view.start) << " - " << clockText(view.end) << ", "
+    out << "trip " << ++number << ": " << isoDateTime(view.start, ' ') << " - " << isoDateTime(view.end, ' ') << ", "
         << view.lengthText << " s, " << trip.files.size() << (trip.files.size() == 1 ? " file, " : " files, ")
         << view.fileName << "\n";
   }

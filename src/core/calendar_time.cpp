@@ -41,6 +41,13 @@ CalendarTime breakDownTime(int32_t seconds, bool local) {
                       parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
+std::string isoDateTime(const CalendarTime& t, char between) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d%c%02d:%02d:%02d", t.year, t.month, t.day, between, t.hour,
+                t.minute, t.second);
+  return text;
+}
+
 std::string logDateTime(const CalendarTime& t) {
   char text[96];
   std::snprintf(text, sizeof text, "%d.%d.%d %d:%d:%d", t.year, t.month, t.day, t.hour, t.minute,

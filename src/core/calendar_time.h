@@ -25,6 +25,9 @@ CalendarTime breakDownTime(int32_t seconds, bool local);
 // "2021.9.5 7:3:9": the log form, plain decimals without leading zeros.
 std::string logDateTime(const CalendarTime& t);
 
+// "2021-10-29T08:05:03", or with another character than 'T' between date and time.
+std::string isoDateTime(const CalendarTime& t, char between = 'T');
+
 // "20211029_080503_60": start parts zero-padded (24-hour), then the length.
 std::string proposedFileName(const CalendarTime& start, int64_t lengthSeconds);
 

@@ -109,6 +109,8 @@ class TformSaveMp4 : public QWidget, public ConversionOptions {
   void returnToIdle();
   // The bar, counter and converter label follow a run.
   RunCallbacks runCallbacks();
+  // Start's common part: the dialog and the main window locked for a run, and its context.
+  StageContext beginRun();
   // After a conversion that made its video: the track file beside it when
   // "Save the track" is ticked; the message says where, or why not.
   void saveTrackIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome);

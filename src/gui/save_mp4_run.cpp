@@ -106,13 +106,7 @@ void TformSaveMp4::btnStartClick() {
     main_.environment().dialogs.showMessage(this, target.problem);
     return;
   }
-  state_.cancelRequested = false;
-  btnStart_->setEnabled(false);
-  btnCancel_->setEnabled(true);
-  main_.setRunInProgress(true);
-
-  StageContext ctx = main_.makeContext(*this);
-  ctx.converterPath = main_.environment().converterPath();
+  StageContext ctx = beginRun();
   run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
 
   RunOutcome outcome;
@@ -152,6 +146,16 @@ void TformSaveMp4::btnStartClick() {
     close();
   else
     FormClose();
+}
+
+StageContext TformSaveMp4::beginRun() {
+  state_.cancelRequested = false;
+  btnStart_->setEnabled(false);
+  btnCancel_->setEnabled(true);
+  main_.setRunInProgress(true);
+  StageContext ctx = main_.makeContext(*this);
+  ctx.converterPath = main_.environment().converterPath();
+  return ctx;
 }
 
 void TformSaveMp4::saveTrackIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome) {

@@ -25,13 +25,7 @@ void TformSaveMp4::startTrips() {
     return;
   }
   const TripSettings settings{outputFolder(folderText), state_.trimStart, state_.trimEnd, rbTimeLocal(), extension};
-  state_.cancelRequested = false;
-  btnStart_->setEnabled(false);
-  btnCancel_->setEnabled(true);
-  main_.setRunInProgress(true);
-
-  StageContext ctx = main_.makeContext(*this);
-  ctx.converterPath = main_.environment().converterPath();
+  StageContext ctx = beginRun();
   const QString caption = windowTitle();
   TripBatchCallbacks callbacks;
   callbacks.tripStarted = [this, &caption](std::size_t index, std::size_t count, const Trip& trip) {

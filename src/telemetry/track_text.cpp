@@ -23,13 +23,6 @@ int64_t secondsOf(const CalendarTime& t) {
   return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
 }
 
-std::string dateTimeText(const CalendarTime& t) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
-                t.second);
-  return text;
-}
-
 }  // namespace
 
 std::string fixedText(double value, int decimals) {
@@ -44,7 +37,7 @@ std::string fixedText(double value, int decimals) {
   return out;
 }
 
-std::string isoUtcText(int32_t seconds) { return dateTimeText(breakDownTime(seconds, false)) + "Z"; }
+std::string isoUtcText(int32_t seconds) { return isoDateTime(breakDownTime(seconds, false)) + "Z"; }
 
 std::string isoLocalText(int32_t seconds) {
   const CalendarTime local = breakDownTime(seconds, true);
@@ -54,7 +47,7 @@ std::string isoLocalText(int32_t seconds) {
   char offset[32];
   std::snprintf(offset, sizeof offset, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', static_cast<int>(size / 60),
                 static_cast<int>(size % 60));
-  return dateTimeText(local) + offset;
+  return isoDateTime(local) + offset;
 }
 
 bool hasPositionFix(const DrvRecord& r) {
