@@ -3,7 +3,7 @@
 // ".mp4", or the problem with the texts that keeps the run from starting.
 #include <string>
 
-namespace vk2::gui {
+namespace vk2::ui {
 
 struct OutputTarget {
   std::string path;     // set when problem is empty
@@ -18,4 +18,4 @@ OutputTarget outputTarget(const std::string& folderText, const std::string& name
 // The folder text with one final separator, as outputTarget joins it.
 std::string outputFolder(const std::string& folderText);
 
-}  // namespace vk2::gui
+}  // namespace vk2::ui

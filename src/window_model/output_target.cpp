@@ -1,9 +1,9 @@
-#include "gui/output_target.h"
+#include "window_model/output_target.h"
 
 #include "conversion/conversion_run.h"
 #include "core/paths.h"
 
-namespace vk2::gui {
+namespace vk2::ui {
 
 namespace {
 
@@ -40,4 +40,4 @@ std::string outputFolder(const std::string& folderText) {
   return folder;
 }
 
-}  // namespace vk2::gui
+}  // namespace vk2::ui

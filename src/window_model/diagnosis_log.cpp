@@ -1,12 +1,11 @@
-#include "gui/diagnosis_log.h"
+#include "window_model/diagnosis_log.h"
 
 #include <cerrno>
 #include <cstdlib>
 
 #include "core/file_error.h"
-#include "gui/dialogs.h"
 
-namespace vk2::gui {
+namespace vk2::ui {
 
 std::unique_ptr<DiagnosisLog> DiagnosisLog::fromEnvironment() {
   const char* path = std::getenv("VK2_LOG_FILE");
@@ -34,13 +33,13 @@ void DiagnosisLog::follow(HiddenLog& log, const std::string& prefix) {
   });
 }
 
-std::unique_ptr<DiagnosisLog> openDiagnosisLog(Dialogs& dialogs) {
+std::unique_ptr<DiagnosisLog> openDiagnosisLog(const std::function<void(const std::string&)>& showError) {
   try {
     return DiagnosisLog::fromEnvironment();
   } catch (const FileError& e) {
-    dialogs.showError(nullptr, e.what());
+    showError(e.what());
     return nullptr;
   }
 }
 
-}  // namespace vk2::gui
+}  // namespace vk2::ui

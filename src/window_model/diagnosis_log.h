@@ -2,14 +2,13 @@
 // Mirrors the hidden logs into a file for diagnosis when VK2_LOG_FILE names one.
 // The windows never show the logs; this is the only place they can be read.
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "core/hidden_log.h"
 
-namespace vk2::gui {
-
-class Dialogs;
+namespace vk2::ui {
 
 class DiagnosisLog {
  public:
@@ -25,8 +24,8 @@ class DiagnosisLog {
   std::ofstream out_;
 };
 
-// fromEnvironment at start-up: a file that cannot be written is shown in an
-// error box, and the program goes on without the log.
-std::unique_ptr<DiagnosisLog> openDiagnosisLog(Dialogs& dialogs);
+// fromEnvironment at start-up: a file that cannot be written is shown through
+// `showError`, and the program goes on without the log.
+std::unique_ptr<DiagnosisLog> openDiagnosisLog(const std::function<void(const std::string&)>& showError);
 
-}  // namespace vk2::gui
+}  // namespace vk2::ui

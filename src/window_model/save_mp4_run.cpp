@@ -1,0 +1,226 @@
+// Start and Cancel of the options dialog: the conversion run with its progress,
+// completion message and the locks that keep the state the run uses unchanged.
+#include <algorithm>
+
+#include "conversion/conversion_run.h"
+#include "conversion/trip_batch.h"
+#include "telemetry/track_export.h"
+#include "telemetry/track_format.h"
+#include "window_model/main_window_model.h"
+#include "window_model/output_target.h"
+#include "window_model/save_mp4_model.h"
+
+namespace vk2::ui {
+
+namespace {
+// A recording that ended early is named below the message, one line each.
+std::string withWarnings(std::string text, const std::vector<std::string>& warnings) {
+  for (const std::string& w : warnings) text += "\n" + w;
+  return text;
+}
+}  // namespace
+
+bool SaveMp4Model::running() const { return batch_ || (run_ && run_->running()); }
+
+WindowView& SaveMp4Model::boxOwner() {
+  return (windowStatus().visible || !main_.view()) ? *view() : *main_.view();
+}
+
+void SaveMp4Model::showProgress(const RunProgress& progress) {
+  setControlProgress(Control::barFile, progress.position, progress.maximum);
+  setControlText(Control::lbProgress, progress.label);
+  if (view()) view()->runProgressShown(progress.label, progress.position, progress.maximum);
+}
+
+// The bar and counter at 0 for the selection, as before any run.
+void SaveMp4Model::resetProgress() {
+  const int steps = static_cast<int>(state_.selectedFiles.size()) + 1;
+  setControlProgress(Control::barFile, 0, steps);
+  setControlText(Control::lbProgress, "0/" + std::to_string(steps));
+}
+
+void SaveMp4Model::setConverterStepLock(bool locked) {
+  // While the converter runs the windows keep painting, but only Cancel answers.
+  if (locked == converterStepLocked_) return;
+  converterStepLocked_ = locked;
+  if (locked) {
+    // Closed earlier in the run: shown again, or a converter that hangs could
+    // not be cancelled while the main window waits for the run.
+    if (!windowStatus().visible) showWindow(true);
+    lockedByConverterStep_.clear();
+    for (const ControlSpec& s : controlTable()) {
+      if (s.window != Window::SaveMp4 || s.parent != Control::None) continue;
+      // The bar and the counter only show progress; they stay as they look.
+      if (s.id == Control::btnCancel || s.id == Control::barFile || s.id == Control::lbProgress ||
+          s.id == Control::lbConverter || !control(s.id).enabled)
+        continue;
+      setControlEnabled(s.id, false);
+      lockedByConverterStep_.push_back(s.id);
+    }
+  } else {
+    for (Control c : lockedByConverterStep_) setControlEnabled(c, true);
+    lockedByConverterStep_.clear();
+  }
+}
+
+void SaveMp4Model::returnToIdle() {
+  setConverterStepLock(false);
+  setControlEnabled(Control::btnStart, true);
+  setControlEnabled(Control::btnCancel, false);
+  main_.setRunInProgress(false);
+  if (!windowStatus().visible) main_.enableUnlessRunning();
+}
+
+RunCallbacks SaveMp4Model::runCallbacks() {
+  RunCallbacks callbacks;
+  callbacks.progress = [this](const RunProgress& p) { showProgress(p); };
+  callbacks.converterStep = [this](bool active) {
+    setConverterStepLock(active);
+    converterProgress_ = ConverterProgress();
+    stepStart_ = std::chrono::steady_clock::now();
+    setControlText(Control::lbConverter, "");
+  };
+  callbacks.converterOutput = [this](const std::string& chunk) {
+    if (const auto share = converterProgress_.feed(chunk)) {
+      const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - stepStart_;
+      setControlText(Control::lbConverter, progressText(*share, elapsed.count()));
+    }
+  };
+  return callbacks;
+}
+
+// Done: the dialog closes as its Close button would.
+void SaveMp4Model::finishShown() {
+  if (windowStatus().visible)
+    FormCloseQuery();
+  else
+    FormClose();
+}
+
+void SaveMp4Model::btnStartClick() {
+  if (running()) return;
+  if (main_.tripMode()) {
+    startTrips();
+    return;
+  }
+  const OutputTarget target = outputTarget(control(Control::edFolder).text, control(Control::edMp4Filename).text,
+                                           outputExtension(cbSubtitles()));
+  if (!target.problem.empty()) {
+    view()->showMessage(target.problem);
+    return;
+  }
+  StageContext ctx = beginRun();
+  run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
+
+  RunOutcome outcome;
+  try {
+    outcome = run_->start(target.path);
+    saveTrackIfChosen(ctx, target.path, outcome);
+  } catch (const std::exception& e) {
+    // An error inside a stage ends the run; the dialog goes back to idle.
+    run_.reset();
+    returnToIdle();
+    resetProgress();
+    view()->showError(e.what());
+    return;
+  }
+  run_.reset();
+  returnToIdle();
+  // A run that made no MP4 leaves the dialog as it was before Start.
+  if (outcome.status != RunStatus::Succeeded) resetProgress();
+
+  WindowView& owner = boxOwner();
+  switch (outcome.status) {
+    case RunStatus::Cancelled:
+      if (!outcome.message.empty()) owner.showMessage(outcome.message);
+      return;
+    case RunStatus::Failed:
+      owner.showError(withWarnings(outcome.message, outcome.warnings));
+      return;
+    case RunStatus::Succeeded:
+      break;
+  }
+  owner.showMessage(
+      withWarnings(outcome.message.empty() ? std::string(kConvertedMessage) : outcome.message, outcome.warnings));
+  WindowEnvironment& env = main_.environment();
+  if (env.openFolder) env.openFolder(env.launcher, control(Control::edFolder).text);
+  finishShown();
+}
+
+StageContext SaveMp4Model::beginRun() {
+  state_.cancelRequested = false;
+  setControlEnabled(Control::btnStart, false);
+  setControlEnabled(Control::btnCancel, true);
+  main_.setRunInProgress(true);
+  StageContext ctx = main_.makeContext(*this);
+  ctx.converterPath = main_.environment().converterPath();
+  return ctx;
+}
+
+void SaveMp4Model::saveTrackIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome) {
+  if (outcome.status != RunStatus::Succeeded || !checked(Control::checkBoxTrack)) return;
+  const auto format = static_cast<TrackFormat>(std::clamp(control(Control::cbTrackFormat).selection, 0, 3));
+  const std::string path = trackPathBeside(target, format);
+  try {
+    CheckTrackTarget(state_.selectedFiles, path);
+    ExportTrack(ctx, path, format);
+    outcome.message = (outcome.message.empty() ? std::string(kConvertedMessage) : outcome.message) +
+                      "\nThe track is saved as " + path;
+  } catch (const std::exception& e) {
+    outcome.warnings.push_back(std::string("The video was made, but the track could not be written: ") + e.what());
+  }
+}
+
+void SaveMp4Model::btnCancelClick() {
+  state_.cancelRequested = true;
+  if (batch_) batch_->requestCancel();
+  if (run_) run_->requestCancel();
+}
+
+// Start in trip mode: every trip of the memory card into the chosen folder, one
+// after another with the dialog's choices, and one message at the end.
+void SaveMp4Model::startTrips() {
+  const std::string folderText = control(Control::edFolder).text;
+  const std::string extension = outputExtension(cbSubtitles());
+  // The folder is checked before anything runs, as for one recording.
+  const OutputTarget first = outputTarget(folderText, control(Control::edMp4Filename).text, extension.c_str());
+  if (!first.problem.empty()) {
+    view()->showMessage(first.problem);
+    return;
+  }
+  const TripSettings settings{outputFolder(folderText), state_.trimStart, state_.trimEnd, rbTimeLocal(), extension};
+  StageContext ctx = beginRun();
+  const std::string caption = windowStatus().caption;
+  TripBatchCallbacks callbacks;
+  callbacks.tripStarted = [this, &caption](std::size_t index, std::size_t count, const Trip& trip) {
+    setCaption(tripCaption(caption, index, count));
+    const int steps = static_cast<int>(trip.files.size()) + 1;
+    showProgress(RunProgress{0, steps, "0/" + std::to_string(steps)});
+  };
+  callbacks.convert = [this, &ctx](const std::string& target) {
+    run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
+    struct Release {
+      std::unique_ptr<ConversionRun>& run;
+      ~Release() { run.reset(); }
+    } release{run_};
+    RunOutcome outcome = run_->start(target);
+    saveTrackIfChosen(ctx, target, outcome);
+    return outcome;
+  };
+  batch_ = std::make_unique<TripBatch>(ctx, main_.trips(), settings, std::move(callbacks));
+  const TripBatchResult result = batch_->run();
+  batch_.reset();
+  setCaption(caption);
+  returnToIdle();
+
+  boxOwner().showMessage(result.message(settings.folder));
+  WindowEnvironment& env = main_.environment();
+  if (result.converted > 0 && env.openFolder) env.openFolder(env.launcher, folderText);
+  // As after one recording: done, the dialog closes; otherwise it is ready for another Start.
+  if (!result.allConverted())
+    resetProgress();
+  else
+    finishShown();
+}
+
+}  // namespace vk2::ui

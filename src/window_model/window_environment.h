@@ -1,0 +1,27 @@
+#pragma once
+// What the window models need from outside: the process launcher for the
+// converter and the file manager, where the converter is, and the locale's
+// separators for the time-window labels.
+#include <functional>
+#include <string>
+
+#include "core/process_launcher.h"
+
+namespace vk2::ui {
+
+struct LocaleSeparators {
+  char date = '/';
+  char time = ':';
+};
+
+struct WindowEnvironment {
+  ProcessLauncher& launcher;
+  // Looked up when a run starts: the converter in the current folder or on PATH.
+  std::function<std::string()> converterPath;
+  // Opens the output folder in the file manager; failures are ignored.
+  std::function<void(ProcessLauncher&, const std::string& folder)> openFolder;
+  // The user's date and time separators; "/" and ":" when not set.
+  std::function<LocaleSeparators()> separators;
+};
+
+}  // namespace vk2::ui

@@ -1,0 +1,169 @@
+// The window model without a toolkit: a recording view stands in for the
+// windows, a stand-in launcher for the converter.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <map>
+
+#include "mmv-synth/mmv_builder.h"
+#include "testing/fake_launcher.h"
+#include "testing/test_support.h"
+#include "window_model/main_window_model.h"
+#include "window_model/save_mp4_model.h"
+
+namespace vk2::ui {
+namespace {
+
+constexpr int32_t kMorning = 1635494703;  // 2021-10-29 08:05:03 UTC
+
+class RecordingView : public WindowView {
+ public:
+  std::map<Control, ControlState> controls;
+  WindowState window;
+  std::deque<std::optional<std::vector<std::string>>> fileAnswers;
+  std::vector<std::string> messages, errors, progress;
+  std::function<void()> onPump;
+
+  void controlChanged(Control c, const ControlState& s) override { controls[c] = s; }
+  void windowChanged(const WindowState& s) override { window = s; }
+  std::optional<std::vector<std::string>> chooseMmvFiles(const std::string&) override {
+    auto answer = fileAnswers.empty() ? std::nullopt : fileAnswers.front();
+    if (!fileAnswers.empty()) fileAnswers.pop_front();
+    return answer;
+  }
+  std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
+  void showMessage(const std::string& text) override { messages.push_back(text); }
+  void showError(const std::string& text) override { errors.push_back(text); }
+  void pump() override {
+    if (onPump) onPump();
+  }
+  void runProgressShown(const std::string& label, int, int) override { progress.push_back(label); }
+};
+
+void setVariable(const char* name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name, value.c_str());
+#else
+  setenv(name, value.c_str(), 1);
+#endif
+}
+
+// Both windows over a fake home, three consecutive 5-second recordings and the stand-in converter.
+struct Windows {
+  testing::TempDir home, recordings;
+  testing::ScopedTimeZone zone{"UTC0"};
+  testing::FakeLauncher launcher;
+  std::vector<std::string> opened;
+  WindowEnvironment env{launcher, [] { return std::string("ffmpeg"); },
+                        [this](ProcessLauncher&, const std::string& folder) { opened.push_back(folder); }, {}};
+  ConversionState state;
+  std::unique_ptr<MainWindowModel> main;
+  std::unique_ptr<SaveMp4Model> dialog;
+  RecordingView mainView, dialogView;
+  std::vector<std::string> files;
+
+  Windows() {
+#ifdef _WIN32
+    setVariable("HOMEDRIVE", home.path().substr(0, 2));
+    setVariable("HOMEPATH", home.path().substr(2));
+#else
+    setVariable("HOME", home.path());
+#endif
+    main = std::make_unique<MainWindowModel>(state, env);
+    dialog = std::make_unique<SaveMp4Model>(state, *main);
+    main->setSaveDialog(dialog.get());
+    main->attach(&mainView);
+    dialog->attach(&dialogView);
+    for (int i = 0; i < 3; ++i) {
+      synth::MmvBuilder b;
+      const int32_t start = kMorning + 5 * i;
+      b.setTimes(start, start + 5);
+      for (int32_t s = 0; s < 5; ++s) {
+        const uint64_t t = static_cast<uint64_t>(start + s) * 1000;
+        b.add(kFrameVideo0, {0, 0, 0, 1, 0x65, static_cast<uint8_t>(s)}, t, true);
+        b.add(kFrameAudio, std::vector<uint8_t>(64, 1), t);
+        b.add(kFrameDrv, std::vector<uint8_t>(120, 0), t);
+      }
+      files.push_back(recordings.file("rec" + std::to_string(i + 1) + ".mmv"));
+      b.writeTo(files.back());
+    }
+  }
+};
+
+TEST(WindowModel, ControlTableMatchesTheWindows) {
+  EXPECT_EQ(windowSpec(Window::Main).clientWidth, 360);
+  EXPECT_EQ(windowSpec(Window::SaveMp4).clientHeight, 600);
+  EXPECT_EQ(spec(Control::sbtnSdCard).place, (Rect{280, 75, 58, 57}));
+  EXPECT_EQ(spec(Control::checkBoxFcw).parent, Control::GroupBox3);
+  EXPECT_EQ(spec(Control::GroupBox3).parent, Control::GroupBox2);
+  for (const ControlSpec& s : controlTable()) {
+    // Parents come first, in the same window, so a view can create the table in order.
+    if (s.parent == Control::None) continue;
+    EXPECT_LT(static_cast<int>(s.parent), static_cast<int>(s.id)) << s.name;
+    EXPECT_EQ(spec(s.parent).window, s.window) << s.name;
+  }
+  EXPECT_EQ(dropDownItems(Control::cbSubtitles).size(), 4u);
+}
+
+TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
+  Windows w;
+  EXPECT_FALSE(w.main->control(Control::sbtnSaveMp4).enabled);
+  w.mainView.fileAnswers.push_back(w.files);
+  w.main->SpeedButton2Click();
+  EXPECT_EQ(w.mainView.controls[Control::lbDir].text, w.recordings.path() + "\r\n3 MMV files are selected.");
+  EXPECT_FALSE(w.mainView.controls[Control::mainBarFile].visible);
+  EXPECT_TRUE(w.mainView.controls[Control::sbtnSaveMp4].enabled);
+  EXPECT_EQ(w.mainView.controls[Control::DateTimePickerTo].position, kMorning + 15);
+
+  w.main->sbtnSaveMp4Click();
+  EXPECT_TRUE(w.dialogView.window.visible);
+  EXPECT_FALSE(w.mainView.window.enabled);
+  EXPECT_EQ(w.dialogView.controls[Control::lbSec].text, "15");
+  EXPECT_EQ(w.dialogView.controls[Control::lbProgress].text, "0/4");
+  w.dialog->sbtnTimeFromPlusClick();
+  w.dialog->sbtnTimeToMinusClick();
+  EXPECT_EQ(w.dialogView.controls[Control::lbSec].text, "13");
+  const std::string name = w.dialogView.controls[Control::edMp4Filename].text;
+  w.dialog->userChecked(Control::checkBoxRpm, false);
+  EXPECT_FALSE(w.dialog->checkBoxRpm());
+  w.dialog->userChecked(Control::rbSpeedMph, true);  // its pair goes off
+  EXPECT_FALSE(w.dialog->rbSpeedKmh());
+  w.dialog->userEdited(Control::cbSubDateFormat, "YYYY.MM.DD");  // typed text chooses no entry
+  EXPECT_EQ(w.dialog->cbSubDateFormat(), kDateFormatNone);
+  w.dialog->userSelected(Control::cbSubDateFormat, 2);
+  EXPECT_EQ(w.dialog->cbSubDateFormat(), 2);
+
+  // During a converter step only Cancel answers, and the close box is refused.
+  w.launcher.script = {{}, {true, true}};
+  bool locked = false;
+  w.mainView.onPump = [&] {
+    if (w.launcher.calls.size() != 2 || locked) return;
+    locked = !w.dialog->FormCloseQuery() && !w.dialog->effectivelyEnabled(Control::checkBoxFcw) &&
+             !w.dialog->control(Control::btnClose).enabled && w.dialog->control(Control::btnCancel).enabled &&
+             !w.main->windowStatus().enabled;
+    w.dialog->btnCancelClick();
+  };
+  w.dialog->btnStartClick();
+  EXPECT_TRUE(locked);
+  EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"The conversion was cancelled."});
+  EXPECT_TRUE(w.dialog->control(Control::btnClose).enabled && w.dialog->control(Control::btnStart).enabled);
+  EXPECT_EQ(w.dialogView.controls[Control::lbProgress].text, "0/4");
+  EXPECT_TRUE(w.dialogView.window.visible);
+
+  // Start again: the progress, the message, the file manager, the dialog closed.
+  w.mainView.onPump = nullptr;
+  w.dialogView.progress.clear();
+  w.dialogView.messages.clear();
+  w.dialog->btnStartClick();
+  EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"MP4 converted successfully"});
+  EXPECT_EQ(w.dialogView.progress.back(), "4/4");
+  EXPECT_EQ(w.opened, std::vector<std::string>{w.state.outputFolder});
+  EXPECT_TRUE(testing::fileExists(w.state.outputFolder + name + ".mp4"));
+  EXPECT_FALSE(w.dialogView.window.visible);
+  EXPECT_TRUE(w.mainView.window.enabled);
+  EXPECT_FALSE(w.mainView.controls[Control::sbtnSaveMp4].enabled);
+}
+
+}  // namespace
+}  // namespace vk2::ui
