@@ -6,6 +6,7 @@
 #include "core/conversion_state.h"
 #include "gui/diagnosis_log.h"
 #include "gui/dialogs.h"
+#include "window_model/controls.h"
 #include "gui/main_window.h"
 #include "gui/save_mp4_dialog.h"
 #include "platform/process_launch.h"
@@ -15,7 +16,7 @@ namespace vk2::gui {
 namespace {
 
 void showEscapedError(const char* text) {
-  QMessageBox::critical(nullptr, kBoxTitle, QString::fromLocal8Bit(text));
+  QMessageBox::critical(nullptr, ui::kBoxTitle, QString::fromLocal8Bit(text));
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "platform/folders.h"
+#include "gui/diagnosis_log.h"
+#include "window_model/controls.h"
 
 namespace vk2::gui {
 
@@ -35,26 +36,19 @@ std::optional<std::string> QtDialogs::chooseFolder(QWidget* owner, const std::st
 }
 
 void QtDialogs::showMessage(QWidget* owner, const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, kBoxTitle,
+  QMessageBox box(QMessageBox::NoIcon, ui::kBoxTitle,
                   QString::fromLocal8Bit(text), QMessageBox::Ok, owner);
   box.exec();
 }
 
 void QtDialogs::showError(QWidget* owner, const std::string& text) {
-  QMessageBox box(QMessageBox::Critical, kBoxTitle,
+  QMessageBox box(QMessageBox::Critical, ui::kBoxTitle,
                   QString::fromLocal8Bit(text), QMessageBox::Ok, owner);
   box.exec();
 }
 
-std::optional<std::string> browseForFolder(Dialogs& dialogs, QWidget* owner, const std::string& title) {
-  std::optional<std::string> path = dialogs.chooseFolder(owner, title);
-  if (!path || path->empty()) return std::nullopt;
-#ifdef _WIN32
-  if (path->back() != '\\' && path->back() != '/') path->push_back('\\');
-#else
-  if (path->back() != kPathSeparator) path->push_back(kPathSeparator);
-#endif
-  return path;
+std::unique_ptr<DiagnosisLog> openDiagnosisLog(Dialogs& dialogs) {
+  return ui::openDiagnosisLog([&dialogs](const std::string& text) { dialogs.showError(nullptr, text); });
 }
 
 }  // namespace vk2::gui

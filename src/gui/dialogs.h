@@ -9,9 +9,6 @@ class QWidget;
 
 namespace vk2::gui {
 
-// Title of the message boxes. (An application display name would be appended
-// to every window caption, so the boxes name the tool themselves.)
-inline constexpr const char* kBoxTitle = "VK2 MP4 Conversion Tool";
 
 class Dialogs {
  public:
@@ -39,9 +36,5 @@ class QtDialogs : public Dialogs {
   void showMessage(QWidget* owner, const std::string& text) override;
   void showError(QWidget* owner, const std::string& text) override;
 };
-
-// browseForFolder: the chosen folder ending in a separator, or nothing when the
-// chooser was cancelled or gave no path.
-std::optional<std::string> browseForFolder(Dialogs& dialogs, QWidget* owner, const std::string& title);
 
 }  // namespace vk2::gui

@@ -12,9 +12,13 @@ constexpr Window M = Window::Main;
 constexpr Window S = Window::SaveMp4;
 constexpr TextStyle N = TextStyle::Normal;
 
+// The dialog's group boxes and their contents use Tahoma 10 pt, everything else 8 pt.
+constexpr int fontFor(Window w, C parent) { return w == S && parent != C::None ? 10 : 8; }
+
 constexpr ControlSpec item(C id, Window w, C parent, K kind, const char* name, const char* caption, Rect place,
-                           int font = 8, bool enabled = true, bool visible = true, bool checked = false) {
-  return {id, w, parent, kind, name, caption, place, font, N, Align::Left, enabled, visible, checked, Picture::None, ""};
+                           int font = 0, bool enabled = true, bool visible = true, bool checked = false) {
+  return {id,      w,       parent,  kind,          name, caption, place, font ? font : fontFor(w, parent), N,
+          Align::Left, enabled, visible, checked, Picture::None, ""};
 }
 
 constexpr ControlSpec pictureButton(C id, const char* name, Rect place, Picture picture, const char* hint,
@@ -23,7 +27,7 @@ constexpr ControlSpec pictureButton(C id, const char* name, Rect place, Picture 
 }
 
 constexpr ControlSpec checkBox(C id, C parent, const char* name, const char* caption, Rect place) {
-  return item(id, S, parent, K::CheckBox, name, caption, place, 8, true, true, true);
+  return item(id, S, parent, K::CheckBox, name, caption, place, 0, true, true, true);
 }
 
 constexpr ControlSpec label(C id, C parent, const char* name, const char* caption, int x, int y) {
@@ -44,11 +48,11 @@ constexpr ControlSpec group(C id, C parent, const char* name, const char* captio
 }
 
 constexpr ControlSpec radio(C id, C parent, const char* name, const char* caption, Rect place, bool first) {
-  return item(id, S, parent, K::RadioButton, name, caption, place, 8, true, true, first);
+  return item(id, S, parent, K::RadioButton, name, caption, place, 0, true, true, first);
 }
 
 constexpr ControlSpec hidden(C id, Window w, C parent, K kind, const char* name, Rect place) {
-  return item(id, w, parent, kind, name, "", place, 8, true, false);
+  return item(id, w, parent, kind, name, "", place, 0, true, false);
 }
 
 constexpr ControlSpec kTable[] = {
@@ -148,7 +152,7 @@ constexpr ControlSpec kTable[] = {
       return s;
     }(),
     item(C::btnStart, S, C::None, K::PushButton, "btnStart", "Start", {16, 560, 75, 33}),
-    item(C::btnCancel, S, C::None, K::PushButton, "btnCancel", "Cancel", {97, 560, 64, 33}, 8, false),
+    item(C::btnCancel, S, C::None, K::PushButton, "btnCancel", "Cancel", {97, 560, 64, 33}, 0, false),
     item(C::btnClose, S, C::None, K::PushButton, "btnClose", "Close", {375, 560, 75, 33}),
     // How far the running converter step is, from its own progress output.
     [] {

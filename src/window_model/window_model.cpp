@@ -12,6 +12,7 @@ WindowModel::WindowModel(Window window) : window_(window), states_(kControlCount
     state.checked = s.checked;
     state.text = s.caption;
     if (s.kind == ControlKind::DropDownList || s.kind == ControlKind::DropDownEdit) state.selection = 0;
+    if (s.kind == ControlKind::ProgressBar) state.maximum = 1;
   }
   window_state_.caption = windowSpec(window).caption;
 }
