@@ -250,6 +250,26 @@ TEST(ExtractStreams, OddPayloadsAreSkippedAndOversizedOnesAreDamage) {
   EXPECT_EQ(h.subtitles.lines()[9].substr(0, 20), "Dialogue: 0,0:0:0.0,");
 }
 
+// Large payloads are written from the read buffer, small ones copied: the
+// streams keep their order across the reads that reuse the buffer.
+TEST(ExtractStreams, LargeAndSmallPayloadsKeepTheirOrderAcrossReads) {
+  TempDir dir;
+  MmvBuilder b = lasting(10);
+  Bytes video, audio;
+  for (int i = 0; i < 600; ++i) {
+    const Bytes v(i % 3 == 0 ? 100 : 5000 + i, static_cast<uint8_t>(i));
+    const Bytes a(64, static_cast<uint8_t>(255 - i));
+    b.add(kFrameVideo0, v, 0, i == 0).add(kFrameAudio, a);
+    video.insert(video.end(), v.begin(), v.end());
+    audio.insert(audio.end(), a.begin(), a.end());
+  }
+  StageHarness h;
+  const ExtractResult r = extract(h, dir, b, "mixed");
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(readFile(r.paths.h264), video);
+  EXPECT_EQ(readFile(r.paths.pcm), audio);
+}
+
 TEST(ExtractStreams, UnusableFilesNameTheFile) {
   TempDir dir;
   MmvBuilder b = lasting(10);

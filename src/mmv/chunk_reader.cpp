@@ -16,6 +16,7 @@ void ChunkReader::flush() {
 
 bool ChunkReader::refill(std::size_t room) {
   flush();
+  if (beforeRefill_) beforeRefill_();
   const std::size_t rest = buffered();
   const std::size_t wanted = std::max(room, chunkSize_);
   if (capacity_ < wanted) {

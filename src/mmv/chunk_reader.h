@@ -25,6 +25,9 @@ class ChunkReader {
   ChunkReader(std::istream& in, uint64_t offset, uint64_t end, std::size_t chunkSize = kReadChunkSize);
 
   void setDrain(Drain drain) { drain_ = std::move(drain); }
+  // Called before the buffer's bytes are moved or overwritten: whoever holds
+  // pointers into it (pieces handed on by pass()) must be done with them.
+  void setBeforeRefill(std::function<void()> hook) { beforeRefill_ = std::move(hook); }
 
   // The next `n` bytes, contiguous and writable, valid until the next call that
   // moves or reads; nullptr when the input ends (or fails) before them. The
@@ -58,6 +61,7 @@ class ChunkReader {
   std::size_t end_ = 0;     // bytes in the buffer
   std::size_t drained_ = 0;  // taken bytes from here up to begin_ are not yet drained
   Drain drain_;
+  std::function<void()> beforeRefill_;
 };
 
 }  // namespace vk2

@@ -48,6 +48,8 @@ class MmvRecordWalker {
   bool passRecord(const MmvFrameHeader& header);
   void passTo(ChunkReader::Drain drain) { reader_.setDrain(std::move(drain)); }
   void flushPassed() { reader_.flush(); }
+  // Pieces handed on by passPayload() stay valid until this hook is called.
+  void beforeBufferReuse(std::function<void()> hook) { reader_.setBeforeRefill(std::move(hook)); }
   // Whether the pending payload lies wholly inside the file; reports damage when not.
   bool payloadFits() { return checkPayload(); }
 
