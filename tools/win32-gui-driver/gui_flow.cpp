@@ -48,7 +48,9 @@ std::string joined(const Arguments& args) {
 class DrivenProgram {
  public:
   explicit DrivenProgram(const SessionFolders& folders) : folders_(folders), run_(folders.toolPath(), folders.work) {
-    waitFor("the main window", 60, [&] { return (main_ = topWindow(run_.id(), ui::kMainCaption)) != nullptr; });
+    // Under Wine the windows need a display: scripts/test-windows gives one with Xvfb.
+    waitFor("the main window (is there a display?)", 60,
+            [&] { return (main_ = topWindow(run_.id(), ui::kMainCaption)) != nullptr; });
   }
 
   HWND main() const { return main_; }
