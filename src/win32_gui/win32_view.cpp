@@ -94,19 +94,19 @@ struct Applying {
 }  // namespace
 
 Win32View::Win32View(HINSTANCE instance, ui::WindowModel& model, HWND owner) : model_(model), owner_(owner) {
-  const ui::WindowSpec& spec = ui::windowSpec(model.windowId());
-  registerClass(instance, spec.name, &Win32View::windowProc);
+  const ui::WindowSpec& layout = ui::windowSpec(model.windowId());
+  registerClass(instance, layout.name, &Win32View::windowProc);
   // Fixed size: no sizing border, no maximize box. The options dialog is owned
   // by the main window, so it stays above it and has no taskbar button. Not
   // WS_CLIPCHILDREN: group boxes leave their inside to the window's background.
   const DWORD style = WS_CAPTION | WS_SYSMENU | (owner ? WS_POPUP : WS_OVERLAPPED | WS_MINIMIZEBOX);
   const DWORD exStyle = WS_EX_CONTROLPARENT | (owner ? WS_EX_DLGMODALFRAME : 0);
-  RECT frame{0, 0, spec.clientWidth, spec.clientHeight};
+  RECT frame{0, 0, layout.clientWidth, layout.clientHeight};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-  CreateWindowExA(exStyle, spec.name, spec.caption, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+  CreateWindowExA(exStyle, layout.name, layout.caption, style, CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                   frame.bottom - frame.top, owner, nullptr, instance, this);
   if (!window_)
-    throw std::runtime_error(std::string("The window ") + spec.name + " cannot be created (error " +
+    throw std::runtime_error(std::string("The window ") + layout.name + " cannot be created (error " +
                              std::to_string(GetLastError()) + ")");
   createPictures();
   controls_ = createControls(window_, model.windowId());

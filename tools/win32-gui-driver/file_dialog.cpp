@@ -31,7 +31,8 @@ HWND fileList(HWND dialog) {
 
 HWND openDialog(DWORD pid) {
   HWND found = nullptr;
-  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+  for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w;
+       w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
     if (owner == pid && IsWindowVisible(w) && nameBox(w)) found = w;

@@ -84,12 +84,14 @@ HWND child(HWND window, int id, const std::string& what) {
 std::string textOf(HWND window) {
   const auto length = static_cast<std::size_t>(send(window, WM_GETTEXTLENGTH, 0, 0));
   std::string text(length + 1, '\0');
-  const auto copied = static_cast<std::size_t>(send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
-  text.resize(copied);
+  const LRESULT copied = send(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
   return text;
 }
 
-void setText(HWND window, const std::string& text) { send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())); }
+void setText(HWND window, const std::string& text) {
+  send(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
 
 bool isChecked(HWND button) { return send(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
