@@ -6,7 +6,8 @@
 //         line's "-t 00:M:S", or a copy of the burn-in's input
 //   fail  writes a partial file and exits with status 1
 //   hang  writes a partial file and waits a minute
-// Without modes.txt every call is "ok".
+// Without modes.txt every call is "ok". A burn-in also copies the subtitle script
+// it was given to "burnt.ass", so a test can read what the video would show.
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,18 @@ std::vector<std::string> linesOf(const std::string& path) {
 
 void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The file of the subtitle filter's argument "subtitles='C\:/a/X.ass'": the
+// quotes dropped, each backslash-escaped character taken as it is.
+std::string subtitleFilterFile(const std::string& argument) {
+  std::string path;
+  for (std::size_t i = std::string("subtitles=").size(); i < argument.size(); ++i) {
+    if (argument[i] == '\'') continue;
+    if (argument[i] == '\\' && i + 1 < argument.size()) ++i;
+    path += argument[i];
+  }
+  return path;
 }
 
 }  // namespace
@@ -52,6 +65,10 @@ int main(int argc, char** argv) {
     if (args[i] == "-loglevel") output = args[i - 1];
     if (args[i] == "-t") duration = args[i + 1];
     if (args[i] == "-i") input = args[i + 1];
+    if (args[i] == "-vf" && args[i + 1].rfind("subtitles=", 0) == 0) {
+      std::ifstream script(subtitleFilterFile(args[i + 1]), std::ios::binary);
+      writeFile("burnt.ass", std::string(std::istreambuf_iterator<char>(script), std::istreambuf_iterator<char>()));
+    }
   }
   if (mode == "fail" || mode == "hang") {
     writeFile(output, "partial");
