@@ -3,7 +3,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
-#include <cstring>
+#include <cwchar>
 
 #include "window_model/controls.h"
 
@@ -14,50 +14,85 @@ namespace {
 // Room for a card's worth of names in one selection.
 constexpr DWORD kNamesBuffer = 256 * 1024;
 
-std::string joined(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
-  return folder + "\\" + name;
+std::wstring joined(const std::wstring& folder, const std::wstring& name) {
+  if (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) return folder + name;
+  return folder + L"\\" + name;
+}
+
+std::wstring wide(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, out.data(), n);
+  out.resize(out.size() - 1);
+  return out;
+}
+
+// The program and the converter's command line work in the ANSI code page: a
+// chosen name it cannot show is refused with a box, not passed on with "?".
+std::optional<std::string> narrowed(HWND owner, const std::wstring& path) {
+  BOOL lost = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, nullptr, 0, nullptr, &lost);
+  std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+  if (n > 0) WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path.c_str(), -1, out.data(), n, nullptr, nullptr);
+  out.resize(out.size() - 1);
+  if (n > 0 && !lost) return out;
+  showErrorBox(owner, "The name \"" + out + "\" holds characters that the ANSI code page " + std::to_string(GetACP()) +
+                          " cannot show, so the program cannot open it. Rename the file or folder using only "
+                          "characters of that code page.");
+  return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<std::vector<std::string>> chooseMmvFiles(HWND owner, const std::string& initialFolder) {
-  std::vector<char> names(kNamesBuffer, '\0');
-  OPENFILENAMEA dialog{};
+  std::vector<wchar_t> names(kNamesBuffer, L'\0');
+  const std::wstring folder = wide(initialFolder);
+  OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
   dialog.hwndOwner = owner;
-  dialog.lpstrFilter = "mmv (*.mmv)\0*.mmv\0";
+  dialog.lpstrFilter = L"mmv (*.mmv)\0*.mmv\0";
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = names.data();
   dialog.nMaxFile = kNamesBuffer;
-  dialog.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   // The converter is looked up in the current folder, which the dialog would
   // otherwise move to the recordings' folder.
   dialog.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameA(&dialog)) return std::nullopt;
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
 
   // One file: its full path. Several: the folder, then each name, each ended by a NUL.
+  std::vector<std::wstring> paths;
+  const std::wstring first = names.data();
+  if (dialog.nFileOffset == 0 || names[dialog.nFileOffset - 1] != L'\0') {
+    paths.push_back(first);
+  } else {
+    for (const wchar_t* name = names.data() + dialog.nFileOffset; *name; name += std::wcslen(name) + 1)
+      paths.push_back(joined(first, name));
+  }
   std::vector<std::string> chosen;
-  const std::string first = names.data();
-  if (dialog.nFileOffset == 0 || names[dialog.nFileOffset - 1] != '\0') return std::vector<std::string>{first};
-  for (const char* name = names.data() + dialog.nFileOffset; *name; name += std::strlen(name) + 1)
-    chosen.push_back(joined(first, name));
+  for (const std::wstring& path : paths) {
+    const std::optional<std::string> narrow = narrowed(owner, path);
+    if (!narrow) return std::nullopt;
+    chosen.push_back(*narrow);
+  }
   return chosen;
 }
 
 std::optional<std::string> chooseFolder(HWND owner, const std::string& title) {
-  char display[MAX_PATH] = {};
-  BROWSEINFOA browse{};
+  wchar_t display[MAX_PATH] = {};
+  const std::wstring caption = wide(title);
+  BROWSEINFOW browse{};
   browse.hwndOwner = owner;
   browse.pszDisplayName = display;
-  browse.lpszTitle = title.c_str();
+  browse.lpszTitle = caption.c_str();
   browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
-  LPITEMIDLIST item = SHBrowseForFolderA(&browse);
+  LPITEMIDLIST item = SHBrowseForFolderW(&browse);
   if (!item) return std::nullopt;
-  char path[MAX_PATH] = {};
-  const bool hasPath = SHGetPathFromIDListA(item, path);
+  wchar_t path[MAX_PATH] = {};
+  const bool hasPath = SHGetPathFromIDListW(item, path);
   CoTaskMemFree(item);
-  return hasPath ? std::string(path) : std::string();
+  if (!hasPath) return std::string();
+  return narrowed(owner, path);
 }
 
 void showMessageBox(HWND owner, const std::string& text) { MessageBoxA(owner, text.c_str(), ui::kBoxTitle, MB_OK); }

@@ -66,4 +66,13 @@ void chooseInOpenDialog(DWORD pid, const std::string& folder, const std::vector<
   waitFor("the open dialog to close", 30, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
 }
 
+void chooseWideNameInOpenDialog(DWORD pid, const std::wstring& path) {
+  HWND dialog = nullptr;
+  waitFor("the open dialog", 30, [&] { return (dialog = openDialog(pid)) != nullptr; });
+  SendMessageTimeoutW(nameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()), SMTO_NORMAL, 5000,
+                      nullptr);
+  click(child(dialog, IDOK, "Open button"), "the open dialog's Open button");
+  waitFor("the open dialog to close", 30, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+}
+
 }  // namespace vk2::driver

@@ -12,4 +12,7 @@ namespace vk2::driver {
 // quoted names and presses Open, and waits until it is gone.
 void chooseInOpenDialog(DWORD pid, const std::string& folder, const std::vector<std::string>& names);
 
+// Types the full path `path` (any characters) into the open dialog and presses Open.
+void chooseWideNameInOpenDialog(DWORD pid, const std::wstring& path);
+
 }  // namespace vk2::driver

@@ -78,6 +78,24 @@ class DrivenProgram {
     waitFor("the message box to close", 10, [&] { return messageBox() == nullptr; });
   }
 
+  // A name the ANSI code page cannot show is refused with a box naming it, and nothing changes.
+  void refuseAWideName() const {
+    const fs::path folder = fs::path(folders_.work) / "wide";
+    fs::create_directories(folder);
+    const fs::path file = folder / L"\u65e5\u672c.mmv";
+    CloseHandle(CreateFileW(file.wstring().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    clickMain(Control::SpeedButton2);
+    chooseWideNameInOpenDialog(run_.id(), file.wstring());
+    HWND box = nullptr;
+    waitFor("the box refusing the name", 20, [&] { return (box = messageBox()) != nullptr; });
+    const std::string text = messageBoxText(box);
+    expect(text.rfind("The name \"" + (folder / "").string(), 0) == 0 && text.find("cannot show") != std::string::npos,
+           "the box about a name outside the code page says: " + text);
+    click(child(box, IDOK, "OK button"), "the box's OK button");
+    waitFor("the box to close", 10, [&] { return messageBox() == nullptr; });
+    expect(!takesInput(mainControl(Control::sbtnSaveMp4)), "the save command is enabled after a refused name");
+  }
+
   void openRecordings() const {
     clickMain(Control::SpeedButton2);
     chooseInOpenDialog(run_.id(), folders_.data, folders_.recordings);
@@ -217,6 +235,7 @@ void cancelHangingRun(const SessionFolders& f, const DrivenProgram& p, const std
 
 void drive(const SessionFolders& f, DrivenProgram& p) {
   expect(!takesInput(p.mainControl(Control::sbtnSaveMp4)), "the save command is enabled before a selection");
+  p.refuseAWideName();
   p.openRecordings();
   screenshot(p.main(), "win32-main-window.bmp");
   const std::string name = p.openOptionsAndNarrow();
