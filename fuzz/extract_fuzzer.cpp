@@ -2,8 +2,10 @@
 // subtitle choices, the trims and the target's name taken from the input.
 #include <algorithm>
 
+#include "core/file_error.h"
 #include "extract/extract_streams.h"
 #include "fuzz_support.h"
+#include "telemetry/track_reader.h"
 
 using namespace vk2;
 using namespace vk2::fuzz;
@@ -59,6 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::size_t lineEnds = 0;
     for (uint8_t b : readBytes(r.paths.ass)) lineEnds += b == '\n';
     require(lineEnds == subtitles.lines().size(), "the saved script's lines differ from the script's");
+  }
+  // The track file gets exactly the records the subtitles get.
+  state.selectedFiles = {in};
+  try {
+    const TrackReading track = ReadTrack(ctx, [](const DrvRecord&) {});
+    require(track.records == r.drvWritten, "the track holds " + std::to_string(track.records) +
+                                               " records, the extraction " + std::to_string(r.drvWritten));
+  } catch (const FileError& e) {
+    require(!r.ok, std::string("the track reader refused a recording that extracted: ") + e.what());
   }
   clearScratch();
   return 0;

@@ -50,7 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const int32_t trimEnd = controls.byte() % 32;
   const bool earlierFile = controls.flag();
   const bool oneFolder = controls.flag();  // target beside the recordings
-  const uint16_t cancelAt = controls.u16();  // the pump call at which the user cancels; 0: never
+  // The pump call at which the user cancels (0: never); half the runs go uncancelled.
+  const uint8_t cancelPoint = controls.byte();
+  const int cancelAt = controls.flag() ? cancelPoint : 0;
   const bool stop = controls.flag();          // Ctrl-C rather than the Cancel button
   ConverterScript script;
   script.steps[0] = static_cast<ConverterAct>(controls.below(kConverterActs));
