@@ -30,7 +30,11 @@ constexpr bool kGatheredWrites = true;
 constexpr int kOpenFlags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC;
 #endif
 // Below this a piece is cheaper copied than listed.
+#ifndef VK2_SMALL_BUFFERS
 constexpr std::size_t kSmallestLent = 4096;
+#else
+constexpr std::size_t kSmallestLent = 32;  // the fuzzing build: lent and copied pieces mix
+#endif
 // Pieces listed before a gathered write is due anyway.
 constexpr std::size_t kMostPieces = 512;
 
