@@ -36,8 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   writeBytes(in, recording);
   const std::string outFolder = scratchSubfolder("out");
   HiddenLog log, subtitles;
-  int pumps = 0;
-  StageContext ctx{state, log, subtitles, options, [&pumps] { ++pumps; }, nullptr, {}};
+  StageContext ctx{state, log, subtitles, options, [] {}, nullptr, {}};
 
   const ExtractResult r = ExtractStreams(ctx, in, outFolder + target, keepDrv);
 

@@ -105,8 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   require(!run->running() && !run->inConverterStep(), "the run still counts as running");
 
   // The recordings, unchanged; nothing beside them but the run's own files when they share the folder.
-  for (std::size_t i = 0; i < files.size(); ++i)
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    require(exists(recordings[i]), "the run removed recording " + std::to_string(i + 1) + stateText(outcome));
     require(readBytes(recordings[i]) == files[i], "the run changed recording " + std::to_string(i + 1) + stateText(outcome));
+  }
   const bool succeeded = outcome.status == RunStatus::Succeeded;
   if (succeeded) {
     const Mp4Check check = checkVideoFile(target);

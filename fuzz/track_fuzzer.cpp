@@ -90,8 +90,8 @@ void groupCard(Controls& controls, const std::vector<std::string>& recordings, c
 
   // More files around the recordings' stamps: steps of a few seconds, and jumps across the clock's wrap.
   std::vector<TripFile> files;
-  int32_t start = 0, end = 0;
-  if (!search.trips.empty()) start = search.trips.front().start, end = search.trips.front().end;
+  int32_t start = search.trips.empty() ? 0 : search.trips.front().start;
+  int32_t end = search.trips.empty() ? 0 : search.trips.front().end;
   const int extra = controls.below(40);
   for (int i = 0; i < extra; ++i) {
     const int8_t step = controls.i8();
