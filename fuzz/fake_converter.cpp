@@ -44,13 +44,7 @@ bool isMuxing(const std::vector<std::string>& argv) { return argv.size() >= 3 &&
 
 double expectedSeconds(const std::vector<std::string>& argv) {
   if (!isMuxing(argv)) return argv.size() > 2 ? checkVideoFile(argv[2]).durationSec : 0;
-  for (std::size_t i = 0; i + 1 < argv.size(); ++i)
-    if (argv[i] == "-t") {
-      const std::string& t = argv[i + 1];  // "00:M:S"
-      const std::size_t colon = t.rfind(':');
-      return std::stod(t.substr(3, colon - 3)) * 60 + std::stod(t.substr(colon + 1));
-    }
-  return 0;
+  return testing::muxingLineSeconds(argv);
 }
 
 void writeText(const std::string& path, const std::string& text) {

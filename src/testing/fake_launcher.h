@@ -64,13 +64,7 @@ class FakeLauncher : public ProcessLauncher {
   // As long as the muxing line's "-t 00:M:S" says, or the burn-in's input lasts.
   static double outputSeconds(const std::vector<std::string>& argv, bool muxing) {
     if (!muxing) return checkMp4File(argv[2]).durationSec;
-    for (std::size_t i = 0; i + 1 < argv.size(); ++i)
-      if (argv[i] == "-t") {
-        const std::string& t = argv[i + 1];  // "00:M:S"
-        const std::size_t colon = t.rfind(':');
-        return std::stod(t.substr(3, colon - 3)) * 60 + std::stod(t.substr(colon + 1));
-      }
-    return 0;
+    return muxingLineSeconds(argv);
   }
 
   bool startDetached(const std::vector<std::string>&) override { return true; }

@@ -4,8 +4,20 @@
 // and carrying a marker text that tests read back.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vk2::testing {
+
+// The length the muxing line asks for with "-t 00:M:S", in seconds; 0 without one.
+inline double muxingLineSeconds(const std::vector<std::string>& argv) {
+  for (std::size_t i = 0; i + 1 < argv.size(); ++i)
+    if (argv[i] == "-t") {
+      const std::string& t = argv[i + 1];
+      const std::size_t colon = t.rfind(':');
+      return std::stod(t.substr(3, colon - 3)) * 60 + std::stod(t.substr(colon + 1));
+    }
+  return 0;
+}
 
 inline std::string bigEndian32(uint32_t v) {
   std::string s;

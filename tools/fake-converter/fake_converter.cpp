@@ -75,9 +75,8 @@ int main(int argc, char** argv) {
     if (mode == "hang") std::this_thread::sleep_for(std::chrono::seconds(60));
     return 1;
   }
-  if (!duration.empty()) {  // "00:M:S"
-    const std::size_t colon = duration.rfind(':');
-    const double seconds = std::stod(duration.substr(3, colon - 3)) * 60 + std::stod(duration.substr(colon + 1));
+  if (!duration.empty()) {
+    const double seconds = vk2::testing::muxingLineSeconds(args);
     writeFile(output, vk2::testing::fakeMp4(seconds, "made by call " + std::to_string(call)));
   } else if (!input.empty()) {
     std::ifstream in(input, std::ios::binary);
