@@ -18,8 +18,8 @@
 #include <unistd.h>
 
 #include "conversion/conversion_run.h"
-#include "mmv-synth/synth.h"
-#include "mmv-synth/synth_options.h"
+#include "synth/synth.h"
+#include "synth/synth_options.h"
 #include "mmv/scan.h"
 #include "platform/process_launch.h"
 

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "extract/extract_streams.h"
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 #include "mmv/record_walk.h"
 
 namespace {

@@ -24,7 +24,7 @@ int main() {
 #include <string>
 #include <vector>
 
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 #include "mmv/merge.h"
 #include "mmv/record_walk.h"
 

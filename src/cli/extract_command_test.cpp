@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "extract/drv_record.h"
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "testing/command_run.h"
 #include "testing/record_list.h"
 #include "testing/test_support.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/paths.h"
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 #include "mp4/command_lines.h"
 #include "platform/folders.h"
 #include "platform/process_launch.h"

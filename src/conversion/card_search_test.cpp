@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "testing/test_support.h"
 
 namespace vk2 {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "testing/stage_harness.h"
 #include "testing/test_support.h"
 

@@ -4,7 +4,7 @@
 
 #include "extract/drv_record.h"
 #include "extract/drv_stream_header.h"
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "testing/stage_harness.h"
 #include "testing/test_support.h"
 

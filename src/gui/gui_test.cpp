@@ -22,7 +22,7 @@
 
 #include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 #include "testing/fake_mp4.h"
 #include "testing/sample_card.h"
 

@@ -1,6 +1,6 @@
 #include "gui/gui_test_support.h"
 
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "platform/process_launch.h"
 
 namespace vk2::gui::testing {

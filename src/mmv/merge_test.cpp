@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "core/file_error.h"
 #include "mmv/record_walk.h"
 #include "testing/record_list.h"

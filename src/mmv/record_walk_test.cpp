@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "core/file_error.h"
 #include "testing/test_support.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "core/file_error.h"
 #include "testing/stage_harness.h"
 #include "testing/test_support.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 #include "testing/test_support.h"
 
 namespace vk2::testing {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "extract/drv_record.h"
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 
 namespace vk2::testing {
 

@@ -6,7 +6,7 @@
 #include <deque>
 #include <map>
 
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 #include "testing/fake_launcher.h"
 #include "testing/test_support.h"
 #include "window_model/main_window_model.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 
 int main(int argc, char** argv) {
   using namespace vk2::synth;

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 #include "win32-gui-driver/remote_window.h"
 
 namespace vk2::driver {

@@ -1,4 +1,4 @@
-#include "mmv-synth/h264_units.h"
+#include "synth/h264_units.h"
 
 namespace vk2::synth {
 

@@ -1,4 +1,4 @@
-#include "mmv-synth/mmv_builder.h"
+#include "synth/mmv_builder.h"
 
 #include <fstream>
 #include <stdexcept>

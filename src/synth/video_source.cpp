@@ -1,11 +1,11 @@
-#include "mmv-synth/video_source.h"
+#include "synth/video_source.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
-#include "mmv-synth/run_program.h"
+#include "synth/run_program.h"
 
 namespace vk2::synth {
 

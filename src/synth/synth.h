@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "mmv-synth/synth_options.h"
+#include "synth/synth_options.h"
 
 namespace vk2::synth {
 

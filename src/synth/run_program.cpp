@@ -1,4 +1,4 @@
-#include "mmv-synth/run_program.h"
+#include "synth/run_program.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "mmv-synth/pcm_tone.h"
+#include "synth/pcm_tone.h"
 
 #include <cmath>
 

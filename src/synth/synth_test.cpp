@@ -1,4 +1,4 @@
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "mmv-synth/drive_model.h"
+#include "synth/drive_model.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "mmv-synth/mmv_stream_writer.h"
+#include "synth/mmv_stream_writer.h"
 
 #include <cerrno>
 #include <cstring>

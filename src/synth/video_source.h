@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "mmv-synth/h264_units.h"
-#include "mmv-synth/synth_options.h"
+#include "synth/h264_units.h"
+#include "synth/synth_options.h"
 
 namespace vk2::synth {
 

@@ -1,4 +1,4 @@
-#include "mmv-synth/synth_options.h"
+#include "synth/synth_options.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "mmv-synth/synth.h"
+#include "synth/synth.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -6,10 +6,10 @@
 
 #include "core/paths.h"
 
-#include "mmv-synth/drive_model.h"
-#include "mmv-synth/mmv_stream_writer.h"
-#include "mmv-synth/pcm_tone.h"
-#include "mmv-synth/video_source.h"
+#include "synth/drive_model.h"
+#include "synth/mmv_stream_writer.h"
+#include "synth/pcm_tone.h"
+#include "synth/video_source.h"
 
 namespace vk2::synth {
 
