@@ -380,27 +380,29 @@ TEST(ConvertCommandEndToEnd, CutOffRecordingsConvertTheirCompleteRecords) {
   if (converterPath().empty() || commandOutput("command -v ffprobe").empty()) GTEST_SKIP() << "no ffmpeg/ffprobe";
   ConvertFixture f(1, "--seconds 6 --size 160x120 --fps 10");
   const std::string whole = readText(f.inputs[0]);
-  std::optional<std::string> damage;
-  const std::vector<testing::WalkedRecord> records = testing::walkRecords(f.inputs[0], &damage);
-  const auto at = [&](double share) { return records[static_cast<std::size_t>(share * (records.size() - 1))]; };
+  const std::vector<testing::WalkedRecord> records = testing::walkRecords(f.inputs[0]);
+  const auto index = [&](double share) { return static_cast<std::size_t>(share * static_cast<double>(records.size() - 1)); };
+  const auto at = [&](double share) { return records[index(share)]; };
   const auto headerField = [](std::string bytes, uint64_t record, std::size_t field, int32_t value) {
     for (int i = 0; i < 4; ++i) bytes[record + field + i] = static_cast<char>(static_cast<uint32_t>(value) >> (8 * i));
     return bytes;
   };
   const auto cut = [&](uint64_t size) { return whole.substr(0, size); };
   const auto zeroFrom = [&](uint64_t offset) { return cut(offset) + std::string(whole.size() - offset, '\0'); };
-  // Each variant and the record it ends before.
+  // Each variant and the first record it leaves out: the damaged one, or, when
+  // its header is damaged, the one in front of it, which may be half written.
+  const auto before = [&](double share) { return records[index(share) - 1]; };
   const std::vector<std::pair<std::string, testing::WalkedRecord>> variants = {
-      {cut(at(0.3).offset + 60), at(0.3)},                                // inside a header
-      {cut(at(0.5).offset + kFrameHeaderSize + 1), at(0.5)},              // inside a payload
-      {cut(at(0.7).offset), at(0.7)},                                     // at a record's start
-      {cut(at(1.0).offset + kFrameHeaderSize), at(1.0)},                  // inside the last payload
-      {zeroFrom(at(0.4).offset), at(0.4)},                                // zero-filled tail
-      {zeroFrom(at(0.9).offset), at(0.9)},
-      {headerField(whole, at(0.6).offset, MmvFrameHeader::kPayloadLengthOffset, 0), at(0.6)},
-      {headerField(whole, at(0.45).offset, MmvFrameHeader::kPayloadLengthOffset, -7), at(0.45)},
-      {headerField(whole, at(0.8).offset, MmvFrameHeader::kSequenceNumberOffset, 0), at(0.8)},
-      {headerField(whole, at(0.2).offset, MmvFrameHeader::kPayloadLengthOffset, 1 << 30), at(0.2)}};
+      {cut(at(0.3).offset + 60), before(0.3)},                                // inside a header
+      {cut(at(0.5).offset + kFrameHeaderSize + 1), at(0.5)},                  // inside a payload
+      {cut(at(0.7).offset), before(0.7)},                                     // at a record's start
+      {cut(at(1.0).offset + kFrameHeaderSize), at(1.0)},                      // inside the last payload
+      {zeroFrom(at(0.4).offset), before(0.4)},                                // zero-filled tail
+      {zeroFrom(at(0.9).offset), before(0.9)},
+      {headerField(whole, at(0.6).offset, MmvFrameHeader::kPayloadLengthOffset, 0), before(0.6)},
+      {headerField(whole, at(0.45).offset, MmvFrameHeader::kPayloadLengthOffset, -7), before(0.45)},
+      {headerField(whole, at(0.8).offset, MmvFrameHeader::kSequenceNumberOffset, 0), before(0.8)},
+      {headerField(whole, at(0.2).offset, MmvFrameHeader::kPayloadLengthOffset, 1 << 30), before(0.2)}};
   const double secondsPerRecord = 6.0 / static_cast<double>(records.size());
   f.fakeConverter("");
   std::remove((f.work + "ffmpeg").c_str());  // the real converter from PATH

@@ -50,8 +50,8 @@ class StreamExtraction {
   void refuseOverwritingTheInput() const;
   void walk(std::ifstream& in, uint64_t fileSize, StreamSink& video, StreamSink& audio,
             StreamSink& drv, SubtitleWriter& writer);
-  bool handleMedia(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside, StreamSink& sink);
-  bool handleTelemetry(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside,
+  void handleMedia(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside, StreamSink& sink);
+  void handleTelemetry(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside,
                        StreamSink& drv, SubtitleWriter& writer);
   void logTotals(const StreamSink& video, const StreamSink& audio, const StreamSink& drv);
   void settleResult();
@@ -71,10 +71,8 @@ class StreamExtraction {
   int32_t trimStart_ = 0;
   int32_t trimEnd_ = 0;
   FrameWindow window_;
-  // Where the complete records end, and why the walk stopped before the count.
+  // The last complete record, which sets the length of a recording that ends early.
   int32_t lastComplete_ = 0;
-  uint64_t completeEnd_ = kLeadingPartSize;
-  std::optional<std::string> earlyEndReason_;
 };
 
 void StreamExtraction::readLeadingBlocks(std::ifstream& in) {
@@ -122,42 +120,30 @@ void StreamExtraction::refuseOverwritingTheInput() const {
       throw FileError(inputPath_, "the output " + *out + " would overwrite the recording");
 }
 
-bool StreamExtraction::handleMedia(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside,
+void StreamExtraction::handleMedia(MmvRecordWalker& walker, const MmvFrameHeader& h, bool inside,
                                    StreamSink& sink) {
-  const auto length = static_cast<std::size_t>(h.payloadLength());
-  if (length > kMaxPayloadSize) {
-    earlyEndReason_ = "payloadLength " + std::to_string(length) + " of record " +
-                      std::to_string(h.sequenceNumber()) + " at offset " +
-                      std::to_string(walker.recordOffset()) + " exceeds " +
-                      std::to_string(kMaxPayloadSize) + " bytes";
-    return false;
-  }
-  if (!inside) return walker.skipPayload();
+  if (!inside) return;
   // Straight from the walker's buffer; a payload cut by a chunk end comes in two pieces.
-  if (!walker.passPayload([&sink](const uint8_t* data, std::size_t size) { sink.writeLent(data, size); }))
-    return false;
-  sink.endFrame(length);
-  return true;
+  walker.passPayload([&sink](const uint8_t* data, std::size_t size) { sink.writeLent(data, size); });
+  sink.endFrame(static_cast<std::size_t>(h.payloadLength()));
 }
 
-bool StreamExtraction::handleTelemetry(MmvRecordWalker& walker, const MmvFrameHeader& h,
+void StreamExtraction::handleTelemetry(MmvRecordWalker& walker, const MmvFrameHeader& h,
                                        bool inside, StreamSink& drv, SubtitleWriter& writer) {
   if (h.payloadLength() != static_cast<int32_t>(kDrvRecordSize)) {
     ctx_.log.append("DRV frame " + std::to_string(h.sequenceNumber()) + " skipped: payloadLength " +
                     std::to_string(h.payloadLength()) + " is not " +
                     std::to_string(kDrvRecordSize));
-    return walker.skipPayload();
+    return;
   }
-  if (!inside) return walker.skipPayload();
-  const uint8_t* payload = nullptr;
-  if (!walker.viewPayload(payload)) return false;
+  if (!inside) return;
+  const uint8_t* payload = walker.viewPayload();
   if (subtitleEvents_) writer.AddRecordEvents(drv.frames(), DrvRecord::read(payload));
   drv.writeFrame(payload, kDrvRecordSize);
-  return true;
 }
 
-void StreamExtraction::walk(std::ifstream& in, uint64_t fileSize, StreamSink& video,
-                            StreamSink& audio, StreamSink& drv, SubtitleWriter& writer) {
+void StreamExtraction::walk(std::ifstream& in, uint64_t fileSize, StreamSink& video, StreamSink& audio,
+                            StreamSink& drv, SubtitleWriter& writer) {
   const int32_t totalFrameCount = info_.totalFrameCount();
   // Payloads are not copied here, so a larger read costs no cache misses and
   // means fewer gathered writes.
@@ -168,42 +154,30 @@ void StreamExtraction::walk(std::ifstream& in, uint64_t fileSize, StreamSink& vi
     audio.release();
   });
   MmvFrameHeader h;
-  while (totalFrameCount > walker.lastSequenceNumber()) {
+  while (walker.nextRecord(h)) {
     ctx_.pump();
-    if (!walker.nextHeader(h)) break;
-    const int32_t sequenceNumber = h.sequenceNumber();
-    if (!holdsRecordNumber(h) || h.payloadLength() <= 0) {
-      earlyEndReason_ = strayHeaderReason(h, walker.recordOffset());
-      break;
-    }
-    const bool inside = window_.contains(sequenceNumber);
-    bool going = true;
+    const bool inside = window_.contains(h.sequenceNumber());
     switch (h.frameType()) {
       case kFrameVideo0:
       case kFrameVideo1:
-        going = handleMedia(walker, h, inside, video);
+        handleMedia(walker, h, inside, video);
         break;
       case kFrameAudio:
-        going = handleMedia(walker, h, inside, audio);
+        handleMedia(walker, h, inside, audio);
         break;
       case kFrameDrv:
-        going = handleTelemetry(walker, h, inside, drv, writer);
+        handleTelemetry(walker, h, inside, drv, writer);
         break;
       default:
-        going = walker.skipPayload();
-        break;
+        break;  // the next record skips its payload
     }
-    if (!going) break;
-    lastComplete_ = sequenceNumber;
-    completeEnd_ = walker.position();
+    lastComplete_ = h.sequenceNumber();
   }
   video.release();
   audio.release();
-  if (!earlyEndReason_ && walker.damage()) earlyEndReason_ = damageReason(walker, inputPath_);
-  if (earlyEndReason_) {
+  if (const auto& end = walker.earlyEnd()) {
     result_.endedEarly = true;
-    result_.warning = describeEarlyEnd(inputPath_, EarlyEnd{completeEnd_, lastComplete_, *earlyEndReason_},
-                                       totalFrameCount, mmvSec_);
+    result_.warning = describeEarlyEnd(inputPath_, *end, totalFrameCount, mmvSec_);
     ctx_.log.append(result_.warning);
   }
 }

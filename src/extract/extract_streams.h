@@ -20,10 +20,6 @@ struct DerivedPaths {
   static DerivedPaths fromTarget(const std::string& outputPath);
 };
 
-// A video or audio payload larger than this is taken for damage: it ends the
-// walk like a cut-off file.
-constexpr std::size_t kMaxPayloadSize = 64u * 1024 * 1024;
-
 struct ExtractResult {
   // True when the streams and the script were written completely and there is
   // something to convert: only then may the converter steps run.

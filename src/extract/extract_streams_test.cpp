@@ -4,6 +4,7 @@
 
 #include "extract/drv_record.h"
 #include "extract/drv_stream_header.h"
+#include "mmv/record_walk.h"
 #include "synth/mmv_builder.h"
 #include "testing/stage_harness.h"
 #include "testing/test_support.h"
@@ -147,30 +148,31 @@ TEST(ExtractStreams, TimeWindowKeepsBothEnds) {
 
 TEST(ExtractStreams, RecordingsThatEndEarlyKeepTheirCompleteRecordsWithAWarning) {
   TempDir dir;
-  // Ten seconds, 3 records: a video frame, then what ends the walk, then one more frame.
-  const auto cutAfterFirst = [](std::optional<int32_t> sequenceNumber, std::optional<int32_t> payloadLength) {
+  // Ten seconds, 4 records: two video frames, then what ends the walk, then one
+  // more frame. The frame in front of the stop may be half written: left out too.
+  const auto stopAfterSecond = [](std::optional<int32_t> sequenceNumber, std::optional<int32_t> payloadLength) {
     synth::RecordSpec stop;
     stop.payload = {2};
     stop.sequenceNumber = sequenceNumber;
     stop.payloadLengthOverride = payloadLength;
-    return lasting(10).add(kFrameVideo0, {1}).add(stop).add(kFrameVideo0, {3});
+    return lasting(10).add(kFrameVideo0, {1}).add(kFrameVideo0, {9}).add(stop).add(kFrameVideo0, {3});
   };
-  const std::string missing = "): records 2 to 3 (about 7 seconds) are missing";
+  const std::string leftOut = "; record 2 before it, at offset 5009, may be cut off and is left out): records 2 to 4 "
+                              "(about 8 seconds) are missing";
   const std::tuple<std::optional<int32_t>, std::optional<int32_t>, std::string> stops[] = {
-      {{}, 0, "record 2 at offset 5009 has payloadLength 0"},
-      {0, {}, "the record header at offset 5009 has sequence number 0"},
-      {1000000, {}, "the record header at offset 5009 has sequence number 1000000"},
-      {{}, static_cast<int32_t>(kMaxPayloadSize + 1),
-       "payloadLength 67108865 of record 2 at offset 5009 exceeds 67108864 bytes"},
+      {{}, 0, "record 3 at offset 5160 has payloadLength 0"},
+      {0, {}, "the record header at offset 5160 has sequence number 0"},
+      {1000000, {}, "the record header at offset 5160 has sequence number 1000000"},
+      {{}, static_cast<int32_t>(kMaxPayloadSize + 1), "record 3 at offset 5160 has payloadLength 67108865"},
   };
   for (const auto& [sequenceNumber, payloadLength, reason] : stops) {
     StageHarness h;
-    const ExtractResult r = extract(h, dir, cutAfterFirst(sequenceNumber, payloadLength), "s");
+    const ExtractResult r = extract(h, dir, stopAfterSecond(sequenceNumber, payloadLength), "s");
     EXPECT_TRUE(r.ok && r.endedEarly) << reason << ": " << r.error;
-    EXPECT_EQ(r.warning, dir.file("s.mmv") + " ends early at offset 5009, 3 seconds into the recording (" + reason +
-                             missing);
+    EXPECT_EQ(r.warning, dir.file("s.mmv") + " ends early at offset 5009, 2 seconds into the recording (" + reason +
+                             leftOut);
     EXPECT_EQ(readFile(r.paths.h264), (Bytes{1}));
-    EXPECT_EQ(r.durationSec, 3);  // one record of three, ten seconds long
+    EXPECT_EQ(r.durationSec, 3);  // one record of four, ten seconds long
     EXPECT_NE(std::find(h.log.lines().begin(), h.log.lines().end(), r.warning), h.log.lines().end());
   }
 
@@ -181,27 +183,36 @@ TEST(ExtractStreams, RecordingsThatEndEarlyKeepTheirCompleteRecordsWithAWarning)
   const std::size_t thirdRecord = whole.size() - 1000 - kFrameHeaderSize;
   Bytes zeros(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(thirdRecord));
   zeros.resize(whole.size(), 0);
-  const std::pair<Bytes, std::string> cuts[] = {
-      {Bytes(whole.begin(), whole.end() - 10), "payloadLength 1000 of the record at offset 5280 runs past the end of the file"},
+  const std::string telemetryLeftOut =
+      "; record 2 before it, at offset 5010, may be cut off and is left out): records 2 to 3 (about 7 seconds) are "
+      "missing";
+  const std::tuple<Bytes, std::string, std::size_t> cuts[] = {
+      {Bytes(whole.begin(), whole.end() - 10),
+       "ends early at offset 5280, 6 seconds into the recording (payloadLength 1000 of record 3 at offset 5280 runs "
+       "past the end of the file): records 3 to 3 (about 4 seconds) are missing",
+       11},
       {Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(thirdRecord) + 20),
-       "file ends after record 2 at offset 5280, before record 3 of totalFrameCount"},
-      {zeros, "a zero-filled record header at offset 5280"}};
-  for (const auto& [bytes, reason] : cuts) {
+       "ends early at offset 5010, 3 seconds into the recording (the record header at offset 5280 is cut off by the "
+       "end of the file" + telemetryLeftOut,
+       9},
+      {zeros, "ends early at offset 5010, 3 seconds into the recording (a zero-filled record header at offset 5280" +
+                  telemetryLeftOut,
+       9}};
+  for (const auto& [bytes, warning, scriptLines] : cuts) {
     testing::writeFile(dir.file("cut.mmv"), bytes);
     StageHarness h;
     const ExtractResult r = ExtractStreams(h.ctx, dir.file("cut.mmv"), dir.file("c.mp4"));
     EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.warning, dir.file("cut.mmv") + " ends early at offset 5280, 6 seconds into the recording (" +
-                             reason + "): records 3 to 3 (about 4 seconds) are missing");
+    EXPECT_EQ(r.warning, dir.file("cut.mmv") + " " + warning);
     EXPECT_EQ(readFile(r.paths.h264), (Bytes{1, 1}));
-    EXPECT_EQ(h.subtitles.lines().size(), 11u);
+    EXPECT_EQ(h.subtitles.lines().size(), scriptLines);  // the telemetry record only when it is complete
     EXPECT_FALSE(testing::fileExists(r.paths.drv));
   }
 
   // A cut before the window begins leaves nothing to convert, and says why.
   StageHarness late;
   late.state.trimStart = 5;
-  const ExtractResult r = extract(late, dir, cutAfterFirst(0, {}), "late");
+  const ExtractResult r = extract(late, dir, stopAfterSecond(0, {}), "late");
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.error, r.warning + "; no complete video is left in the chosen time window");
 }

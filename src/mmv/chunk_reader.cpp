@@ -69,6 +69,23 @@ bool ChunkReader::pass(uint64_t n, const Drain& to) {
   }
 }
 
+bool ChunkReader::readAt(uint64_t offset, uint8_t* to, std::size_t n) {
+  if (offset >= base_ && offset + n <= base_ + end_) {
+    std::memcpy(to, buffer_.get() + (offset - base_), n);
+    return true;
+  }
+  if (offset > fileEnd_ || n > fileEnd_ - offset) return false;
+  // The stream stands where the buffer's bytes end; it goes back there afterwards.
+  const uint64_t resume = base_ + end_;
+  in_.clear();
+  in_.seekg(static_cast<std::streamoff>(offset));
+  in_.read(reinterpret_cast<char*>(to), static_cast<std::streamsize>(n));
+  const bool complete = in_.gcount() == static_cast<std::streamsize>(n);
+  in_.clear();
+  in_.seekg(static_cast<std::streamoff>(resume));
+  return complete && !in_.fail();
+}
+
 bool ChunkReader::skip(uint64_t n) {
   flush();
   if (n <= buffered()) {

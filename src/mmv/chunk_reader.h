@@ -48,11 +48,17 @@ class ChunkReader {
   bool pass(uint64_t n, const Drain& to);
   // Hands every byte taken so far to the drain.
   void flush();
+  // Copies the `n` bytes at file offset `offset` to `to`, from the buffer when
+  // they are in it, else by a read of their own that leaves the sequential
+  // reading where it was. False when they are not all in the file.
+  bool readAt(uint64_t offset, uint8_t* to, std::size_t n);
 
   uint64_t position() const { return base_ + begin_; }
+  // Bytes after the position that are already in the buffer.
+  std::size_t buffered() const { return end_ - begin_; }
+  std::size_t chunkSize() const { return chunkSize_; }
 
  private:
-  std::size_t buffered() const { return end_ - begin_; }
   // Drains what was taken, keeps the unread rest at the front and reads up to a
   // full buffer of at least `room` bytes. False when nothing more could be read.
   bool refill(std::size_t room);

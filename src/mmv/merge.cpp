@@ -35,13 +35,16 @@ struct MergeInput {
     size = fileSizeOf(path);
     in.open(path, std::ios::binary);
     if (!in) throw FileError(path, "cannot open: " + systemReason(errno));
-    if (size < kLeadingPartSize)
-      throw FileError(path, "file is shorter than the " + number(kLeadingPartSize) +
-                                "-byte leading part (" + number(static_cast<int64_t>(size)) + " bytes)");
-    std::vector<uint8_t> bytes(kLeadingPartSize);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
-      throw FileError(path, "cannot read its leading part");
+    // A file cut inside its index holds no record, but its info block still
+    // counts: it is merged as a recording that ended early, and the next goes on.
+    constexpr std::size_t kNeeded = kInfoBlockOffset + kInfoBlockSize;
+    if (size < kNeeded)
+      throw FileError(path, "file is shorter than its " + number(kNeeded) + "-byte file header and info block (" +
+                                number(static_cast<int64_t>(size)) + " bytes)");
+    std::vector<uint8_t> bytes(kLeadingPartSize, 0);
+    const auto present = static_cast<std::streamsize>(std::min<uint64_t>(size, kLeadingPartSize));
+    in.read(reinterpret_cast<char*>(bytes.data()), present);
+    if (in.gcount() != present) throw FileError(path, "cannot read its leading part");
     leading = MmvLeadingPart::fromBytes(bytes.data());
   }
 };
@@ -116,7 +119,7 @@ int32_t collectIndex(ConversionState& s, const MergeInput& input, int index, con
   for (int32_t i = 0; i < listed; ++i) {
     uint32_t entry = static_cast<uint32_t>(input.leading.index.entry(static_cast<std::size_t>(i)));
     // An entry past the cut points at a record the merged file does not hold.
-    if (copied.endedEarly && static_cast<int64_t>(entry) >= copied.span) continue;
+    if (copied.endedEarly && (entry < kLeadingPartSize || static_cast<int64_t>(entry) >= copied.span)) continue;
     if (s.frameIndexFill >= static_cast<int32_t>(kIFrameIndexSize)) {
       ++dropped;
       continue;
@@ -145,17 +148,8 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   });
   MmvFrameHeader header;
   CopiedInput copied;
-  EarlyEnd end{kLeadingPartSize, 0, std::string()};
-  bool readFailed = false;
-  while (walker.nextHeader(header)) {
+  while (walker.nextRecord(header)) {
     ctx.pump();
-    // A zero-filled or overwritten tail holds no records; what follows it is not copied.
-    if (!holdsRecordNumber(header)) {
-      end.reason = strayHeaderReason(header, walker.recordOffset());
-      break;
-    }
-    if (!walker.payloadFits()) break;
-    const int32_t sourceNumber = header.sequenceNumber();
     const uint8_t type = header.frameType();
     header.setSequenceNumber(s.nextFrameNumber++);
     header.setStreamTime(RebaseStreamTime(s, type, header.streamTime()));
@@ -165,26 +159,20 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
       ++s.audioFrameTally;
     else if (type == kFrameDrv)
       ++s.drvFrameTally;
-    if (!walker.passRecord(header)) {
-      readFailed = true;
-      break;
-    }
+    walker.passRecord(header);
     s.bodyLength += static_cast<int64_t>(kFrameHeaderSize) + header.payloadLength();
-    ++copied.records;
     if (type == kFrameDrv) ++copied.drvRecords;
-    end.offset = walker.position();
-    end.lastRecord = sourceNumber;
   }
-  // A read that fails inside the file is an error of the medium, not a cut-off recording.
-  if (readFailed) throw FileError(input.path, damageReason(walker, input.path));
   walker.flushPassed();
-  if (end.reason.empty()) end.reason = damageReason(walker, input.path);
-  copied.endedEarly = !end.reason.empty();
-  copied.span = copied.endedEarly ? static_cast<int64_t>(end.offset) : static_cast<int64_t>(input.size);
+  copied.records = walker.records();
+  copied.endedEarly = walker.earlyEnd().has_value();
+  // A file cut inside its leading part still takes up a whole one in the merged file's reckoning.
+  copied.span = copied.endedEarly ? std::max<int64_t>(static_cast<int64_t>(walker.earlyEnd()->offset), kLeadingPartSize)
+                                  : static_cast<int64_t>(input.size);
   if (copied.endedEarly) {
     const int32_t seconds = static_cast<int32_t>(static_cast<uint32_t>(info.endStamp().seconds()) -
                                                  static_cast<uint32_t>(info.startStamp().seconds()));
-    s.recordingWarnings.push_back(describeEarlyEnd(input.path, end, info.totalFrameCount(), seconds));
+    s.recordingWarnings.push_back(describeEarlyEnd(input.path, *walker.earlyEnd(), info.totalFrameCount(), seconds));
     ctx.log.append(s.recordingWarnings.back());
     s.missingSeconds += MissingSeconds(info, copied.records);
   }
@@ -225,9 +213,10 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
   log.append("Drv FrameCount = " + number(info.drvFrameCount()));
 
   const CopiedInput copied = copyRecords(ctx, input);
-  // The merged info block counts the records the merged file really holds.
-  s.totalFrameSum = wrappingSum(s.totalFrameSum, copied.endedEarly ? copied.records : info.totalFrameCount());
-  s.drvFrameSum = wrappingSum(s.drvFrameSum, copied.endedEarly ? copied.drvRecords : info.drvFrameCount());
+  // The merged info block counts the records the merged file really holds, so
+  // its extraction walks every one of them and no further.
+  s.totalFrameSum = wrappingSum(s.totalFrameSum, copied.records);
+  s.drvFrameSum = wrappingSum(s.drvFrameSum, copied.drvRecords);
   const int32_t dropped = collectIndex(s, input, index, copied);
   if (index == 1) {
     std::copy_n(info.data(), MmvInfoBlock::kEndStampOffset, s.infoBlock.data());  // leadBytes, startStamp

@@ -11,68 +11,105 @@
 
 namespace vk2 {
 
+namespace {
+
+std::string at(uint64_t offset) { return " at offset " + std::to_string(offset); }
+
+}  // namespace
+
+std::string implausibleHeaderReason(const MmvFrameHeader& header, uint64_t offset) {
+  if (std::all_of(header.data(), header.data() + kFrameHeaderSize, [](uint8_t b) { return b == 0; }))
+    return "a zero-filled record header" + at(offset);
+  const int32_t n = header.sequenceNumber();
+  if (n <= 0 || n >= kSequenceNumberLimit)
+    return "the record header" + at(offset) + " has sequence number " + std::to_string(n);
+  const int32_t length = header.payloadLength();
+  if (length <= 0 || static_cast<uint64_t>(length) > kMaxPayloadSize)
+    return "record " + std::to_string(n) + at(offset) + " has payloadLength " + std::to_string(length);
+  return std::string();
+}
+
 MmvRecordWalker::MmvRecordWalker(std::istream& in, uint64_t fileSize, std::string name,
                                  int32_t totalFrameCount, std::size_t chunkSize)
-    : in_(in), fileSize_(fileSize), name_(std::move(name)), totalFrameCount_(totalFrameCount),
+    : name_(std::move(name)), fileSize_(fileSize), totalFrameCount_(totalFrameCount),
       position_(kLeadingPartSize), reader_(in, kLeadingPartSize, fileSize, chunkSize) {
   if (totalFrameCount_ <= 0) {
     finished_ = true;
     return;
   }
   if (fileSize_ < kLeadingPartSize) {
-    markDamaged("file is shorter than the " + std::to_string(kLeadingPartSize) +
-                "-byte leading part (" + std::to_string(fileSize_) + " bytes)");
+    position_ = fileSize_;
+    endEarly("file is shorter than the " + std::to_string(kLeadingPartSize) + "-byte leading part (" +
+             std::to_string(fileSize_) + " bytes)");
     return;
   }
-  in_.clear();
-  in_.seekg(static_cast<std::streamoff>(kLeadingPartSize));
-  if (!in_) markDamaged("cannot seek to the first frame record");
+  in.clear();
+  in.seekg(static_cast<std::streamoff>(kLeadingPartSize));
+  if (!in) readFailed("cannot seek to the first frame record", kLeadingPartSize);
 }
 
-void MmvRecordWalker::markDamaged(const std::string& reason) {
+void MmvRecordWalker::readFailed(const std::string& what, uint64_t offset) const {
+  throw FileError(name_, what + at(offset) + " (a read error inside the file)");
+}
+
+bool MmvRecordWalker::endEarly(std::string reason) {
   finished_ = true;
   payloadPending_ = false;
-  if (!damage_) damage_ = name_ + ": " + reason;
+  earlyEnd_ = EarlyEnd{position_, lastSequence_, std::move(reason)};
+  return false;
 }
 
-bool MmvRecordWalker::nextHeader(MmvFrameHeader& header) {
-  if (payloadPending_ && !skipPayload()) return false;
-  if (finished_ || totalFrameCount_ <= lastSequence_) {
+std::string MmvRecordWalker::headerProblemAt(uint64_t offset, MmvFrameHeader& header) {
+  const uint64_t left = fileSize_ - offset;
+  if (left == 0)
+    return "the file ends" + at(offset) + ", before record " + std::to_string(totalFrameCount_) +
+           " of totalFrameCount";
+  if (left < kFrameHeaderSize) return "the record header" + at(offset) + " is cut off by the end of the file";
+  uint8_t bytes[kFrameHeaderSize];
+  if (offset == reader_.position()) {
+    const uint8_t* buffered = reader_.peek(kFrameHeaderSize);
+    if (!buffered) readFailed("cannot read the record header", offset);
+    std::copy_n(buffered, kFrameHeaderSize, bytes);
+  } else if (!reader_.readAt(offset, bytes, kFrameHeaderSize)) {
+    readFailed("cannot read the record header", offset);
+  }
+  header.assign(bytes);
+  return implausibleHeaderReason(header, offset);
+}
+
+bool MmvRecordWalker::nextRecord(MmvFrameHeader& header) {
+  if (payloadPending_) skipPayload();
+  if (finished_) return false;
+  if (lastSequence_ >= totalFrameCount_) {
     finished_ = true;
     return false;
   }
-  if (fileSize_ - position_ < kFrameHeaderSize) {
-    markDamaged("file ends after record " + std::to_string(lastSequence_) + " at offset " +
-                std::to_string(position_) + ", before record " +
-                std::to_string(totalFrameCount_) + " of totalFrameCount");
-    return false;
+  const uint64_t offset = position_;
+  if (std::string problem = headerProblemAt(offset, header); !problem.empty()) return endEarly(std::move(problem));
+  const int32_t length = header.payloadLength();
+  const uint64_t end = offset + kFrameHeaderSize + static_cast<uint64_t>(length);
+  if (end > fileSize_)
+    return endEarly("payloadLength " + std::to_string(length) + " of record " +
+                    std::to_string(header.sequenceNumber()) + at(offset) + " runs past the end of the file");
+  if (header.sequenceNumber() < totalFrameCount_) {
+    // Not the last by count: the header after it must hold a record, or this
+    // one may be what a power cut left half written. A record that fits in a
+    // chunk is read with the header after it; a larger one looks ahead on its own.
+    const uint64_t span = end + kFrameHeaderSize - offset;
+    if (span > reader_.buffered() && span <= reader_.chunkSize() && end + kFrameHeaderSize <= fileSize_ &&
+        !reader_.peek(static_cast<std::size_t>(span)))
+      readFailed("cannot read the record", offset);
+    MmvFrameHeader following;
+    if (std::string problem = headerProblemAt(end, following); !problem.empty())
+      return endEarly(problem + "; record " + std::to_string(header.sequenceNumber()) + " before it, at offset " +
+                      std::to_string(offset) + ", may be cut off and is left out");
   }
-  const uint8_t* bytes = reader_.peek(kFrameHeaderSize);
-  if (!bytes) {
-    markDamaged("short read of the frame header at offset " + std::to_string(position_));
-    return false;
-  }
-  header.assign(bytes);
-  recordOffset_ = position_;
+  recordOffset_ = offset;
   position_ += kFrameHeaderSize;
   lastSequence_ = header.sequenceNumber();
-  pendingPayload_ = header.payloadLength();
+  pendingPayload_ = length;
   payloadPending_ = true;
-  return true;
-}
-
-bool MmvRecordWalker::checkPayload() {
-  if (!payloadPending_) return false;
-  if (pendingPayload_ < 0) {
-    markDamaged("negative payloadLength " + std::to_string(pendingPayload_) +
-                " in the record at offset " + std::to_string(recordOffset_));
-    return false;
-  }
-  if (static_cast<uint64_t>(pendingPayload_) > fileSize_ - position_) {
-    markDamaged("payloadLength " + std::to_string(pendingPayload_) + " of the record at offset " +
-                std::to_string(recordOffset_) + " runs past the end of the file");
-    return false;
-  }
+  ++records_;
   return true;
 }
 
@@ -81,80 +118,41 @@ void MmvRecordWalker::payloadDone() {
   payloadPending_ = false;
 }
 
-bool MmvRecordWalker::viewPayload(const uint8_t*& data) {
-  if (!checkPayload()) return false;
+const uint8_t* MmvRecordWalker::viewPayload() {
   // The header is still in front of the reader, so the record is peeked whole.
   const std::size_t record = kFrameHeaderSize + static_cast<std::size_t>(pendingPayload_);
   const uint8_t* bytes = reader_.peek(record);
-  if (!bytes) {
-    markDamaged("short read of the payload at offset " + std::to_string(position_));
-    return false;
-  }
+  if (!bytes) readFailed("cannot read the payload", position_);
   reader_.skip(record);  // inside the buffer: the bytes stay where they are
-  data = bytes + kFrameHeaderSize;
   payloadDone();
-  return true;
+  return bytes + kFrameHeaderSize;
 }
 
-bool MmvRecordWalker::passPayload(const ChunkReader::Drain& to) {
-  if (!checkPayload()) return false;
-  reader_.skip(kFrameHeaderSize);  // buffered since nextHeader
-  if (!reader_.pass(static_cast<uint64_t>(pendingPayload_), to)) {
-    markDamaged("short read of the payload at offset " + std::to_string(reader_.position()));
-    return false;
-  }
-  payloadDone();
-  return true;
-}
-
-bool MmvRecordWalker::readPayload(std::vector<uint8_t>& payload) {
-  const uint8_t* data = nullptr;
+void MmvRecordWalker::readPayload(std::vector<uint8_t>& payload) {
   const int32_t length = pendingPayload_;
-  if (!viewPayload(data)) return false;
+  const uint8_t* data = viewPayload();
   payload.assign(data, data + length);
-  return true;
 }
 
-bool MmvRecordWalker::skipPayload() {
-  if (!checkPayload()) return false;
+void MmvRecordWalker::passPayload(const ChunkReader::Drain& to) {
+  reader_.skip(kFrameHeaderSize);  // buffered since nextRecord
+  if (!reader_.pass(static_cast<uint64_t>(pendingPayload_), to)) readFailed("cannot read the payload", position_);
+  payloadDone();
+}
+
+void MmvRecordWalker::skipPayload() {
   const bool skipped = reader_.skip(kFrameHeaderSize + static_cast<uint64_t>(pendingPayload_));
   payloadDone();
-  if (!skipped) {
-    markDamaged("cannot seek past the payload at offset " + std::to_string(recordOffset_));
-    return false;
-  }
-  return true;
+  if (!skipped) readFailed("cannot seek past the payload", recordOffset_);
 }
 
-bool MmvRecordWalker::passRecord(const MmvFrameHeader& header) {
-  if (!checkPayload()) return false;
-  uint8_t* bytes = reader_.peek(kFrameHeaderSize);  // still buffered since nextHeader
-  if (!bytes) {
-    markDamaged("short read of the frame header at offset " + std::to_string(recordOffset_));
-    return false;
-  }
+void MmvRecordWalker::passRecord(const MmvFrameHeader& header) {
+  uint8_t* bytes = reader_.peek(kFrameHeaderSize);  // still buffered since nextRecord
+  if (!bytes) readFailed("cannot read the record header", recordOffset_);
   std::memcpy(bytes, header.data(), kFrameHeaderSize);
-  if (!reader_.take(kFrameHeaderSize + static_cast<uint64_t>(pendingPayload_))) {
-    markDamaged("short read of the payload at offset " + std::to_string(reader_.position()));
-    return false;
-  }
+  if (!reader_.take(kFrameHeaderSize + static_cast<uint64_t>(pendingPayload_)))
+    readFailed("cannot read the payload", position_);
   payloadDone();
-  return true;
-}
-
-bool holdsRecordNumber(const MmvFrameHeader& header) {
-  const int32_t n = header.sequenceNumber();
-  return n > 0 && n < kSequenceNumberLimit;
-}
-
-std::string strayHeaderReason(const MmvFrameHeader& header, uint64_t offset) {
-  const std::string at = " at offset " + std::to_string(offset);
-  if (std::all_of(header.data(), header.data() + kFrameHeaderSize, [](uint8_t b) { return b == 0; }))
-    return "a zero-filled record header" + at;
-  if (!holdsRecordNumber(header))
-    return "the record header" + at + " has sequence number " + std::to_string(header.sequenceNumber());
-  return "record " + std::to_string(header.sequenceNumber()) + at + " has payloadLength " +
-         std::to_string(header.payloadLength());
 }
 
 namespace {
@@ -177,13 +175,6 @@ std::string describeEarlyEnd(const std::string& file, const EarlyEnd& end, int32
     text += ": the records after record " + std::to_string(end.lastRecord) + " are missing";
   }
   return text;
-}
-
-std::string damageReason(const MmvRecordWalker& walker, const std::string& name) {
-  if (!walker.damage()) return std::string();
-  const std::string& damage = *walker.damage();
-  const std::string prefix = name + ": ";
-  return damage.rfind(prefix, 0) == 0 ? damage.substr(prefix.size()) : damage;
 }
 
 uint64_t fileSizeOf(const std::string& path) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 
 #include "synth/mmv_builder.h"
@@ -14,75 +15,122 @@ namespace {
 struct WalkResult {
   std::vector<int32_t> sequence;
   std::vector<std::vector<uint8_t>> payloads;
-  std::optional<std::string> damage;
+  std::optional<EarlyEnd> end;
 };
 
-WalkResult walk(const std::vector<uint8_t>& file, int32_t totalFrameCount) {
+WalkResult walk(const std::vector<uint8_t>& file, int32_t totalFrameCount, std::size_t chunk = kReadChunkSize) {
   std::istringstream in(std::string(file.begin(), file.end()));
-  MmvRecordWalker walker(in, file.size(), "rec.mmv", totalFrameCount);
+  MmvRecordWalker walker(in, file.size(), "rec.mmv", totalFrameCount, chunk);
   WalkResult r;
   MmvFrameHeader h;
   std::vector<uint8_t> payload;
-  while (walker.nextHeader(h)) {
-    if (!walker.readPayload(payload)) break;
+  while (walker.nextRecord(h)) {
+    walker.readPayload(payload);
     r.sequence.push_back(h.sequenceNumber());
     r.payloads.push_back(payload);
   }
-  r.damage = walker.damage();
+  r.end = walker.earlyEnd();
+  EXPECT_EQ(walker.records(), static_cast<int32_t>(r.sequence.size()));
   return r;
 }
 
-synth::MmvBuilder threeRecords() {
+// Records of 3, 2 and 120 bytes, then one of 7: offsets 4858, 5011, 5163, 5433; ends at 5590.
+synth::MmvBuilder fourRecords() {
   synth::MmvBuilder b;
   b.add(kFrameVideo0, {1, 2, 3});
   b.add(kFrameAudio, {4, 5});
   b.add(kFrameDrv, std::vector<uint8_t>(120, 9));
+  b.add(kFrameVideo1, std::vector<uint8_t>(7, 6));
   return b;
 }
 
 TEST(RecordWalk, StopsAfterTheRecordThatReachesTheCount) {
-  synth::MmvBuilder b = threeRecords();
-  b.add(kFrameVideo1, {});  // a zero length is a bare header
-  std::vector<uint8_t> file = b.build();
-  file.insert(file.end(), 500, 0xEE);  // never looked at
+  std::vector<uint8_t> file = fourRecords().build();
+  file.insert(file.end(), 500, 0);  // never looked at: the count ends the walk first
   WalkResult all = walk(file, 4);
   EXPECT_EQ(all.sequence, (std::vector<int32_t>{1, 2, 3, 4}));
   EXPECT_EQ(all.payloads[1], (std::vector<uint8_t>{4, 5}));
-  EXPECT_TRUE(all.payloads[3].empty());
-  EXPECT_FALSE(all.damage);
+  EXPECT_FALSE(all.end);
   EXPECT_EQ(walk(file, 2).sequence, (std::vector<int32_t>{1, 2}));
   EXPECT_TRUE(walk(file, -5).sequence.empty());
+  EXPECT_FALSE(walk(file, 0).end);
   // A sequence number that jumps to the count ends the walk there.
-  b.records()[1].sequenceNumber = 7;
-  EXPECT_EQ(walk(b.build(), 7).sequence, (std::vector<int32_t>{1, 7}));
+  synth::MmvBuilder jump = fourRecords();
+  jump.records()[1].sequenceNumber = 7;
+  EXPECT_EQ(walk(jump.build(), 7).sequence, (std::vector<int32_t>{1, 7}));
 }
 
-TEST(RecordWalk, DamagedFilesEndTheWalkWithAReportNamingTheFile) {
+// Where an input's complete records end: a header that holds no record ends them,
+// and so does the record in front of it, which a power cut may have left half
+// written; every reader goes by this.
+TEST(RecordWalk, OneRuleForWhereTheCompleteRecordsEnd) {
   struct Case {
     const char* what;
     std::vector<uint8_t> file;
     int32_t count;
-    std::size_t walked;
-    const char* report;
+    std::vector<int32_t> walked;
+    uint64_t endOffset;
+    const char* reason;
   };
-  // A payload past the end and a cut header: the extraction's tests of recordings
-  // that end early check their reports word for word.
-  synth::MmvBuilder huge = threeRecords(), negative = threeRecords(), stuck = threeRecords();
-  huge.records()[2].payloadLengthOverride = 0x7FFFFFFF;  // never a huge allocation or read
-  negative.records()[0].payloadLengthOverride = -4;
-  for (auto& r : stuck.records()) r.sequenceNumber = 1;  // never reaches the count
+  const auto edited = [](const std::function<void(synth::MmvBuilder&)>& edit) {
+    synth::MmvBuilder b = fourRecords();
+    edit(b);
+    return b.build();
+  };
+  std::vector<uint8_t> halfZeroed = fourRecords().build();  // record 3's header zero from its 5th byte on
+  std::fill(halfZeroed.begin() + 5163 + 5, halfZeroed.begin() + 5163 + 150, 0);
+  std::vector<uint8_t> zeroTail = fourRecords().build();  // record 4's payload zero-filled to the end
+  std::fill(zeroTail.begin() + 5433 + 150, zeroTail.end(), 0);
+  std::vector<uint8_t> cutHeader = fourRecords().build();
+  cutHeader.resize(5433 + 100);
+  std::vector<uint8_t> leadingOnly = fourRecords().build();
+  leadingOnly.resize(kLeadingPartSize);
   const Case cases[] = {
-      {"count too big", threeRecords().build(), 5, 3, "rec.mmv: file ends after record 3"},
-      {"huge", huge.build(), 3, 2, "rec.mmv: "},
-      {"negative", negative.build(), 3, 0, "negative payloadLength -4"},
-      {"tiny", std::vector<uint8_t>(1000, 0), 3, 0, "shorter than the 4858-byte leading part"},
-      {"stuck", stuck.build(), 3, 3, "rec.mmv: "},
+      {"whole", fourRecords().build(), 4, {1, 2, 3, 4}, 0, ""},
+      {"count beyond the file", fourRecords().build(), 6, {1, 2, 3}, 5433,
+       "the file ends at offset 5590, before record 6 of totalFrameCount; record 4 before it, at offset 5433, may "
+       "be cut off and is left out"},
+      {"zero-filled to the end of the last record", zeroTail, 5, {1, 2, 3}, 5433,
+       "the file ends at offset 5590, before record 5 of totalFrameCount; record 4 before it, at offset 5433, may "
+       "be cut off and is left out"},
+      {"header zero-filled from its 5th byte", halfZeroed, 4, {1}, 5011,
+       "record 3 at offset 5163 has payloadLength 0; record 2 before it, at offset 5011, may be cut off and is "
+       "left out"},
+      {"header cut by the end", cutHeader, 4, {1, 2}, 5163,
+       "the record header at offset 5433 is cut off by the end of the file; record 3 before it, at offset 5163, "
+       "may be cut off and is left out"},
+      {"payload past the end", edited([](synth::MmvBuilder& b) { b.records()[3].payloadLengthOverride = 8; }), 4,
+       {1, 2, 3}, 5433, "payloadLength 8 of record 4 at offset 5433 runs past the end of the file"},
+      {"huge payload", edited([](synth::MmvBuilder& b) { b.records()[0].payloadLengthOverride = 0x7FFFFFFF; }), 4,
+       {}, 4858, "record 1 at offset 4858 has payloadLength 2147483647"},
+      {"negative payload", edited([](synth::MmvBuilder& b) { b.records()[0].payloadLengthOverride = -4; }), 4, {},
+       4858, "record 1 at offset 4858 has payloadLength -4"},
+      {"empty payload", edited([](synth::MmvBuilder& b) { b.records()[2].payload.clear(); }), 4, {1}, 5011,
+       "record 3 at offset 5163 has payloadLength 0; record 2 before it, at offset 5011, may be cut off and is "
+       "left out"},
+      {"sequence number past the limit", edited([](synth::MmvBuilder& b) { b.records()[1].sequenceNumber = 1000000; }),
+       4, {}, 4858,
+       "the record header at offset 5011 has sequence number 1000000; record 1 before it, at offset 4858, may be "
+       "cut off and is left out"},
+      {"stuck numbering", edited([](synth::MmvBuilder& b) { for (auto& r : b.records()) r.sequenceNumber = 1; }), 4,
+       {1, 1, 1}, 5433,
+       "the file ends at offset 5590, before record 4 of totalFrameCount; record 1 before it, at offset 5433, may "
+       "be cut off and is left out"},
+      {"leading part only", leadingOnly, 4, {}, 4858, "the file ends at offset 4858, before record 4 of totalFrameCount"},
+      {"cut inside the leading part", std::vector<uint8_t>(1000, 0), 3, {}, 1000,
+       "file is shorter than the 4858-byte leading part (1000 bytes)"},
   };
   for (const Case& c : cases) {
-    const WalkResult r = walk(c.file, c.count);
-    EXPECT_EQ(r.sequence.size(), c.walked) << c.what;
-    ASSERT_TRUE(r.damage) << c.what;
-    EXPECT_NE(r.damage->find(c.report), std::string::npos) << *r.damage;
+    // The header after a record is looked at in the buffer, or on its own when it lies past it.
+    for (const std::size_t chunk : {std::size_t{1}, std::size_t{200}, kReadChunkSize}) {
+      const WalkResult r = walk(c.file, c.count, chunk);
+      EXPECT_EQ(r.sequence, c.walked) << c.what << ", chunk " << chunk;
+      ASSERT_EQ(r.end.has_value(), *c.reason != '\0') << c.what;
+      if (!r.end) continue;
+      EXPECT_EQ(r.end->offset, c.endOffset) << c.what;
+      EXPECT_EQ(r.end->lastRecord, c.walked.empty() ? 0 : c.walked.back()) << c.what;
+      EXPECT_EQ(r.end->reason, c.reason) << c.what;
+    }
   }
 }
 
@@ -91,7 +139,7 @@ TEST(RecordWalk, DamagedFilesEndTheWalkWithAReportNamingTheFile) {
 TEST(RecordWalk, ChunkEndsChangeNothing) {
   synth::MmvBuilder b;
   for (int i = 0; i < 12; ++i)
-    b.add(static_cast<uint8_t>(i % 4), std::vector<uint8_t>(static_cast<std::size_t>(i * 97 % 420), static_cast<uint8_t>(i)));
+    b.add(static_cast<uint8_t>(i % 4), std::vector<uint8_t>(static_cast<std::size_t>(1 + i * 97 % 420), static_cast<uint8_t>(i)));
   const std::vector<uint8_t> file = b.build();
   // Even records are passed on renumbered from 101; the payloads of odd ones are
   // looked at in place or handed over in pieces.
@@ -116,25 +164,23 @@ TEST(RecordWalk, ChunkEndsChangeNothing) {
     walker.passTo([&](const uint8_t* data, std::size_t size) { passed.insert(passed.end(), data, data + size); });
     MmvFrameHeader h;
     int i = 0;
-    for (; walker.nextHeader(h); ++i) {
+    for (; walker.nextRecord(h); ++i) {
+      const std::vector<uint8_t>& want = b.records()[static_cast<std::size_t>(i)].payload;
       if (i % 2 == 0) {
         h.setSequenceNumber(101 + i);
-        ASSERT_TRUE(walker.passRecord(h)) << chunk;
+        walker.passRecord(h);
       } else if (i % 4 == 1) {
-        const uint8_t* payload = nullptr;
-        ASSERT_TRUE(walker.viewPayload(payload)) << chunk;
-        EXPECT_EQ(std::vector<uint8_t>(payload, payload + h.payloadLength()), b.records()[static_cast<std::size_t>(i)].payload);
+        const uint8_t* payload = walker.viewPayload();
+        EXPECT_EQ(std::vector<uint8_t>(payload, payload + h.payloadLength()), want);
       } else {
         std::vector<uint8_t> pieces;
-        ASSERT_TRUE(walker.passPayload([&](const uint8_t* data, std::size_t size) {
-          pieces.insert(pieces.end(), data, data + size);
-        })) << chunk;
-        EXPECT_EQ(pieces, b.records()[static_cast<std::size_t>(i)].payload);
+        walker.passPayload([&](const uint8_t* data, std::size_t size) { pieces.insert(pieces.end(), data, data + size); });
+        EXPECT_EQ(pieces, want);
       }
     }
     walker.flushPassed();
     EXPECT_EQ(i, 12) << chunk;
-    EXPECT_FALSE(walker.damage()) << chunk;
+    EXPECT_FALSE(walker.earlyEnd()) << chunk;
     EXPECT_EQ(walker.position(), file.size()) << chunk;
     EXPECT_EQ(passed, wantPassed) << chunk;
   }

@@ -21,13 +21,13 @@ struct WalkedFile {
   std::vector<int32_t> counts = std::vector<int32_t>(4, 0);  // by frame type
   std::vector<uint64_t> keyOffsets;
   std::vector<uint8_t> h264;
-  std::optional<std::string> damage;
+  std::optional<EarlyEnd> end;
 };
 
 WalkedFile walkFile(const std::string& path) {
   WalkedFile w;
   w.leading = readLeadingPart(path);
-  w.records = vk2::testing::walkRecords(path, &w.damage);
+  w.records = vk2::testing::walkRecords(path, &w.end);
   for (const auto& r : w.records) {
     const int type = r.header.frameType();
     ++w.counts.at(static_cast<std::size_t>(type));
@@ -56,7 +56,7 @@ TEST(MmvSynth, ConsecutiveFilesReadBackAndDecode) {
   for (const std::string& path : paths) {
     SCOPED_TRACE(path);
     const WalkedFile w = walkFile(path);
-    EXPECT_FALSE(w.damage);
+    EXPECT_FALSE(w.end);
     const MmvInfoBlock& info = w.leading.info;
     EXPECT_EQ(info.startStamp().seconds(), previousEnd);
     EXPECT_EQ(info.endStamp().seconds(), previousEnd + 2);

@@ -8,18 +8,16 @@
 
 namespace vk2 {
 
-RecordingFile::RecordingFile(const std::string& p, bool merged) : path(p) {
+RecordingFile::RecordingFile(const std::string& p) : path(p) {
   size = fileSizeOf(path);
   errno = 0;
   in.open(path, std::ios::binary);
   if (!in) throw FileError(path, "cannot open: " + systemReason(errno));
-  const std::size_t needed = merged ? kLeadingPartSize : kInfoBlockOffset + kInfoBlockSize;
-  if (size < needed)
-    throw FileError(path, merged ? "file is shorter than the " + std::to_string(needed) + "-byte leading part (" +
-                                       std::to_string(size) + " bytes)"
-                                 : "file is shorter than its " + std::to_string(needed) +
-                                       "-byte file header and info block");
-  std::vector<uint8_t> bytes(needed);
+  // What follows the info block is the walker's to judge, as the merge and the extraction do.
+  constexpr std::size_t kNeeded = kInfoBlockOffset + kInfoBlockSize;
+  if (size < kNeeded)
+    throw FileError(path, "file is shorter than its " + std::to_string(kNeeded) + "-byte file header and info block");
+  std::vector<uint8_t> bytes(kNeeded);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (in.gcount() != static_cast<std::streamsize>(bytes.size())) throw FileError(path, "cannot read its info block");
   info.assign(bytes.data() + kInfoBlockOffset);

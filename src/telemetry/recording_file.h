@@ -15,10 +15,9 @@ struct RecordingFile {
   uint64_t size = 0;
   MmvInfoBlock info;
 
-  // A recording converted alone needs its file header and info block, as the
-  // stream extraction does; one of a merge its whole leading part, as the merge
-  // does. Throws FileError naming the file and the reason.
-  RecordingFile(const std::string& path, bool merged);
+  // Reads the file header and info block; throws FileError naming the file and
+  // the reason when they are not there.
+  explicit RecordingFile(const std::string& path);
 
   // endStamp - startStamp in 32 bits, wrapping as the camera's clock does.
   int32_t seconds() const;

@@ -19,31 +19,16 @@ SelectionTotals MergedTotals(StageContext& ctx, const std::vector<std::string>& 
   SelectionTotals totals;
   int64_t missingSeconds = 0;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    RecordingFile file(files[i], /*merged=*/true);
+    RecordingFile file(files[i]);
     const int32_t count = file.info.totalFrameCount();
+    // The merge's copy: the walker's complete records, their payloads skipped.
     MmvRecordWalker walker(file.in, file.size, file.path, count);
     MmvFrameHeader header;
-    EarlyEnd end{kLeadingPartSize, 0, std::string()};
-    int32_t records = 0;
-    // The merge's copy: it stops at a header that holds no record or a payload past the end.
-    while (walker.nextHeader(header)) {
-      ctx.pump();
-      if (!holdsRecordNumber(header)) {
-        end.reason = strayHeaderReason(header, walker.recordOffset());
-        break;
-      }
-      if (!walker.payloadFits()) break;
-      if (!walker.skipPayload()) throw FileError(file.path, damageReason(walker, file.path));
-      ++records;
-      end.offset = walker.position();
-      end.lastRecord = header.sequenceNumber();
-    }
-    if (end.reason.empty()) end.reason = damageReason(walker, file.path);
-    const bool endedEarly = !end.reason.empty();
-    totals.totalFrameCount = wrappingSum(totals.totalFrameCount, endedEarly ? records : count);
-    if (endedEarly) {
-      totals.warnings.push_back(describeEarlyEnd(file.path, end, count, file.seconds()));
-      missingSeconds += MissingSeconds(file.info, records);
+    while (walker.nextRecord(header)) ctx.pump();
+    totals.totalFrameCount = wrappingSum(totals.totalFrameCount, walker.records());
+    if (const auto& end = walker.earlyEnd()) {
+      totals.warnings.push_back(describeEarlyEnd(file.path, *end, count, file.seconds()));
+      missingSeconds += MissingSeconds(file.info, walker.records());
     }
     if (i == 0) totals.startSeconds = file.info.startStamp().seconds();
     if (i + 1 == files.size())

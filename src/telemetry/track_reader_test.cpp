@@ -55,19 +55,26 @@ TrackReading readTrack(const std::vector<std::string>& files, int32_t trimStart,
 TEST(TrackReader, MergedSelectionGivesTheRecordsOfTheMergedExtraction) {
   TempDir dir;
   seconds4(kStart, 10).writeTo(dir.file("a.mmv"));
-  // A telemetry record of the wrong length is skipped, as the extraction skips it.
-  seconds4(kStart + 4, 20).add(kFrameDrv, std::vector<uint8_t>(100, 7)).writeTo(dir.file("b.mmv"));
+  // A telemetry record of the wrong length is skipped, as the extraction skips
+  // it; the header of its third second is zero from its 5th byte on, as a power
+  // cut during a header write leaves it.
+  std::vector<uint8_t> b = seconds4(kStart + 4, 20).add(kFrameDrv, std::vector<uint8_t>(100, 7)).build();
+  const std::size_t thirdSecond = kLeadingPartSize + 2 * (270 + 154 + 152);
+  std::fill(b.begin() + static_cast<std::ptrdiff_t>(thirdSecond) + 5,
+            b.begin() + static_cast<std::ptrdiff_t>(thirdSecond + kFrameHeaderSize), 0);
+  testing::writeFile(dir.file("b.mmv"), b);
   // Cut off inside its last record.
   const std::vector<uint8_t> whole = seconds4(kStart + 8, 30).build();
   testing::writeFile(dir.file("c.mmv"), std::vector<uint8_t>(whole.begin(), whole.end() - 1));
-  const std::vector<std::string> files{dir.file("a.mmv"), dir.file("b.mmv"), dir.file("c.mmv")};
+  seconds4(kStart + 12, 40).writeTo(dir.file("d.mmv"));
+  const std::vector<std::string> files{dir.file("a.mmv"), dir.file("b.mmv"), dir.file("c.mmv"), dir.file("d.mmv")};
 
   for (const auto& [trimStart, trimEnd] : std::vector<std::pair<int, int>>{{0, 0}, {1, 0}, {2, 3}, {5, 6}}) {
     SCOPED_TRACE(std::to_string(trimStart) + "/" + std::to_string(trimEnd));
     StageHarness merge;
     merge.state.trimStart = trimStart;
     merge.state.trimEnd = trimEnd;
-    for (int i = 0; i < 3; ++i) MergeMmvFile(merge.ctx, files[static_cast<std::size_t>(i)], i + 1, 3, dir.file("m.mmv"));
+    for (int i = 0; i < 4; ++i) MergeMmvFile(merge.ctx, files[static_cast<std::size_t>(i)], i + 1, 4, dir.file("m.mmv"));
     const std::vector<int> expected = extractedSpeeds(merge, dir.file("m.mmv"), dir.file("m.mp4"));
 
     std::vector<int> speeds;
@@ -76,9 +83,13 @@ TEST(TrackReader, MergedSelectionGivesTheRecordsOfTheMergedExtraction) {
     EXPECT_EQ(reading.records, static_cast<int32_t>(speeds.size()));
     EXPECT_EQ(reading.warnings, merge.state.recordingWarnings);
   }
+  // Every complete record of every file, past the damage too; the warnings name the damaged files.
   std::vector<int> all;
-  readTrack(files, 0, 0, all);
-  EXPECT_EQ(all, (std::vector<int>{10, 11, 12, 13, 20, 21, 22, 23, 30, 31, 32, 33}));
+  const TrackReading reading = readTrack(files, 0, 0, all);
+  EXPECT_EQ(all, (std::vector<int>{10, 11, 12, 13, 20, 21, 30, 31, 32, 33, 40, 41, 42, 43}));
+  ASSERT_EQ(reading.warnings.size(), 2u);
+  EXPECT_EQ(reading.warnings[0].rfind(dir.file("b.mmv") + " ends early", 0), 0u);
+  EXPECT_EQ(reading.warnings[1].rfind(dir.file("c.mmv") + " ends early", 0), 0u);
 }
 
 TEST(TrackReader, OneRecordingGivesTheRecordsOfItsExtraction) {
@@ -98,16 +109,22 @@ TEST(TrackReader, OneRecordingGivesTheRecordsOfItsExtraction) {
   }
 }
 
-TEST(TrackReader, UnreadableRecordingsAreNamed) {
+TEST(TrackReader, UnreadableAndCutRecordingsAreNamed) {
   TempDir dir;
   seconds4(kStart, 10).writeTo(dir.file("a.mmv"));
   testing::writeFile(dir.file("tiny.mmv"), std::vector<uint8_t>(500, 0));
-  testing::writeFile(dir.file("short.mmv"), std::vector<uint8_t>(1000, 0));
+  std::vector<uint8_t> cutShort = seconds4(kStart + 4, 20).build();
+  cutShort.resize(1000);
+  testing::writeFile(dir.file("short.mmv"), cutShort);
   std::vector<int> speeds;
   EXPECT_EQ(testing::thrownMessage([&] { readTrack({dir.file("tiny.mmv")}, 0, 0, speeds); }),
             dir.file("tiny.mmv") + ": file is shorter than its 762-byte file header and info block");
-  EXPECT_EQ(testing::thrownMessage([&] { readTrack({dir.file("a.mmv"), dir.file("short.mmv")}, 0, 0, speeds); }),
-            dir.file("short.mmv") + ": file is shorter than the 4858-byte leading part (1000 bytes)");
+  // Cut inside its leading part: no record, and the merge goes on with the next file.
+  const TrackReading cut = readTrack({dir.file("a.mmv"), dir.file("short.mmv")}, 0, 0, speeds);
+  ASSERT_EQ(cut.warnings.size(), 1u);
+  EXPECT_EQ(cut.warnings[0], dir.file("short.mmv") + " ends early at offset 1000, 0 seconds into the recording (file is "
+                                                     "shorter than the 4858-byte leading part (1000 bytes)): records 1 "
+                                                     "to 12 (about 4 seconds) are missing");
 }
 
 }  // namespace

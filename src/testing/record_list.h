@@ -15,17 +15,18 @@ struct WalkedRecord {
   std::vector<uint8_t> payload;
 };
 
-inline std::vector<WalkedRecord> walkRecords(const std::string& path, std::optional<std::string>* damage = nullptr) {
+inline std::vector<WalkedRecord> walkRecords(const std::string& path, std::optional<EarlyEnd>* earlyEnd = nullptr) {
   const MmvLeadingPart leading = readLeadingPart(path);
   std::ifstream in(path, std::ios::binary);
   MmvRecordWalker walker(in, fileSizeOf(path), path, leading.info.totalFrameCount());
   std::vector<WalkedRecord> out;
   WalkedRecord r;
-  while (walker.nextHeader(r.header) && walker.readPayload(r.payload)) {
+  while (walker.nextRecord(r.header)) {
     r.offset = walker.recordOffset();
+    walker.readPayload(r.payload);
     out.push_back(r);
   }
-  if (damage) *damage = walker.damage();
+  if (earlyEnd) *earlyEnd = walker.earlyEnd();
   return out;
 }
 
