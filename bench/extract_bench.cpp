@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
       flushWrites();
       resetPeak();
       begin = Clock::now();
-      r = vk2::ExtractStreams(ctx, recording, (work / "x.mp4").string());
+      r = vk2::ExtractStreams(ctx, recording, vk2::RunFiles::forConversion((work / "x.mp4").string(), 1));
       extractBest = std::min(extractBest, secondsSince(begin));
       extractPeak = std::max(extractPeak, peakKib());
       if (!r.ok) throw std::runtime_error(r.error);

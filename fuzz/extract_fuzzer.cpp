@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   HiddenLog log, subtitles;
   StageContext ctx{state, log, subtitles, options, [] {}, nullptr, {}};
 
-  const ExtractResult r = ExtractStreams(ctx, in, outFolder + target, keepDrv);
+  const ExtractResult r = ExtractStreams(ctx, in, RunFiles::forConversion(outFolder + target, 1), keepDrv);
 
   require(readBytes(in) == recording, "the extraction changed the recording");
   require(namesIn(scratchSubfolder("in")) == std::vector<std::string>{"rec.mmv"},

@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   require(namesIn(outFolder) == std::vector<std::string>{"X.mp4"}, "the merge wrote more than its output");
 
   ctx.pump = [] {};
-  const ExtractResult r = ExtractStreams(ctx, merged, merged);
+  const ExtractResult r = ExtractStreams(ctx, merged, RunFiles::forConversion(merged, 1));
   require(r.ok || !r.error.empty(), "a failed extraction without a reason");
 
   // The track is read from the inputs as the merge would join them.

@@ -18,7 +18,7 @@
 #include "cli/run_options.h"
 #include "conversion/conversion_run.h"
 #include "core/paths.h"
-#include "conversion/working_names.h"
+#include "core/run_files.h"
 #include "core/file_error.h"
 #include "mmv/scan.h"
 #include "mmv/trips.h"
@@ -122,16 +122,12 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   std::string target;
   if (const int refused = selectRecordings(options, ctx, mirror, err, target))
     return finishWithLog(refused, mirror, err);
-  std::vector<std::string> writtenNames = runWorkingNames(target);
-  std::string trackPath;
-  if (options.track) {
-    // Refused before the conversion, which would otherwise run for nothing.
-    trackPath = trackPathBeside(target, *options.track);
-    CheckTrackTarget(options.inputs, trackPath);
-    writtenNames.push_back(trackPath);
-  }
+  // Every name the run writes, the track's included, is checked before anything is written.
+  RunFiles files = RunFiles::forConversion(target, options.inputs.size());
+  if (options.track) files.track = trackPathBeside(target, *options.track);
+  CheckRunFiles(options.inputs, files);
   // Opened only now that every file the run writes is known, so it can replace none of them.
-  if (options.logFile) mirror.openFile(*options.logFile, log, options.inputs, writtenNames);
+  if (options.logFile) mirror.openFile(*options.logFile, log, options.inputs, files.all());
   if (interruptRequested()) {
     err << "vk2mp4: interrupted before the conversion began\n";
     return 1;
@@ -145,7 +141,7 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   ctx.pump = [&run] {
     if (interruptRequested()) run.requestStop();
   };
-  const RunOutcome outcome = run.start(target);
+  const RunOutcome outcome = run.start(files);
   display.finishLine();
   // A recording that ends early is converted from its complete records; the user is told, not failed.
   for (const std::string& warning : outcome.warnings) err << "vk2mp4: warning: " << warning << "\n";
@@ -155,7 +151,7 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
       if (converted) *converted = target;
       if (options.track)
         return finishWithLog(
-            writeTrackBeside(ctx, *options.track, trackPath, outcome.warnings, options.quiet, out, err), mirror, err);
+            writeTrackBeside(ctx, *options.track, files.track, outcome.warnings, options.quiet, out, err), mirror, err);
       return finishWithLog(0, mirror, err);
     case RunStatus::Cancelled:
       err << "vk2mp4: interrupted. "

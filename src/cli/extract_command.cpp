@@ -6,48 +6,35 @@
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
 #include "conversion/conversion_run.h"
+#include "core/file_error.h"
+#include "core/file_identity.h"
+#include "core/run_files.h"
 #include "extract/extract_streams.h"
 #include "mmv/merge.h"
-#include "core/file_error.h"
-#include "mmv/scan.h"
-#include "core/file_identity.h"
 
 namespace vk2::cli {
 
 namespace {
 
-// The merged recording lives only for the extraction; it goes whatever the outcome.
-class MergedRecording {
+// What the command leaves: the streams and the script after a success, nothing
+// else. The merged recording lives only for the extraction.
+class ExtractionFiles {
  public:
-  explicit MergedRecording(std::string path) : path_(std::move(path)) {}
-  ~MergedRecording() { std::remove(path_.c_str()); }
-  MergedRecording(const MergedRecording&) = delete;
-  MergedRecording& operator=(const MergedRecording&) = delete;
-  const std::string& path() const { return path_; }
+  explicit ExtractionFiles(RunFiles files) : files_(std::move(files)) {}
+  ~ExtractionFiles() {
+    removeFileQuietly(files_.merged);
+    if (!keep_)
+      for (const std::string& path : files_.intermediates()) removeFileQuietly(path);
+  }
+  ExtractionFiles(const ExtractionFiles&) = delete;
+  ExtractionFiles& operator=(const ExtractionFiles&) = delete;
+  const RunFiles& files() const { return files_; }
+  void keep() { keep_ = true; }
 
  private:
-  std::string path_;
+  RunFiles files_;
+  bool keep_ = false;
 };
-
-std::string mergedPathFor(const std::string& target, const std::vector<std::string>& inputs) {
-  const std::string path = target.substr(0, target.size() - 4) + ".mmv";
-  for (const std::string& input : inputs)
-    if (sameFile(path, input))
-      throw FileError(path, "is one of the recordings; the merged recording would replace it");
-  std::error_code ec;
-  if (std::filesystem::exists(path, ec))
-    throw FileError(path, "already exists; the merged recording would replace it");
-  return path;
-}
-
-// Every file the command writes: the streams, the script, and for a merge the
-// merged recording; the target too, which a log must not take either.
-std::vector<std::string> extractFiles(const std::string& target, const std::string& merged) {
-  const DerivedPaths p = DerivedPaths::fromTarget(target);
-  std::vector<std::string> files{target, p.h264, p.pcm, p.drv, p.ass};
-  if (!merged.empty()) files.push_back(merged);
-  return files;
-}
 
 int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   ConversionState state;
@@ -62,35 +49,34 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   if (const int refused = selectRecordings(run, ctx, mirror, err, target)) return finishWithLog(refused, mirror, err);
 
   const int count = static_cast<int>(run.inputs.size());
-  std::optional<MergedRecording> merged;
-  if (count >= 2) merged.emplace(mergedPathFor(target, run.inputs));
-  if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, extractFiles(target, merged ? merged->path() : ""));
-  if (merged) {
-    // Before the first file creates the outputs, which would truncate a later input.
-    CheckMergeInputs(run.inputs, merged->path());
+  const RunFiles names = RunFiles::forExtraction(target, run.inputs.size());
+  // Every name is checked before anything is written, whatever the number of recordings.
+  CheckRunFiles(run.inputs, names);
+  std::error_code ec;
+  // The merged recording is removed afterwards, so it must not take the place of a file of the user's.
+  if (!names.merged.empty() && std::filesystem::exists(std::filesystem::symlink_status(names.merged, ec)))
+    throw FileError(names.merged, "already exists; the merged recording would replace it");
+  if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, names.all());
+  ExtractionFiles written(names);
+  if (count >= 2) {
     for (int i = 1; i <= count; ++i)
-      MergeMmvFile(ctx, run.inputs[static_cast<std::size_t>(i - 1)], i, count, merged->path());
+      MergeMmvFile(ctx, run.inputs[static_cast<std::size_t>(i - 1)], i, count, names.merged);
     log.append(kMergeDoneLine);
   }
-  const std::string input = merged ? merged->path() : run.inputs.front();
-  ExtractResult result;
-  try {
-    result = ExtractStreams(ctx, input, target, /*keepDrv=*/true);
-  } catch (const Interrupted&) {
-    const DerivedPaths paths = DerivedPaths::fromTarget(target);
-    for (const std::string& partial : {paths.h264, paths.pcm, paths.drv, paths.ass})
-      std::remove(partial.c_str());
-    throw;
-  }
+  const ExtractResult result = ExtractStreams(ctx, count >= 2 ? names.merged : run.inputs.front(), names,
+                                              /*keepDrv=*/true);
   std::vector<std::string> warnings = state.recordingWarnings;
-  if (!result.warning.empty()) warnings.push_back(result.warning);
   // A window without length only keeps the converter from running, which this command does not do.
+  const bool failed = !result.ok && !result.nothingToConvert;
+  if (!result.warning.empty() && !(failed && result.error.find(result.warning) != std::string::npos))
+    warnings.push_back(result.warning);
   if (result.nothingToConvert) warnings.push_back(result.error);
   for (const std::string& warning : warnings) err << "vk2mp4: warning: " << warning << "\n";
-  if (!result.ok && !result.nothingToConvert) {
-    if (result.error != result.warning) err << "vk2mp4: " << result.error << "\n";
+  if (failed) {
+    err << "vk2mp4: " << result.error << "\n";
     return finishWithLog(1, mirror, err);
   }
+  written.keep();
   return finishWithLog(0, mirror, err);
 }
 

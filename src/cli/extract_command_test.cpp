@@ -84,6 +84,19 @@ TEST(ExtractCommand, ExitStatusesAndFiles) {
   EXPECT_TRUE(fileExists(dir.file("zero.h264")) && fileExists(dir.file("zero.ass")));
   for (const char* ext : {".mmv", ".h264", ".pcm", ".drv", ".ass"}) std::remove(dir.file(std::string("zero") + ext).c_str());
 
+  // A recording that holds only its leading part: one line naming it, and no file left.
+  std::vector<uint8_t> leading = testing::readFile(dir.file("a.mmv"));
+  leading.resize(kLeadingPartSize);
+  testing::writeFile(dir.file("empty.mmv"), leading);
+  const CommandRun empty = extract({"-q", "-o", dir.file("empty"), dir.file("empty.mmv")});
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_EQ(empty.err, "vk2mp4: " + dir.file("empty.mmv") + " ends early at offset 4858, 0 seconds into the recording "
+                       "(the file ends at offset 4858, before record 30 of totalFrameCount): records 1 to 30 (about "
+                       "10 seconds) are missing; no complete video is left in the chosen time window\n");
+  std::remove(dir.file("empty.mmv").c_str());
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.mmv", "b.mmv", "one.ass", "one.drv", "one.h264", "one.pcm",
+                                                      "run.log", "two.ass", "two.drv", "two.h264", "two.pcm"}));
+
   // A file already at the merged name is left alone.
   testing::writeText(dir.file("busy.mmv"), "keep me");
   const CommandRun busy = extract({"-q", "-o", dir.file("busy"), dir.file("a.mmv"), dir.file("b.mmv")});

@@ -6,7 +6,7 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/log_mirror.h"
-#include "core/paths.h"
+#include "core/run_files.h"
 #include "cli/run_options.h"
 #include "mmv/merge.h"
 #include "core/file_error.h"
@@ -46,12 +46,6 @@ std::string parseMergeArgs(const Args& args, MergeArgs& m) {
   return "";
 }
 
-// The merge writes beside the target under this name and replaces the target
-// only when it is complete, so a failed merge leaves an earlier file there as it was.
-std::string pendingPathFor(const std::string& output) {
-  return folderOf(output) + "." + fileNameOf(output) + ".merging";
-}
-
 }  // namespace
 
 int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
@@ -64,10 +58,14 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
   HiddenLog log, subtitles;
   const PlainConversionOptions options;
   StageContext ctx{state, log, subtitles, options, throwIfInterrupted, nullptr, ""};
-  const std::string pending = pendingPathFor(m.output);
+  // The merge writes beside the target and replaces the target only when it is
+  // complete, so a failed merge leaves an earlier file there as it was.
+  const RunFiles files = RunFiles::forMerge(m.output);
+  const std::string& pending = files.merged;
   try {
+    CheckRunFiles(m.files, files);
     LogMirror mirror;
-    mirror.openFile(m.logPath, log, m.files, {m.output, pending});
+    mirror.openFile(m.logPath, log, m.files, files.all());
     mirror.attach(log);
     watchForInterrupt();
     const OpenResult scan = OpenMmvFiles(ctx, m.files);
@@ -75,8 +73,6 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
       err << scan.message << "\n";
       return 1;
     }
-    CheckMergeInputs(m.files, m.output);
-    CheckMergeInputs(m.files, pending);
     const int count = static_cast<int>(m.files.size());
     for (int i = 0; i < count; ++i) {
       const std::string& input = m.files[static_cast<std::size_t>(i)];

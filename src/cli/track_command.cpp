@@ -7,6 +7,7 @@
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
 #include "core/file_error.h"
+#include "core/run_files.h"
 #include "platform/folders.h"
 #include "telemetry/track_export.h"
 
@@ -33,8 +34,9 @@ int writeTrack(const RunOptions& run, std::ostream& out, std::ostream& err) {
   // Ctrl-C is noticed at the next record.
   StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
   if (const int refused = scanRecordings(run, ctx, mirror, err)) return finishWithLog(refused, mirror, err);
-  CheckTrackTarget(run.inputs, target);
-  if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, {target});
+  const RunFiles files = RunFiles::forTrack(target);
+  CheckRunFiles(run.inputs, files);
+  if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, files.all());
   const std::string folder = folderOf(target);
   if (!folder.empty() && !createFolders(folder)) throw FileError(folder, "cannot create the output folder");
 

@@ -81,7 +81,7 @@ TEST(TrackCommand, RefusalsAreStatus1AndWriteNothing) {
   const std::string recording = readText(dir.file("rec.gpx"));
   const CommandRun over = track({"-o", dir.file("rec.gpx"), dir.file("rec.gpx")});
   EXPECT_EQ(over.status, 1);
-  EXPECT_NE(over.err.find("rec.gpx: is one of the recordings; the track would replace it"), std::string::npos);
+  EXPECT_NE(over.err.find("rec.gpx: is a selected recording, and this run would write its target"), std::string::npos);
   EXPECT_EQ(readText(dir.file("rec.gpx")), recording);
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.mmv", "late.mmv", "rec.gpx"}));
 }

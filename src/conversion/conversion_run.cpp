@@ -5,8 +5,6 @@
 #include <system_error>
 
 #include "conversion/saved_target.h"
-#include "conversion/working_names.h"
-#include "mmv/merge.h"
 #include "core/file_identity.h"
 
 namespace vk2 {
@@ -14,11 +12,6 @@ namespace vk2 {
 namespace {
 
 namespace fs = std::filesystem;
-
-void removeQuietly(const std::string& path) {
-  std::error_code ec;
-  fs::remove(fs::path(path), ec);
-}
 
 bool fileHoldsData(const std::string& path) {
   std::error_code ec;
@@ -81,25 +74,23 @@ void ConversionRun::report(int position, int maximum) {
     callbacks_.progress(RunProgress{position, maximum, std::to_string(position) + "/" + std::to_string(maximum)});
 }
 
-void ConversionRun::checkBeforeWriting(const std::string& outputPath) const {
-  const std::vector<std::string>& files = ctx_.state.selectedFiles;
-  if (files.empty()) throw std::runtime_error("No MMV file is selected.");
-  for (const std::string& f : files)
-    if (sameFile(f, outputPath))
-      throw std::runtime_error("The target " + outputPath + " is one of the selected recordings.");
-  std::vector<std::string> names = runWorkingNames(outputPath);
-  refuseWorkingNamesOverRecordings(files, names);
-  if (SavedTarget(outputPath).targetExists()) names.push_back(SavedTarget::asideName(outputPath));
-  refuseOverlongWorkingNames(outputPath, names);
+void ConversionRun::checkBeforeWriting(const RunFiles& files) const {
+  if (ctx_.state.selectedFiles.empty()) throw std::runtime_error("No MMV file is selected.");
+  CheckRunFiles(ctx_.state.selectedFiles, files);
 }
 
 void ConversionRun::removeWorkingFile(const std::string& path) const {
   for (const std::string& f : ctx_.state.selectedFiles)
     if (sameFile(f, path)) return;
-  removeQuietly(path);
+  removeFileQuietly(path);
 }
 
 RunOutcome ConversionRun::start(const std::string& outputPath) {
+  return start(RunFiles::forConversion(outputPath, ctx_.state.selectedFiles.size()));
+}
+
+RunOutcome ConversionRun::start(const RunFiles& files) {
+  const std::string& outputPath = files.target;
   RunOutcome outcome;
   outcome.outputPath = outputPath;
   if (running_) {
@@ -114,20 +105,19 @@ RunOutcome ConversionRun::start(const std::string& outputPath) {
   delivery_ = ctx_.options.cbSubtitles();
   ctx_.pump();
 
-  SavedTarget saved(outputPath);
+  SavedTarget saved(files);
   const bool targetExisted = saved.targetExists();
   bool writing = false;
   try {
     // Nothing is written, or removed, before every name the run uses is known to be safe.
-    checkBeforeWriting(outputPath);
+    checkBeforeWriting(files);
     writing = true;
     saved.moveAside();
-    outcome = ctx_.state.selectedFiles.size() <= 1 ? runSingle(outputPath) : runMerge(outputPath);
+    outcome = ctx_.state.selectedFiles.size() <= 1 ? runSingle(files) : runMerge(files);
   } catch (const std::exception& e) {
     if (!writing) return outcomeOf(RunStatus::Failed, e.what(), outputPath);
     if (stages_.discardMerge) stages_.discardMerge(ctx_.state);
-    const DerivedPaths p = DerivedPaths::fromTarget(outputPath);
-    for (const std::string* path : {&p.h264, &p.pcm, &p.drv, &p.ass, &p.subtitledMp4}) removeWorkingFile(*path);
+    for (const std::string& path : files.intermediates()) removeWorkingFile(path);
     outcome = outcomeOf(RunStatus::Failed, e.what(), outputPath);
   }
   std::vector<std::string> warnings = ctx_.state.recordingWarnings;
@@ -159,41 +149,40 @@ RunOutcome ConversionRun::start(const std::string& outputPath) {
   return outcome;
 }
 
-RunOutcome ConversionRun::runSingle(const std::string& outputPath) {
+RunOutcome ConversionRun::runSingle(const RunFiles& files) {
   report(1, 2);
   ctx_.pump();
   ctx_.pump();
-  RunOutcome outcome = convert(ctx_.state.selectedFiles.front(), outputPath);
+  RunOutcome outcome = convert(ctx_.state.selectedFiles.front(), files);
   if (outcome.status == RunStatus::Succeeded) report(2, 2);
   // A cancelled run is back at the start, as after a cancel between merged files.
   if (outcome.status == RunStatus::Cancelled) report(0, 2);
   return outcome;
 }
 
-RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
-  const std::vector<std::string> files = ctx_.state.selectedFiles;
-  const int count = static_cast<int>(files.size());
+RunOutcome ConversionRun::runMerge(const RunFiles& files) {
+  const std::vector<std::string> recordings = ctx_.state.selectedFiles;
+  const int count = static_cast<int>(recordings.size());
   const int total = count + 1;
-  // Before the first file creates the outputs, which would truncate a later input.
-  CheckMergeInputs(files, outputPath);
+  const std::string& merged = files.merged;
   report(0, total);
   for (int i = 0; i < count; ++i) {
     if (callbacks_.stage) callbacks_.stage("merge " + std::to_string(i + 1) + "/" + std::to_string(count));
-    stages_.merge(ctx_, files[i], i + 1, count, outputPath);
+    stages_.merge(ctx_, recordings[static_cast<std::size_t>(i)], i + 1, count, merged);
     report(i + 1, total);
     ctx_.pump();
     ctx_.pump();
     if (ctx_.state.cancelRequested) {
       ctx_.state.cancelRequested = false;
       report(0, total);
-      RunOutcome cancelled = outcomeOf(RunStatus::Cancelled, "", outputPath);
+      RunOutcome cancelled = outcomeOf(RunStatus::Cancelled, "", files.target);
       if (i + 1 != count) {
         stages_.discardMerge(ctx_.state);
       } else {
         // The finished merged recording carries the target's name; it must not
         // pass for the MP4.
-        removeWorkingFile(outputPath);
-        cancelled.message = "The conversion was cancelled; the merged recording written to " + outputPath +
+        removeWorkingFile(merged);
+        cancelled.message = "The conversion was cancelled; the merged recording written to " + merged +
                             " was removed.";
       }
       return cancelled;
@@ -201,7 +190,7 @@ RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
     ctx_.pump();
   }
   ctx_.log.append(kMergeDoneLine);
-  RunOutcome outcome = convert(outputPath, outputPath);
+  RunOutcome outcome = convert(merged, files);
   ctx_.pump();
   if (outcome.status == RunStatus::Cancelled) report(0, total);
   if (outcome.status == RunStatus::Succeeded) {
@@ -212,7 +201,8 @@ RunOutcome ConversionRun::runMerge(const std::string& outputPath) {
   return outcome;
 }
 
-RunOutcome ConversionRun::convert(const std::string& inputPath, const std::string& outputPath) {
+RunOutcome ConversionRun::convert(const std::string& inputPath, const RunFiles& files) {
+  const std::string& outputPath = files.target;
   DemuxControl control;
   control.extract = stages_.extract;
   control.delivery = delivery_;
@@ -231,7 +221,7 @@ RunOutcome ConversionRun::convert(const std::string& inputPath, const std::strin
   };
   control.watch.onOutput = callbacks_.converterOutput;
 
-  const DemuxResult r = DemuxAndConvert(ctx_, inputPath, outputPath, control);
+  const DemuxResult r = DemuxAndConvert(ctx_, inputPath, files, control);
   RunOutcome outcome = outcomeOf(RunStatus::Succeeded, kConvertedMessage, outputPath);
   if (!r.warning.empty()) outcome.warnings.push_back(r.warning);
   if (r.status == StepStatus::Cancelled) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "conversion/demux_and_convert.h"
+#include "core/run_files.h"
 #include "core/stage_context.h"
 
 namespace vk2 {
@@ -62,6 +63,8 @@ class ConversionRun {
 
   // The whole run for target outputPath (folder text + name text + ".mp4").
   RunOutcome start(const std::string& outputPath);
+  // The same with the names the caller derived (and checks the log against).
+  RunOutcome start(const RunFiles& files);
   // btnCancelClick: raises cancelRequested. Between merged files the run ends
   // after the file; later (the extraction, a converter step) it ends before or
   // during the next converter step.
@@ -73,11 +76,11 @@ class ConversionRun {
   bool inConverterStep() const { return inConverterStep_; }
 
  private:
-  RunOutcome runSingle(const std::string& outputPath);
-  RunOutcome runMerge(const std::string& outputPath);
-  RunOutcome convert(const std::string& inputPath, const std::string& outputPath);
+  RunOutcome runSingle(const RunFiles& files);
+  RunOutcome runMerge(const RunFiles& files);
+  RunOutcome convert(const std::string& inputPath, const RunFiles& files);
   void report(int position, int maximum);
-  void checkBeforeWriting(const std::string& outputPath) const;
+  void checkBeforeWriting(const RunFiles& files) const;
   // Removes a file the run wrote, never one of the selected recordings.
   void removeWorkingFile(const std::string& path) const;
 

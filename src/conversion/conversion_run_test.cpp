@@ -59,10 +59,10 @@ struct RunFixture : testing::StageHarness {
       if (afterMerge) afterMerge(index);
     };
     stages.discardMerge = discard;
-    stages.extract = [this](StageContext&, const std::string& in, const std::string& out) {
+    stages.extract = [this](StageContext&, const std::string& in, const RunFiles& files) {
       if (duringExtract) duringExtract();
       ExtractResult r;
-      r.paths = DerivedPaths::fromTarget(out);
+      r.paths = files;
       for (const std::string* p : {&r.paths.h264, &r.paths.pcm, &r.paths.ass}) writeText(*p, "stream");
       r.ok = !extractFails;
       if (extractFails) r.error = in + ": cannot write " + r.paths.h264;
@@ -175,7 +175,7 @@ TEST(ConversionRun, ReplacesAnExistingTargetOnlyWithACompleteMp4AndRefusesItsOwn
   g.target = g.state.selectedFiles[0];
   const RunOutcome o = g.start();
   EXPECT_EQ(o.status, RunStatus::Failed);
-  EXPECT_NE(o.message.find("is one of the selected recordings"), std::string::npos);
+  EXPECT_NE(o.message.find("is a selected recording, and this run would write its target"), std::string::npos);
   EXPECT_EQ(readText(g.target), "recording 1");
   EXPECT_EQ(buildOutputPath("D:\\Out", "a"), "D:\\Outa.mp4");
 }

@@ -1,20 +1,15 @@
 #include "conversion/demux_and_convert.h"
 
 #include <exception>
-#include <filesystem>
-#include <system_error>
+
+#include "core/file_identity.h"
 
 namespace vk2 {
 
 namespace {
 
-void removeQuietly(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::remove(std::filesystem::path(path), ec);
-}
-
-void removeStreamsAndScript(const DerivedPaths& p) {
-  for (const std::string* path : {&p.h264, &p.pcm, &p.drv, &p.ass, &p.subtitledMp4}) removeQuietly(*path);
+void removeStreamsAndScript(const RunFiles& p) {
+  for (const std::string* path : {&p.h264, &p.pcm, &p.drv, &p.ass, &p.subtitledMp4}) removeFileQuietly(*path);
 }
 
 DemuxResult failure(DemuxResult r, StepStatus status, ConversionStep step, std::string message) {
@@ -33,11 +28,12 @@ std::string subtitleFailure(SubtitleDelivery delivery) {
                                              : "The subtitles could not be burnt in: ";
 }
 
-DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, const std::string& outputPath,
+DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, const RunFiles& files,
                             const DemuxControl& control) {
   DemuxResult result;
-  result.paths = DerivedPaths::fromTarget(outputPath);
-  const DerivedPaths& p = result.paths;
+  result.paths = files;
+  const RunFiles& p = result.paths;
+  const std::string& outputPath = p.target;
 
   const auto begin = [&](ConversionStep step) {
     if (control.stepStarted) control.stepStarted(step);
@@ -45,8 +41,7 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
   ExtractResult extracted;
   begin(ConversionStep::Extract);
   try {
-    extracted = control.extract ? control.extract(ctx, inputPath, outputPath)
-                                : ExtractStreams(ctx, inputPath, outputPath);
+    extracted = control.extract ? control.extract(ctx, inputPath, p) : ExtractStreams(ctx, inputPath, p);
   } catch (const std::exception& e) {
     extracted.ok = false;
     extracted.error = e.what();
@@ -90,7 +85,7 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
   const SubtitleDelivery delivery = control.delivery.value_or(ctx.options.cbSubtitles());
   if (delivery == SubtitleDelivery::None) {
     // The muxed video is the result; the script has no use.
-    removeQuietly(p.ass);
+    removeFileQuietly(p.ass);
     result.status = StepStatus::Done;
     return result;
   }

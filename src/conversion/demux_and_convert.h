@@ -19,12 +19,11 @@ struct DemuxResult {
   std::string message;  // which step failed and why; empty when Done
   std::string reason;   // the failed step's own reason, without the step's name
   std::string warning;  // the recording ends early: where, and what is missing
-  DerivedPaths paths;
+  RunFiles paths;
   bool ok() const { return status == StepStatus::Done; }
 };
 
-using ExtractFunction =
-    std::function<ExtractResult(StageContext&, const std::string& inputPath, const std::string& outputPath)>;
+using ExtractFunction = std::function<ExtractResult(StageContext&, const std::string& inputPath, const RunFiles&)>;
 
 struct DemuxControl {
   ConverterWatch watch;
@@ -44,8 +43,8 @@ std::string subtitleFailure(SubtitleDelivery delivery);
 // After a failure the intermediates are removed, except that the ".h264", ".pcm"
 // and ".ass" stay when the converter could not be started for the muxing, and the
 // plain MP4 (and, when the converter could not be started, the script) stays when
-// only the burn-in failed. The target itself is left to the caller.
-DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, const std::string& outputPath,
+// only the burn-in failed. The target (files.target) itself is left to the caller.
+DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, const RunFiles& files,
                             const DemuxControl& control = {});
 
 }  // namespace vk2

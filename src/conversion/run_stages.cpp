@@ -7,8 +7,8 @@ RunStages RunStages::real() {
   RunStages stages;
   stages.merge = MergeMmvFile;
   stages.discardMerge = DiscardMergeOutput;
-  stages.extract = [](StageContext& ctx, const std::string& in, const std::string& out) {
-    return ExtractStreams(ctx, in, out);
+  stages.extract = [](StageContext& ctx, const std::string& in, const RunFiles& files) {
+    return ExtractStreams(ctx, in, files);
   };
   return stages;
 }

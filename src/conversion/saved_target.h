@@ -4,11 +4,13 @@
 // put back when the run ends without a new MP4, removed once it has one.
 #include <string>
 
+#include "core/run_files.h"
+
 namespace vk2 {
 
 class SavedTarget {
  public:
-  explicit SavedTarget(std::string target);
+  explicit SavedTarget(RunFiles files);
   ~SavedTarget();  // puts the file back if neither restore() nor discard() ran
   SavedTarget(const SavedTarget&) = delete;
   SavedTarget& operator=(const SavedTarget&) = delete;
@@ -30,11 +32,9 @@ class SavedTarget {
   // room for restore(). Returns the new name; throws FileError when it cannot move.
   std::string keepPlainMp4Beside();
 
-  // The name the first existing target is moved aside to ("X.mp4.previous").
-  static std::string asideName(const std::string& target, int attempt = 1);
 
  private:
-  std::string target_;
+  RunFiles files_;
   std::string savedPath_;
 };
 

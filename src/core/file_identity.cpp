@@ -26,4 +26,11 @@ void clearForNewFile(const std::string& path) {
   if (fs::is_symlink(st) || shared) fs::remove(path, ec);
 }
 
+void removeFileQuietly(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status st = fs::symlink_status(path, ec);
+  if (ec || fs::is_directory(st)) return;
+  fs::remove(path, ec);
+}
+
 }  // namespace vk2

@@ -14,4 +14,8 @@ bool sameFile(const std::string& a, const std::string& b);
 // rather than truncated. Anything else is left for the open to truncate.
 void clearForNewFile(const std::string& path);
 
+// Removes the file or link at `path`, as a run removes its working files; a
+// folder is never removed, and a failure is ignored.
+void removeFileQuietly(const std::string& path);
+
 }  // namespace vk2

@@ -114,7 +114,7 @@ void StreamExtraction::logCounts() {
 }
 
 void StreamExtraction::refuseOverwritingTheInput() const {
-  const DerivedPaths& p = result_.paths;
+  const RunFiles& p = result_.paths;
   for (const std::string* out : {&p.h264, &p.pcm, &p.drv, &p.ass})
     if (sameFile(inputPath_, *out))
       throw FileError(inputPath_, "the output " + *out + " would overwrite the recording");
@@ -237,7 +237,7 @@ void StreamExtraction::run() {
   logCounts();
   refuseOverwritingTheInput();
 
-  const DerivedPaths& paths = result_.paths;
+  const RunFiles& paths = result_.paths;
   StreamSink video(paths.h264);
   StreamSink audio(paths.pcm);
   StreamSink drv(paths.drv);
@@ -260,10 +260,10 @@ void StreamExtraction::run() {
 
 }  // namespace
 
-ExtractResult ExtractStreams(StageContext& ctx, const std::string& inputPath,
-                             const std::string& outputPath, bool keepDrv) {
+ExtractResult ExtractStreams(StageContext& ctx, const std::string& inputPath, const RunFiles& files,
+                             bool keepDrv) {
   ExtractResult result;
-  result.paths = DerivedPaths::fromTarget(outputPath);
+  result.paths = files;
   try {
     StreamExtraction(ctx, inputPath, result).run();
   } catch (const FileError& e) {
@@ -273,7 +273,7 @@ ExtractResult ExtractStreams(StageContext& ctx, const std::string& inputPath,
     result.ok = false;
     result.error = inputPath + ": " + e.what();
   }
-  if (!keepDrv) std::remove(result.paths.drv.c_str());
+  if (!keepDrv) removeFileQuietly(result.paths.drv);
   ctx.pump();
   return result;
 }

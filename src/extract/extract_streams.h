@@ -5,20 +5,10 @@
 #include <cstdint>
 #include <string>
 
+#include "core/run_files.h"
 #include "core/stage_context.h"
 
 namespace vk2 {
-
-// Names derived from the target by replacing its extension (the part from the
-// last "." of the file name on; a file name without "." gets it appended).
-struct DerivedPaths {
-  std::string h264;
-  std::string pcm;
-  std::string drv;
-  std::string ass;
-  std::string subtitledMp4;  // target without its last 4 characters + "_Sub.mp4" (".mkv" for a .mkv target)
-  static DerivedPaths fromTarget(const std::string& outputPath);
-};
 
 struct ExtractResult {
   // True when the streams and the script were written completely and there is
@@ -35,7 +25,7 @@ struct ExtractResult {
   bool endedEarly = false;
   std::string warning;
   std::string error;  // names the file and the reason when !ok
-  DerivedPaths paths;
+  RunFiles paths;  // the names it wrote
   int32_t durationSec = 0;  // mmvSec - (trimStart + trimEnd), or what the complete records hold
   double frameRate = 0.0;   // (videoWritten - 1) / durationSec; 0 when undefined
   int32_t videoWritten = 0;
@@ -47,11 +37,11 @@ struct ExtractResult {
   int64_t drvBytes = 0;
 };
 
-// Walks `inputPath`, writes the streams and the script for `outputPath`, logs
-// as the stage does. Keeps the ".drv" file when keepDrv is true (extract
-// command); otherwise deletes it as the conversion does. Never throws for bad
-// input or output files: they are reported in the result.
-ExtractResult ExtractStreams(StageContext& ctx, const std::string& inputPath,
-                             const std::string& outputPath, bool keepDrv = false);
+// Walks `inputPath`, writes the streams and the script under the names of
+// `files`, logs as the stage does. Keeps the ".drv" file when keepDrv is true
+// (extract command); otherwise deletes it as the conversion does. Never throws
+// for bad input or output files: they are reported in the result.
+ExtractResult ExtractStreams(StageContext& ctx, const std::string& inputPath, const RunFiles& files,
+                             bool keepDrv = false);
 
 }  // namespace vk2

@@ -40,7 +40,7 @@ MmvBuilder lasting(int32_t seconds) {
 ExtractResult extract(StageHarness& h, const TempDir& dir, const MmvBuilder& b, const std::string& name,
                       bool keepDrv = false) {
   b.writeTo(dir.file(name + ".mmv"));
-  return ExtractStreams(h.ctx, dir.file(name + ".mmv"), dir.file(name + ".mp4"), keepDrv);
+  return ExtractStreams(h.ctx, dir.file(name + ".mmv"), RunFiles::forConversion(dir.file(name + ".mp4"), 1), keepDrv);
 }
 
 Bytes bytesOf(int32_t n) { return {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), 0, 0}; }
@@ -74,7 +74,7 @@ TEST(ExtractStreams, WritesStreamsScriptAndLog) {
 
   for (const bool keepDrv : {false, true}) {
     StageHarness h;
-    const ExtractResult r = ExtractStreams(h.ctx, dir.file("rec.mmv"), dir.file("clip.mp4"), keepDrv);
+    const ExtractResult r = ExtractStreams(h.ctx, dir.file("rec.mmv"), RunFiles::forConversion(dir.file("clip.mp4"), 1), keepDrv);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(readFile(dir.file("clip.h264")), (Bytes{1, 2, 3, 6}));  // named after the target
     EXPECT_EQ(r.paths.subtitledMp4, dir.file("clip_Sub.mp4"));
@@ -201,7 +201,7 @@ TEST(ExtractStreams, RecordingsThatEndEarlyKeepTheirCompleteRecordsWithAWarning)
   for (const auto& [bytes, warning, scriptLines] : cuts) {
     testing::writeFile(dir.file("cut.mmv"), bytes);
     StageHarness h;
-    const ExtractResult r = ExtractStreams(h.ctx, dir.file("cut.mmv"), dir.file("c.mp4"));
+    const ExtractResult r = ExtractStreams(h.ctx, dir.file("cut.mmv"), RunFiles::forConversion(dir.file("c.mp4"), 1));
     EXPECT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.warning, dir.file("cut.mmv") + " " + warning);
     EXPECT_EQ(readFile(r.paths.h264), (Bytes{1, 1}));
@@ -295,7 +295,7 @@ TEST(ExtractStreams, UnusableFilesNameTheFile) {
   for (const auto& [input, error] : cases) {
     StageHarness s;
     const std::string target = dir.file(input == "cut.mmv" ? "absent/o.mp4" : input.substr(0, 1) + ".mp4");
-    const ExtractResult e = ExtractStreams(s.ctx, dir.file(input), target);
+    const ExtractResult e = ExtractStreams(s.ctx, dir.file(input), RunFiles::forConversion(target, 1));
     EXPECT_FALSE(e.ok) << input;
     EXPECT_EQ(e.error.rfind(error, 0), 0u) << e.error;
   }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/file_identity.h"
 #include "core/paths.h"
 #include "mp4/command_lines.h"
 #include "mp4/matroska_check.h"
@@ -14,11 +15,6 @@ namespace vk2 {
 namespace {
 
 constexpr const char* kNotFound = "converter not found in the current folder or on PATH";
-
-void removeQuietly(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::remove(std::filesystem::path(path), ec);
-}
 
 bool holdsOutput(const std::string& path) {
   std::error_code ec;
@@ -114,7 +110,7 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
   ctx.log.append(line.text);
   // "-y" would overwrite it anyway; removing it first means a stale file can
   // never pass for the converter's output.
-  if (!ctx.converterPath.empty()) removeQuietly(outputPath);
+  if (!ctx.converterPath.empty()) removeFileQuietly(outputPath);
   ConverterStepResult result = runConverter(ctx, line, watch, kMp4StartFailedLine, kMp4ExecutedLine);
   if (result.status == StepStatus::NotStarted) return result;
   if (result.status == StepStatus::Done && !holdsOutput(outputPath)) {
@@ -125,9 +121,9 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
   noteFullDisk(result, outputPath);
-  if (result.status != StepStatus::Done) removeQuietly(outputPath);
-  removeQuietly(h264Path);
-  removeQuietly(pcmPath);
+  if (result.status != StepStatus::Done) removeFileQuietly(outputPath);
+  removeFileQuietly(h264Path);
+  removeFileQuietly(pcmPath);
   return result;
 }
 
@@ -140,7 +136,7 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
       : delivery == SubtitleDelivery::BurnFast ? fastSubtitleCommandLine(converter, mp4Path, assPath, subOutputPath)
                                                : subtitleCommandLine(converter, mp4Path, assPath, subOutputPath);
   ctx.log.append(line.text);
-  if (!ctx.converterPath.empty()) removeQuietly(subOutputPath);
+  if (!ctx.converterPath.empty()) removeFileQuietly(subOutputPath);
   // The subtitled video must last as long as the plain one it is drawn on.
   const Mp4Check plain = checkVideoFile(mp4Path);
   ConverterStepResult result = runConverter(ctx, line, watch, kSubtitleStartFailedLine, kSubtitleExecutedLine);
@@ -153,9 +149,9 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
   noteFullDisk(result, subOutputPath);
-  removeQuietly(assPath);
+  removeFileQuietly(assPath);
   if (result.status != StepStatus::Done) {
-    removeQuietly(subOutputPath);
+    removeFileQuietly(subOutputPath);
     return result;
   }
   // Renaming over the plain MP4 replaces it in one step, so a failed rename
@@ -168,7 +164,7 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
     result.message = "cannot rename " + subOutputPath + " to " + finalPath + ": " + ec.message();
     return result;
   }
-  if (finalPath != mp4Path) removeQuietly(mp4Path);
+  if (finalPath != mp4Path) removeFileQuietly(mp4Path);
   return result;
 }
 

@@ -1,20 +1,14 @@
 #include "telemetry/track_export.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "core/file_error.h"
-#include "core/file_identity.h"
+#include "core/run_files.h"
 #include "telemetry/replacing_file.h"
 #include "telemetry/track_reader.h"
 
 namespace vk2 {
 
 void CheckTrackTarget(const std::vector<std::string>& recordings, const std::string& target) {
-  for (const std::string& recording : recordings)
-    if (sameFile(recording, target)) throw FileError(target, "is one of the recordings; the track would replace it");
-  std::error_code ec;
-  if (std::filesystem::is_directory(target, ec)) throw FileError(target, "is a folder");
+  CheckRunFiles(recordings, RunFiles::forTrack(target));
 }
 
 TrackExport ExportTrack(StageContext& ctx, const std::string& target, TrackFormat format) {

@@ -15,8 +15,8 @@ struct TrackExport {
   std::vector<std::string> warnings;  // recordings that end early; a window without records
 };
 
-// Refuses, with a FileError, a target that is one of the selected recordings or
-// a folder.
+// Refuses, with a FileError, a target that is one of the selected recordings, a
+// folder or another file that is not a regular one (CheckRunFiles).
 void CheckTrackTarget(const std::vector<std::string>& recordings, const std::string& target);
 
 // Writes the track of ctx.state.selectedFiles, cut to the window of

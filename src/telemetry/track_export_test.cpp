@@ -59,7 +59,7 @@ TEST(TrackExport, RefusesAFolderAsTarget) {
   ExportCase c;
   std::filesystem::create_directory(c.dir.file("f.kml"));
   EXPECT_EQ(thrownMessage([&] { ExportTrack(c.h.ctx, c.dir.file("f.kml"), TrackFormat::Kml); }),
-            c.dir.file("f.kml") + ": is a folder");
+            c.dir.file("f.kml") + ": is a folder, where this run would write its target; choose another target name");
   EXPECT_EQ(c.dir.entries(), (std::vector<std::string>{"f.kml", "rec.mmv"}));
 }
 

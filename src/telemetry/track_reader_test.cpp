@@ -35,7 +35,7 @@ MmvBuilder seconds4(int32_t start, uint8_t first) {
 
 // Speeds of the records the extraction kept in its ".drv" stream.
 std::vector<int> extractedSpeeds(StageHarness& h, const std::string& input, const std::string& target) {
-  const ExtractResult r = ExtractStreams(h.ctx, input, target, /*keepDrv=*/true);
+  const ExtractResult r = ExtractStreams(h.ctx, input, RunFiles::forConversion(target, 1), /*keepDrv=*/true);
   const std::vector<uint8_t> drv = testing::readFile(r.paths.drv);
   std::vector<int> speeds;
   for (std::size_t at = kDrvStreamHeaderSize; at + kDrvRecordSize <= drv.size(); at += kDrvRecordSize)
@@ -105,7 +105,7 @@ TEST(TrackReader, OneRecordingGivesTheRecordsOfItsExtraction) {
     const TrackReading reading = readTrack({dir.file("c.mmv")}, trimStart, trimEnd, speeds);
     EXPECT_EQ(speeds, expected);
     ASSERT_EQ(reading.warnings.size(), 1u);
-    EXPECT_EQ(reading.warnings[0], ExtractStreams(h.ctx, dir.file("c.mmv"), dir.file("c.mp4")).warning);
+    EXPECT_EQ(reading.warnings[0], ExtractStreams(h.ctx, dir.file("c.mmv"), RunFiles::forConversion(dir.file("c.mp4"), 1)).warning);
   }
 }
 

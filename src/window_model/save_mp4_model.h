@@ -11,6 +11,8 @@
 #include "core/conversion_state.h"
 #include "core/converter_progress.h"
 #include "core/hidden_log.h"
+#include "core/run_files.h"
+#include "telemetry/track_format.h"
 #include "window_model/window_model.h"
 
 namespace vk2 {
@@ -101,6 +103,8 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   // After a conversion that made its video: the track file beside it when
   // "Save the track" is ticked; the message says where, or why not.
   void saveTrackIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome);
+  RunFiles runFiles(const std::string& target) const;
+  TrackFormat trackFormat() const;
   // Start in trip mode: every trip of the card, one message at the end.
   void startTrips();
   void finishShown();

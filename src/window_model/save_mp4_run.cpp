@@ -114,7 +114,7 @@ void SaveMp4Model::btnStartClick() {
 
   RunOutcome outcome;
   try {
-    outcome = run_->start(target.path);
+    outcome = run_->start(runFiles(target.path));
     saveTrackIfChosen(ctx, target.path, outcome);
   } catch (const std::exception& e) {
     // An error inside a stage ends the run; the dialog goes back to idle.
@@ -157,9 +157,20 @@ StageContext SaveMp4Model::beginRun() {
   return ctx;
 }
 
+// The run's names, the track's included, so that all are checked before it writes anything.
+RunFiles SaveMp4Model::runFiles(const std::string& target) const {
+  RunFiles files = RunFiles::forConversion(target, state_.selectedFiles.size());
+  if (checked(Control::checkBoxTrack)) files.track = trackPathBeside(target, trackFormat());
+  return files;
+}
+
+TrackFormat SaveMp4Model::trackFormat() const {
+  return static_cast<TrackFormat>(std::clamp(control(Control::cbTrackFormat).selection, 0, 3));
+}
+
 void SaveMp4Model::saveTrackIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome) {
   if (outcome.status != RunStatus::Succeeded || !checked(Control::checkBoxTrack)) return;
-  const auto format = static_cast<TrackFormat>(std::clamp(control(Control::cbTrackFormat).selection, 0, 3));
+  const TrackFormat format = trackFormat();
   const std::string path = trackPathBeside(target, format);
   try {
     CheckTrackTarget(state_.selectedFiles, path);
@@ -203,7 +214,7 @@ void SaveMp4Model::startTrips() {
       std::unique_ptr<ConversionRun>& run;
       ~Release() { run.reset(); }
     } release{run_};
-    RunOutcome outcome = run_->start(target);
+    RunOutcome outcome = run_->start(runFiles(target));
     saveTrackIfChosen(ctx, target, outcome);
     return outcome;
   };
