@@ -67,6 +67,7 @@ ProcessOutcome FakeConverter::runHidden(const std::vector<std::string>& argv, co
   ProcessOutcome outcome;
   outcome.started = true;
   if (argv.size() < 3) broken("a converter command line of " + std::to_string(argv.size()) + " arguments");
+  if (onStart) onStart(argv);
   const std::string output = isMuxing(argv) ? argv[argv.size() - 3] : argv.back();
   const std::string video = completeVideo(output, expectedSeconds(argv));
   if (onOutput && !script_.noise.empty()) onOutput(std::string(script_.noise.begin(), script_.noise.end()));

@@ -39,6 +39,10 @@ class FakeConverter : public ProcessLauncher {
   FakeConverter(ConverterScript script, std::function<void()> userCancels)
       : script_(std::move(script)), userCancels_(std::move(userCancels)) {}
 
+  // Called with each command line before the step acts: the harness looks at
+  // the converter's inputs while they exist.
+  std::function<void(const std::vector<std::string>& argv)> onStart;
+
   ProcessOutcome runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                            const std::function<void(const std::string&)>& onOutput) override;
   bool startDetached(const std::vector<std::string>&) override { return true; }

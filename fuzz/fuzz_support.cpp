@@ -143,6 +143,43 @@ std::vector<std::string> namesIn(const std::string& folder) {
   return names;
 }
 
+namespace {
+
+int32_t le32(const std::vector<uint8_t>& b, std::size_t at) {
+  return static_cast<int32_t>(static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
+                              static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
+// Whether a record header stands whole at `at` and may be one.
+bool holdsRecord(const std::vector<uint8_t>& b, std::size_t at) {
+  if (at > b.size() || b.size() - at < 150) return false;
+  const int32_t number = le32(b, at + 4), length = le32(b, at + 9);
+  return number > 0 && number < 1000000 && length > 0 && length <= 64 * 1024 * 1024;
+}
+
+}  // namespace
+
+CompletePayloads completePayloads(const std::vector<uint8_t>& b, bool upToCount) {
+  CompletePayloads sums;
+  if (b.size() < 762) return sums;
+  const int32_t count = le32(b, 622);
+  int32_t last = 0;
+  for (std::size_t at = 4858; last < count && holdsRecord(b, at);) {
+    const int32_t number = le32(b, at + 4);
+    const auto length = static_cast<std::size_t>(le32(b, at + 9));
+    if (length > b.size() - at - 150) break;
+    const std::size_t next = at + 150 + length;
+    if (number < count && !holdsRecord(b, next)) break;
+    const uint8_t type = b[at + 8];
+    const bool inWindow = !(upToCount && number > count);
+    if (inWindow && type <= 1) sums.video += length;
+    if (inWindow && type == 2) sums.audio += length;
+    last = number;
+    at = next;
+  }
+  return sums;
+}
+
 void broken(const std::string& what) {
   std::fprintf(stderr, "\nbroken promise: %s\n", what.c_str());
   std::fflush(stderr);

@@ -59,6 +59,19 @@ bool exists(const std::string& path);
 // Names in a folder, sorted.
 std::vector<std::string> namesIn(const std::string& folder);
 
+// The video and audio payload bytes of a recording's complete records, counted
+// straight from its bytes, apart from the stages' own walker: a header cut off,
+// numbered outside 1..999999 or with a payloadLength outside 1..64 MiB ends the
+// complete records, and so does one whose payload runs past the end, or, before
+// the count, one that the next header does not continue. With `upToCount`,
+// records numbered above totalFrameCount are not counted (the time window of a
+// recording with a known length leaves them out).
+struct CompletePayloads {
+  uint64_t video = 0;
+  uint64_t audio = 0;
+};
+CompletePayloads completePayloads(const std::vector<uint8_t>& recording, bool upToCount);
+
 // A broken promise: prints what broke and aborts, so the fuzzer keeps the input.
 [[noreturn]] void broken(const std::string& what);
 inline void require(bool holds, const std::string& what) {

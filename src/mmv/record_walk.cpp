@@ -177,6 +177,25 @@ std::string describeEarlyEnd(const std::string& file, const EarlyEnd& end, int32
   return text;
 }
 
+std::string unusableReason(const std::string& path) {
+  const uint64_t size = fileSizeOf(path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw FileError(path, "cannot open: " + systemReason(errno));
+  constexpr std::size_t kNeeded = kInfoBlockOffset + kInfoBlockSize;
+  std::vector<uint8_t> bytes(kNeeded);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (in.gcount() != static_cast<std::streamsize>(bytes.size()))
+    throw FileError(path, "file is shorter than its " + std::to_string(kNeeded) + "-byte file header and info block");
+  MmvInfoBlock info;
+  info.assign(bytes.data() + kInfoBlockOffset);
+  if (info.totalFrameCount() <= 0) return "holds no record (totalFrameCount is " + std::to_string(info.totalFrameCount()) + ")";
+  // Small reads: only the first record and the header after it are wanted.
+  MmvRecordWalker walker(in, size, path, info.totalFrameCount(), 4096);
+  MmvFrameHeader header;
+  if (walker.nextRecord(header)) return std::string();
+  return "holds no complete record (" + walker.earlyEnd()->reason + ")";
+}
+
 uint64_t fileSizeOf(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) throw FileError(path, systemReason(errno));
