@@ -3,7 +3,7 @@
 #include <atomic>
 
 #ifdef _WIN32
-#include <csignal>
+#include <windows.h>
 #else
 #include <signal.h>
 #endif
@@ -12,17 +12,25 @@ namespace vk2::cli {
 
 namespace {
 
-// Raised from a signal handler.
+// Raised from a signal handler or the console's handler thread.
 std::atomic<bool> stopFlag{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the flag is set from a signal handler");
 
 #ifdef _WIN32
-extern "C" void onStopSignal(int) { stopFlag = true; }
+// Windows ends the process about five seconds after a close, logoff or shutdown event anyway.
+constexpr DWORD kCleanUpWaitMs = 5000;
+// Once the command has cleaned up, the main thread returns its exit status at
+// once; returning from the handler first would have Windows end the process
+// with a status of its own.
+constexpr DWORD kExitGraceMs = 1000;
+HANDLE cleanedUp = nullptr;
 
 void install() {
-  std::signal(SIGINT, onStopSignal);
-  std::signal(SIGTERM, onStopSignal);
-  std::signal(SIGBREAK, onStopSignal);  // Ctrl-Break, and the control event other programs send
+  if (!cleanedUp) {
+    cleanedUp = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+  }
+  ResetEvent(cleanedUp);
 }
 #else
 extern "C" void onStopSignal(int) { stopFlag = true; }
@@ -58,5 +66,30 @@ bool interruptRequested() { return stopFlag; }
 void throwIfInterrupted() {
   if (stopFlag) throw Interrupted();
 }
+
+#ifdef _WIN32
+int __stdcall onConsoleEvent(unsigned long event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:  // also the event other programs send
+      stopFlag = true;
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      stopFlag = true;
+      if (WaitForSingleObject(cleanedUp, kCleanUpWaitMs) == WAIT_OBJECT_0) Sleep(kExitGraceMs);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+void reportCleanedUp() {
+  if (cleanedUp) SetEvent(cleanedUp);
+}
+#else
+void reportCleanedUp() {}
+#endif
 
 }  // namespace vk2::cli
