@@ -4,7 +4,7 @@
 
 #include "cli/ansi_arguments.h"
 #include "cli/commands.h"
-#include "cli/interrupt.h"
+#include "platform/stop_signals.h"
 
 namespace {
 
@@ -44,6 +44,6 @@ int runCommandLine(int argc, char** argv) {
 int main(int argc, char** argv) {
   const int status = runCommandLine(argc, argv);
   // Whatever the command wrote is where it belongs now; a closing console may end the process.
-  vk2::cli::reportCleanedUp();
+  vk2::reportCleanedUp();
   return status;
 }

@@ -14,12 +14,12 @@
 #include <thread>
 #include <vector>
 
-#include "cli/interrupt.h"
 #include "core/paths.h"
 #include "synth/synth.h"
 #include "mp4/command_lines.h"
 #include "platform/folders.h"
 #include "platform/process_launch.h"
+#include "platform/stop_signals.h"
 #include "testing/fake_mp4.h"
 #include "testing/test_support.h"
 
@@ -184,24 +184,23 @@ TEST(WindowsConvert, NamesTheAnsiCodePageCannotHoldAreRefused) {
 // or shutdown holds its thread until the command reports it has cleaned up:
 // Windows ends the process as soon as the handler returns.
 TEST(WindowsConsoleEvents, CloseLogoffAndShutdownWaitForTheCleanUp) {
-  using namespace cli;
   const auto now = [] { return std::chrono::steady_clock::now(); };
   for (const DWORD event : {CTRL_C_EVENT, CTRL_BREAK_EVENT}) {
-    watchForInterrupt();
+    watchForStopSignals();
     const auto begin = now();
     EXPECT_TRUE(onConsoleEvent(event));
     EXPECT_LT(now() - begin, std::chrono::seconds(1));
-    EXPECT_TRUE(interruptRequested()) << event;
+    EXPECT_TRUE(stopSignalled()) << event;
   }
   EXPECT_FALSE(onConsoleEvent(99));
 
-  watchForInterrupt();
+  watchForStopSignals();
   std::atomic<int> returned{0};
   std::vector<std::thread> handlers;
   for (const DWORD event : {CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT})
     handlers.emplace_back([&returned, event] { returned += onConsoleEvent(event) ? 1 : 100; });
-  for (int i = 0; i < 100 && !interruptRequested(); ++i) Sleep(10);
-  EXPECT_TRUE(interruptRequested());
+  for (int i = 0; i < 100 && !stopSignalled(); ++i) Sleep(10);
+  EXPECT_TRUE(stopSignalled());
   Sleep(500);
   EXPECT_EQ(returned, 0) << "a handler returned before the clean-up";
   reportCleanedUp();
@@ -209,7 +208,7 @@ TEST(WindowsConsoleEvents, CloseLogoffAndShutdownWaitForTheCleanUp) {
   for (std::thread& handler : handlers) handler.join();
   EXPECT_EQ(returned, 3);
   EXPECT_LT(now() - reported, std::chrono::seconds(4)) << "the handlers waited out their time instead";
-  watchForInterrupt();
+  watchForStopSignals();
 }
 
 TEST(WindowsPlatform, TheConvertersOutputIsReadAndAHangingOneEnded) {
