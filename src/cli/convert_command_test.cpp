@@ -1,11 +1,15 @@
 #ifndef _WIN32
 // vk2mp4 convert as a child process: with a fake converter named "ffmpeg" in its
 // current folder, and end to end with the real converter.
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <tuple>
 #include <unistd.h>
 #include <cstdio>
@@ -20,6 +24,8 @@
 #include "testing/record_list.h"
 #include "testing/sample_card.h"
 #include "testing/test_support.h"
+
+extern char** environ;
 
 namespace vk2 {
 namespace {
@@ -52,7 +58,7 @@ for a in "$@"; do
 done
 case "$mode" in
   fail) echo partial > "$out"; exit 1;;
-  hang) echo partial > "$out"; touch running; sleep 60; exit 0;;
+  hang) echo partial > "$out"; echo $$ > converter.pid; touch running; sleep 60; exit 0;;
   fill) { printf '\000\000\000\020ftypisom'; printf '\003\000\000\000mdat'; cat /dev/zero; } > "$out" 2>/dev/null; exit 0;;
   *) if [ -n "$t" ]; then
        ms=${t#00:}; { cat "head_$(( ${ms%%:*} * 60 + ${ms#*:} ))"; echo "made by call $n"; } > "$out"
@@ -284,32 +290,134 @@ TEST(ConvertCommand, AFullDiskIsReportedAndLosesNothing) {
   std::system(("umount " + shellQuoted(disk)).c_str());
 }
 
-TEST(ConvertCommand, CtrlCEndsAHangingConverterInEitherStep) {
-  for (const char* modes : {"hang\n", "ok\nhang\n"}) {
-    SCOPED_TRACE(modes);
-    ConvertFixture f(3);
-    f.fakeConverter(modes);
-    writeText(f.target, "older");
-    const std::string script = "echo $$ > " + shellQuoted(f.dir.file("pid")) + "; cd " + shellQuoted(f.work) + " && exec " +
-                               shellQuoted(VK2MP4_EXE) + " " + f.arguments();
-    bool sent = false;
-    std::string err;
-    PosixProcessLauncher launcher;
-    const ProcessOutcome outcome = launcher.runHidden(
-        {"/bin/sh", "-c", script},
-        [&] {
-          if (!sent && fileExists(f.work + "running")) {
-            sent = ::kill(std::stoi(readText(f.dir.file("pid"))), SIGINT) == 0;
-          }
-          return true;
-        },
-        [&](const std::string& s) { err += s; });
-    EXPECT_TRUE(sent);
-    EXPECT_EQ(outcome.exitStatus, 1) << err;
-    EXPECT_NE(err.find("vk2mp4: interrupted"), std::string::npos) << err;
-    EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
-    EXPECT_EQ(readText(f.target), "older");
+struct StoppedRun {
+  int status = -1;
+  std::string err;
+};
+
+// vk2mp4 started by a shell (which writes its pid, after `shellSetup`) in the
+// converter's folder. Once the hanging converter runs, `signal` is sent; with
+// `confirm`, the converter must still run a second later, and SIGTERM follows.
+// The converter must be gone when vk2mp4 has ended.
+StoppedRun stopWhileConverting(const ConvertFixture& f, const std::string& arguments, int signal,
+                               const std::string& shellSetup = "", bool confirm = false) {
+  const std::string script = shellSetup + "echo $$ > " + shellQuoted(f.dir.file("pid")) + "; cd " +
+                             shellQuoted(f.work) + " && exec " + shellQuoted(VK2MP4_EXE) + " " + arguments;
+  pid_t converter = 0;
+  std::chrono::steady_clock::time_point sent;
+  StoppedRun run;
+  PosixProcessLauncher launcher;
+  const ProcessOutcome outcome = launcher.runHidden(
+      {"/bin/sh", "-c", script},
+      [&] {
+        if (converter == 0 && fileExists(f.work + "running")) {
+          converter = std::stoi(readText(f.work + "converter.pid"));
+          EXPECT_EQ(::kill(std::stoi(readText(f.dir.file("pid"))), signal), 0);
+          sent = std::chrono::steady_clock::now();
+        } else if (converter != 0 && confirm && std::chrono::steady_clock::now() - sent > std::chrono::seconds(1)) {
+          EXPECT_EQ(::kill(converter, 0), 0) << "the converter was ended";
+          ::kill(std::stoi(readText(f.dir.file("pid"))), SIGTERM);
+          confirm = false;
+        }
+        return true;
+      },
+      [&](const std::string& chunk) { run.err += chunk; });
+  EXPECT_NE(converter, 0) << "the converter never ran: " << run.err;
+  // vk2mp4 reaps the converter it ends; one left running belongs to init now.
+  if (converter != 0 && ::kill(converter, 0) == 0) {
+    ADD_FAILURE() << "the converter outlived vk2mp4";
+    ::kill(-converter, SIGKILL);
   }
+  run.status = outcome.exitStatus;
+  return run;
+}
+
+// Ctrl-C, SIGTERM and SIGHUP (a closed terminal or session) while the
+// converter runs, in either step: the converter is ended, status 1, the file
+// that stood at the target back byte for byte, nothing else left. A SIGHUP
+// ignored from the start (nohup) leaves the run going.
+TEST(ConvertCommand, StopSignalsEndAHangingConverterCleanly) {
+  struct Case {
+    int signal;
+    const char* modes;
+    bool nohup = false;
+  };
+  const std::string older("older\0\xff\r\n", 9);
+  for (const Case& c : {Case{SIGINT, "hang\n"}, Case{SIGTERM, "ok\nhang\n"}, Case{SIGHUP, "hang\n"},
+                        Case{SIGHUP, "ok\nhang\n"}, Case{SIGHUP, "hang\n", true}}) {
+    SCOPED_TRACE(std::string(strsignal(c.signal)) + " " + c.modes + (c.nohup ? " nohup" : ""));
+    ConvertFixture f(3);
+    f.fakeConverter(c.modes);
+    writeText(f.target, older);
+    const StoppedRun run = stopWhileConverting(f, f.arguments("--log " + shellQuoted(f.dir.file("run.log"))),
+                                               c.signal, c.nohup ? "trap '' HUP; " : "", c.nohup);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+    EXPECT_EQ(readText(f.target), older);
+    EXPECT_NE(readText(f.dir.file("run.log")).find(f.work + "ffmpeg "), std::string::npos);
+  }
+
+  // convert --trips: the running trip ends cleanly and no further one starts.
+  ConvertFixture f(0);
+  for (const char* start : {"1635494703", "1635498303"})
+    commandOutput(shellQuoted(MMV_SYNTH_EXE) + " --filler 3000 --seconds 6 --size 320x240 --start " + start +
+                  " --out " + shellQuoted(f.data + "rec" + start));
+  f.fakeConverter("hang\nok\nok\n");
+  const std::string out = f.dir.file("out/");
+  const StoppedRun run =
+      stopWhileConverting(f, "convert -q --trips " + shellQuoted(f.data) + " -o " + shellQuoted(out), SIGHUP);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(testing::entriesOf(out), std::vector<std::string>{});
+  const std::vector<std::string> calls = splitLines(readText(f.work + "calls"));
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "--"), 1);
+}
+
+// `vk2mp4 convert ... | head`: a reader of the output that goes away takes the
+// lines with it, not the run, which ends by its own result; the converter
+// still starts with SIGPIPE's default action.
+TEST(ConvertCommand, AClosedOutputPipeDoesNotEndTheRun) {
+  ConvertFixture f(3);
+  f.fakeConverter("ok\nok\n");
+  std::string converter = kFakeConverter;
+  converter.insert(converter.find("case \"$mode\""), "grep SigIgn /proc/self/status >> ignored\n");
+  writeText(f.work + "ffmpeg", converter);
+  std::string script = "cd " + shellQuoted(f.work) + " && exec " + shellQuoted(VK2MP4_EXE) + " convert -o " +
+                       shellQuoted(f.target);
+  for (const std::string& in : f.inputs) script += " " + shellQuoted(in);
+  std::vector<std::string> args = {"/bin/sh", "-c", script};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+
+  int output[2];
+  ASSERT_EQ(::pipe(output), 0);
+  ::close(output[0]);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, output[1], 1);
+  posix_spawn_file_actions_addopen(&actions, 2, f.dir.file("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t pipeSignal;
+  sigemptyset(&pipeSignal);
+  sigaddset(&pipeSignal, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &pipeSignal);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+  pid_t pid = 0;
+  ASSERT_EQ(::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  ::close(output[1]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << " " << f.err();
+  EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+  EXPECT_EQ(testing::fakeMp4Marker(readText(f.target)), "made by call 0\n");
+  const std::vector<std::string> ignored = splitLines(readText(f.work + "ignored"));
+  EXPECT_EQ(ignored.size(), 2u);
+  for (const std::string& line : ignored)
+    EXPECT_EQ(std::stoull(line.substr(line.find(':') + 1), nullptr, 16) >> (SIGPIPE - 1) & 1, 0u) << line;
 }
 
 // The sorted stream codecs and the duration.

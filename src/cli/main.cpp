@@ -4,8 +4,11 @@
 
 #include "cli/ansi_arguments.h"
 #include "cli/commands.h"
+#include "platform/stop_signals.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int runCommandLine(int argc, char** argv) {
   using namespace vk2::cli;
   if (argc < 2) {
     std::cerr << "vk2mp4: missing command\n" << usageText();
@@ -34,4 +37,13 @@ int main(int argc, char** argv) {
   }
   std::cerr << "vk2mp4: unknown command '" << command << "'\n" << usageText();
   return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int status = runCommandLine(argc, argv);
+  // Whatever the command wrote is where it belongs now; a closing console may end the process.
+  vk2::reportCleanedUp();
+  return status;
 }

@@ -54,6 +54,8 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
     err << "vk2mp4: merge: " << problem << "\n" << usageText();
     return 2;
   }
+  // From the start, so that a stop while the log file opens (it may be a pipe) is seen.
+  watchForInterrupt();
   ConversionState state;
   HiddenLog log, subtitles;
   const PlainConversionOptions options;
@@ -67,7 +69,6 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
     LogMirror mirror;
     mirror.openFile(m.logPath, log, m.files, files.all());
     mirror.attach(log);
-    watchForInterrupt();
     const OpenResult scan = OpenMmvFiles(ctx, m.files);
     if (scan.outcome != OpenOutcome::Selected) {
       err << scan.message << "\n";

@@ -7,8 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/paths.h"
@@ -16,6 +19,7 @@
 #include "mp4/command_lines.h"
 #include "platform/folders.h"
 #include "platform/process_launch.h"
+#include "platform/stop_signals.h"
 #include "testing/fake_mp4.h"
 #include "testing/test_support.h"
 
@@ -173,6 +177,38 @@ TEST(WindowsConvert, NamesTheAnsiCodePageCannotHoldAreRefused) {
   EXPECT_EQ(r.status, 1u);
   EXPECT_NE(r.err.find("cannot be passed on unchanged"), std::string::npos) << r.err;
   EXPECT_EQ(testing::entriesOf(w.data), (Lines{"rec_1.mmv", "rec_2.mmv"}));
+}
+
+// The console's events, called as Windows does, on a thread of their own. Each
+// raises the flag; Ctrl-C and Ctrl-Break return at once, while a close, logoff
+// or shutdown holds its thread until the command reports it has cleaned up:
+// Windows ends the process as soon as the handler returns.
+TEST(WindowsConsoleEvents, CloseLogoffAndShutdownWaitForTheCleanUp) {
+  const auto now = [] { return std::chrono::steady_clock::now(); };
+  for (const DWORD event : {CTRL_C_EVENT, CTRL_BREAK_EVENT}) {
+    watchForStopSignals();
+    const auto begin = now();
+    EXPECT_TRUE(onConsoleEvent(event));
+    EXPECT_LT(now() - begin, std::chrono::seconds(1));
+    EXPECT_TRUE(stopSignalled()) << event;
+  }
+  EXPECT_FALSE(onConsoleEvent(99));
+
+  watchForStopSignals();
+  std::atomic<int> returned{0};
+  std::vector<std::thread> handlers;
+  for (const DWORD event : {CTRL_CLOSE_EVENT, CTRL_LOGOFF_EVENT, CTRL_SHUTDOWN_EVENT})
+    handlers.emplace_back([&returned, event] { returned += onConsoleEvent(event) ? 1 : 100; });
+  for (int i = 0; i < 100 && !stopSignalled(); ++i) Sleep(10);
+  EXPECT_TRUE(stopSignalled());
+  Sleep(500);
+  EXPECT_EQ(returned, 0) << "a handler returned before the clean-up";
+  reportCleanedUp();
+  const auto reported = now();
+  for (std::thread& handler : handlers) handler.join();
+  EXPECT_EQ(returned, 3);
+  EXPECT_LT(now() - reported, std::chrono::seconds(4)) << "the handlers waited out their time instead";
+  watchForStopSignals();
 }
 
 TEST(WindowsPlatform, TheConvertersOutputIsReadAndAHangingOneEnded) {

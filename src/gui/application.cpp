@@ -1,6 +1,7 @@
 #include "gui/application.h"
 
 #include <QMessageBox>
+#include <QTimer>
 #include <exception>
 
 #include "core/conversion_state.h"
@@ -10,6 +11,7 @@
 #include "gui/main_window.h"
 #include "gui/save_mp4_dialog.h"
 #include "platform/process_launch.h"
+#include "platform/stop_signals.h"
 
 namespace vk2::gui {
 
@@ -34,6 +36,17 @@ bool Vk2Application::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
+void quitOnStopSignal(TformSaveMp4& dialog) {
+  watchForStopSignals();
+  // Looked at between events: the run's pump processes them too, and the run
+  // has to end (and clean up) before the program may.
+  auto* watch = new QTimer(&dialog);
+  QObject::connect(watch, &QTimer::timeout, [&dialog] {
+    if (stopSignalled() && !dialog.running()) QCoreApplication::quit();
+  });
+  watch->start(100);
+}
+
 int runProgram() {
   // Qt's own options are not read either: the program takes no command line.
   static char programName[] = "vk2-mp4-tool";
@@ -51,6 +64,7 @@ int runProgram() {
       TFormWebsocketclientf mainWindow(state, env);
       TformSaveMp4 saveDialog(state, mainWindow);
       mainWindow.setSaveDialog(&saveDialog);
+      quitOnStopSignal(saveDialog);
       if (diagnosis) {
         diagnosis->follow(mainWindow.memoMessage(), "");
         diagnosis->follow(saveDialog.memoMessage(), "[dialog] ");

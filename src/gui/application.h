@@ -13,6 +13,13 @@ class Vk2Application : public QApplication {
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
+class TformSaveMp4;
+
+// SIGTERM, SIGHUP and SIGINT: a running conversion ends as after Cancel during
+// the converter (the window model looks at the flag in its pump), then the
+// program quits; outside a run it quits at once.
+void quitOnStopSignal(TformSaveMp4& dialog);
+
 // The whole program; always returns 0.
 int runProgram();
 

@@ -14,14 +14,18 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+#include <signal.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <limits>
 
+#include "gui/application.h"
 #include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
+#include "platform/stop_signals.h"
 #include "synth/synth.h"
 #include "testing/fake_mp4.h"
 #include "testing/sample_card.h"
@@ -57,8 +61,9 @@ class FakeConverter {
     vk2::testing::writeText(folder_.file("ffmpeg"), script);
     fs::permissions(folder_.file("ffmpeg"), fs::perms::owner_all);
   }
-  std::string log() const {
-    return vk2::testing::fileExists(folder_.file("calls")) ? vk2::testing::readText(folder_.file("calls")) : "";
+  std::string log() const { return read("calls"); }
+  std::string read(const std::string& name) const {
+    return vk2::testing::fileExists(folder_.file(name)) ? vk2::testing::readText(folder_.file(name)) : "";
   }
 
  private:
@@ -91,6 +96,11 @@ const char* kFailingConverter =
 
 const char* kSlowConverter =
     "#!/bin/sh\n"
+    "exec sleep 30\n";
+
+const char* kHangingConverter =
+    "#!/bin/sh\n"
+    "echo $$ > \"$(dirname \"$0\")/pid\"\n"
     "exec sleep 30\n";
 
 // The writing converter, failing for the trip that starts at 08:05:03.
@@ -557,6 +567,44 @@ class GuiTest : public QObject {
     QVERIFY(w.dialog->isVisible() && w.dialogChild<QWidget>("GroupBox2")->isEnabled());
     w.dialog->close();
     QVERIFY(w.main->isEnabled());
+  }
+
+  // SIGTERM while the converter runs: the run ends as after Cancel (the
+  // converter ended, the merged recording gone, the file that stood at the
+  // target back), no box, and the program quits; outside a run SIGHUP quits it.
+  void aStopSignalEndsTheRunThenTheProgram() {
+    FakeConverter converter(kHangingConverter);
+    Windows w;
+    vk2::gui::quitOnStopSignal(*w.dialog);
+    w.open(w.consecutive(2, kMorning, 4));
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    const std::string folder = text(w.dialogChild<QLineEdit>("edFolder")->text());
+    const std::string name = text(w.dialogChild<QLineEdit>("edMp4Filename")->text()) + ".mp4";
+    vk2::testing::writeText(folder + name, "older");
+    auto* cancel = w.dialogChild<QPushButton>("btnCancel");
+    auto* close = w.dialogChild<QPushButton>("btnClose");
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      if (!cancel->isEnabled() || close->isEnabled()) return;  // not in the converter step yet
+      watcher.stop();
+      ::raise(SIGTERM);
+    });
+    watcher.start(20);
+    QTimer::singleShot(0, [&] { w.dialogChild<QPushButton>("btnStart")->click(); });
+    QTimer::singleShot(20000, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!watcher.isActive());
+    QCOMPARE(vk2::testing::entriesOf(folder), std::vector<std::string>{name});
+    QCOMPARE(vk2::testing::readText(folder + name), std::string("older"));
+    QVERIFY(w.dialogs.messages.empty() && w.dialogs.errors.empty());
+    const std::string pid = converter.read("pid");
+    QVERIFY(!pid.empty() && ::kill(std::stoi(pid), 0) != 0);  // ended and reaped
+
+    vk2::watchForStopSignals();  // the flag down again
+    QTimer::singleShot(0, [] { ::raise(SIGHUP); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    QCOMPARE(QApplication::exec(), 0);
+    vk2::watchForStopSignals();
   }
 
   void sdCardTripsConvertIntoTheFolderAndAFailedTripLetsTheNextGoOn() {

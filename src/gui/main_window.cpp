@@ -9,6 +9,7 @@
 #include "gui/fonts.h"
 #include "gui/locale_separators.h"
 #include "gui/save_mp4_dialog.h"
+#include "platform/stop_signals.h"
 
 namespace vk2::gui {
 
@@ -17,7 +18,7 @@ TFormWebsocketclientf::TFormWebsocketclientf(ConversionState& state, GuiEnvironm
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       QtWindowEnvironment{ui::WindowEnvironment{env.launcher, env.converterPath, env.openFolder,
-                                                [] { return localeSeparators(); }}},
+                                                [] { return localeSeparators(); }, [] { return stopSignalled(); }}},
       MainWindowModel(state, modelEnvironment),
       env_(env) {
   setObjectName(ui::windowSpec(ui::Window::Main).name);

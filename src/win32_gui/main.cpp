@@ -27,7 +27,7 @@ int runProgram(HINSTANCE instance) {
   std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
   ui::WindowEnvironment env{*launcher, [] { return converterPath(); },
                             [](ProcessLauncher& l, const std::string& folder) { openFolderInFileManager(l, folder); },
-                            [] { return win32::localeSeparators(); }};
+                            [] { return win32::localeSeparators(); }, {}};
   std::unique_ptr<ui::DiagnosisLog> diagnosis =
       ui::openDiagnosisLog([](const std::string& text) { win32::showErrorBox(nullptr, text); });
   ui::MainWindowModel mainModel(state, env);

@@ -29,7 +29,11 @@ const ConversionOptions& MainWindowModel::options() const {
 
 StageContext MainWindowModel::makeContext(const ConversionOptions& options) {
   StageContext ctx{state_, memoMessage_, memoSubtitle_, options, {}, &env_.launcher, {}};
-  ctx.pump = [this] { pumpView(); };
+  ctx.pump = [this] {
+    pumpView();
+    // A signal ends a running conversion as Cancel does during the converter.
+    if (saveDialog_ && env_.stopRequested && env_.stopRequested()) saveDialog_->stopRun();
+  };
   return ctx;
 }
 

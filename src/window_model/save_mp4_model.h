@@ -83,6 +83,10 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   void btnStartClick();
   void btnCancelClick();
   bool running() const;
+  // A stop from outside the program (a signal) while a run goes: it ends at the
+  // next chance, as after Cancel during the converter, and no box follows, as
+  // the program quits next.
+  void stopRun();
 
   // The dialog's own hidden log (time-window lines).
   HiddenLog& memoMessage() { return memoMessage_; }
@@ -115,6 +119,7 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   std::unique_ptr<ConversionRun> run_;
   std::unique_ptr<TripBatch> batch_;  // while the trips of a card run
   bool converterStepLocked_ = false;
+  bool stoppedFromOutside_ = false;  // this run, by stopRun()
   bool windowShownLocal_ = true;  // the basis ShowTimeWindow last used
   std::vector<Control> lockedByConverterStep_;
   ConverterProgress converterProgress_;

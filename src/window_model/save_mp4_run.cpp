@@ -128,6 +128,7 @@ void SaveMp4Model::btnStartClick() {
   returnToIdle();
   // A run that made no MP4 leaves the dialog as it was before Start.
   if (outcome.status != RunStatus::Succeeded) resetProgress();
+  if (stoppedFromOutside_) return;
 
   WindowView& owner = boxOwner();
   switch (outcome.status) {
@@ -149,6 +150,7 @@ void SaveMp4Model::btnStartClick() {
 
 StageContext SaveMp4Model::beginRun() {
   state_.cancelRequested = false;
+  stoppedFromOutside_ = false;
   setControlEnabled(Control::btnStart, false);
   setControlEnabled(Control::btnCancel, true);
   main_.setRunInProgress(true);
@@ -188,6 +190,14 @@ void SaveMp4Model::btnCancelClick() {
   if (run_) run_->requestCancel();
 }
 
+void SaveMp4Model::stopRun() {
+  if (!running() || stoppedFromOutside_) return;
+  stoppedFromOutside_ = true;
+  state_.cancelRequested = true;
+  if (batch_) batch_->requestCancel();
+  if (run_) run_->requestStop();
+}
+
 // Start in trip mode: every trip of the memory card into the chosen folder, one
 // after another with the dialog's choices, and one message at the end.
 void SaveMp4Model::startTrips() {
@@ -223,6 +233,7 @@ void SaveMp4Model::startTrips() {
   batch_.reset();
   setCaption(caption);
   returnToIdle();
+  if (stoppedFromOutside_) return;
 
   boxOwner().showMessage(result.message(settings.folder));
   WindowEnvironment& env = main_.environment();

@@ -1,7 +1,7 @@
 #pragma once
 // What the window models need from outside: the process launcher for the
-// converter and the file manager, where the converter is, and the locale's
-// separators for the time-window labels.
+// converter and the file manager, where the converter is, the locale's
+// separators for the time-window labels, and whether the program is asked to stop.
 #include <functional>
 #include <string>
 
@@ -22,6 +22,8 @@ struct WindowEnvironment {
   std::function<void(ProcessLauncher&, const std::string& folder)> openFolder;
   // The user's date and time separators; "/" and ":" when not set.
   std::function<LocaleSeparators()> separators;
+  // A stop asked for from outside the program (a signal); unset: never.
+  std::function<bool()> stopRequested;
 };
 
 }  // namespace vk2::ui

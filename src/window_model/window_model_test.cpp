@@ -56,7 +56,7 @@ struct Windows {
   testing::FakeLauncher launcher;
   std::vector<std::string> opened;
   WindowEnvironment env{launcher, [] { return std::string("ffmpeg"); },
-                        [this](ProcessLauncher&, const std::string& folder) { opened.push_back(folder); }, {}};
+                        [this](ProcessLauncher&, const std::string& folder) { opened.push_back(folder); }, {}, {}};
   ConversionState state;
   std::unique_ptr<MainWindowModel> main;
   std::unique_ptr<SaveMp4Model> dialog;
