@@ -237,6 +237,58 @@ TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
                                                                 "20211029_090516_12.mp4", "20211029_100503_24.mp4"}));
 }
 
+// `files` recordings of `seconds` each from `start`, one after another, as PREFIX.mmv
+// or PREFIX_1.mmv ...; no encoder.
+std::vector<std::string> writeDrive(const std::string& prefix, int files, int32_t start, int seconds) {
+  synth::SynthOptions o;
+  o.outPrefix = prefix;
+  o.files = files;
+  o.seconds = seconds;
+  o.startEpoch = start;
+  o.fps = 5;
+  o.audio = false;
+  o.fillerBytes = 200;
+  return synth::generateRecordings(o);
+}
+
+std::string vk2mp4In(const std::string& folder, const std::string& env, const std::string& args) {
+  return "cd " + shellQuoted(folder) + " && " + env + " " + shellQuoted(VK2MP4_EXE) + " " + args;
+}
+
+// Two trips that propose one name: the hour repeated when summer time ends,
+// 00:30 and 01:30 UTC both 02:30 in Berlin. The second is listed and written
+// as "-2", its track beside it, and neither replaces the other.
+TEST(TripsCommand, TripsProposingOneNameGetOneFileEach) {
+  ConvertFixture f(0);
+  const std::string card = f.dir.file("card/"), out = f.dir.file("out/");
+  ::mkdir(card.c_str(), 0755);
+  writeDrive(card + "first", 1, 1635640200, 60);
+  writeDrive(card + "second", 1, 1635643800, 60);
+  const std::string berlin = "TZ='CET-1CEST,M3.5.0,M10.5.0/3'";  // Europe/Berlin's rule
+
+  EXPECT_EQ(commandOutput(vk2mp4In(f.work, berlin, "trips " + shellQuoted(card))),
+            "trip 1: 2021-10-31 02:30:00 - 2021-10-31 02:31:00, 60 s, 1 file, 20211031_023000_60\n"
+            "trip 2: 2021-10-31 02:30:00 - 2021-10-31 02:31:00, 60 s, 1 file, 20211031_023000_60-2\n"
+            "2 trips in 2 MMV files\n");
+
+  f.fakeConverter("ok\nok\nok\nok\n");
+  const std::string convert = vk2mp4In(f.work, berlin,
+                                       "convert --track csv --trips " + shellQuoted(card) + " -o " + shellQuoted(out) +
+                                           " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
+                                           shellQuoted(f.dir.file("stderr")));
+  EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 0) << f.err();
+  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/2: " + out + "20211031_023000_60.mp4\n"
+                                            "trip 2/2: " + out + "20211031_023000_60-2.mp4\n"
+                                            "2 of 2 trips converted\n");
+  EXPECT_EQ(testing::entriesOf(out), (std::vector<std::string>{"20211031_023000_60-2.csv", "20211031_023000_60-2.mp4",
+                                                                "20211031_023000_60.csv", "20211031_023000_60.mp4"}));
+  EXPECT_NE(readText(out + "20211031_023000_60.mp4"), readText(out + "20211031_023000_60-2.mp4"));
+  EXPECT_EQ(splitLines(readText(out + "20211031_023000_60.csv")).at(1).rfind(
+                "2021-10-31T00:30:00Z,2021-10-31T02:30:00+02:00,", 0), 0u);
+  EXPECT_EQ(splitLines(readText(out + "20211031_023000_60-2.csv")).at(1).rfind(
+                "2021-10-31T01:30:00Z,2021-10-31T02:30:00+01:00,", 0), 0u);
+}
+
 // convert --track: the track beside the video once the video is made. A track
 // name that is a recording stops the run before it starts; a track that cannot
 // be written afterwards fails the command, and the video stays.
