@@ -289,6 +289,32 @@ TEST(TripsCommand, TripsProposingOneNameGetOneFileEach) {
                 "2021-10-31T01:30:00Z,2021-10-31T02:30:00+01:00,", 0), 0u);
 }
 
+// One recording reached through a hard or a symbolic link, or through a link to
+// the card, counts once. A copy is a recording of its own: a copied drive,
+// interleaved with the original file by file, still makes two whole trips.
+TEST(TripsCommand, ALinkCountsOnceACopyMakesItsOwnTrip) {
+  testing::TempDir dir;
+  const std::string card = dir.file("card/");
+  ::mkdir(card.c_str(), 0755);
+  ::mkdir((card + "copy").c_str(), 0755);
+  for (const std::string& file : writeDrive(card + "drive", 3, 1635494703, 10))
+    writeText(card + "copy/" + file.substr(card.size()), readText(file));
+  writeDrive(card + "single", 1, 1635494703 + 3600, 10);
+  writeText(card + "single copy.mmv", readText(card + "single.mmv"));
+  ASSERT_EQ(::link((card + "drive_1.mmv").c_str(), (card + "hard.mmv").c_str()), 0);
+  ASSERT_EQ(::symlink((card + "drive_2.mmv").c_str(), (card + "soft.mmv").c_str()), 0);
+  ASSERT_EQ(::symlink(card.c_str(), dir.file("link-to-card").c_str()), 0);
+
+  const std::string listing = "trip 1: 2021-10-29 08:05:03 - 2021-10-29 08:05:33, 30 s, 3 files, 20211029_080503_30\n"
+                              "trip 2: 2021-10-29 08:05:03 - 2021-10-29 08:05:33, 30 s, 3 files, 20211029_080503_30-2\n"
+                              "trip 3: 2021-10-29 09:05:03 - 2021-10-29 09:05:13, 10 s, 1 file, 20211029_090503_10\n"
+                              "trip 4: 2021-10-29 09:05:03 - 2021-10-29 09:05:13, 10 s, 1 file, 20211029_090503_10-2\n"
+                              "4 trips in 8 MMV files\n";
+  const std::string trips = vk2mp4In(dir.path(), "TZ=UTC", "trips --recursive --time-basis utc ");
+  EXPECT_EQ(commandOutput(trips + shellQuoted(card)), listing);
+  EXPECT_EQ(commandOutput(trips + shellQuoted(card) + " link-to-card"), listing);
+}
+
 // convert --track: the track beside the video once the video is made. A track
 // name that is a recording stops the run before it starts; a track that cannot
 // be written afterwards fails the command, and the video stays.
