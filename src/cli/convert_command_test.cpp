@@ -315,6 +315,56 @@ TEST(TripsCommand, ALinkCountsOnceACopyMakesItsOwnTrip) {
   EXPECT_EQ(commandOutput(trips + shellQuoted(card) + " link-to-card"), listing);
 }
 
+// What cannot be read is listed with its reason, never silently left out: a
+// subfolder without read rights, links that lead nowhere or round in a loop, a
+// file whose name holds a line break, escaped in every line so that it cannot
+// forge one. convert --trips searches subfolders with --recursive too.
+TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
+  ConvertFixture f(0);
+  const std::string card = f.dir.file("card/"), out = f.dir.file("out/");
+  for (const char* folder : {"", "sub", "locked"}) ::mkdir((card + folder).c_str(), 0755);
+  writeDrive(card + "a", 1, 1635494703, 10);
+  writeDrive(card + "sub/b", 1, 1635494703 + 3600, 10);
+  writeDrive(card + "sub/short\n", 1, 1635494703 + 7200, 3);
+  writeText(card + "bad\ntrip 9: forged\\.mmv", "short");
+  ::symlink((card + "missing.mmv").c_str(), (card + "dangling.mmv").c_str());
+  ::symlink((card + "loop.mmv").c_str(), (card + "loop.mmv").c_str());
+  ::chmod((card + "locked").c_str(), 0);
+  // Root reads the folder all the same.
+  const std::string locked = ::geteuid() == 0 ? "" : card + "locked: the folder cannot be read: Permission denied\n";
+  const std::string unreadable =
+      card + "bad\\x0Atrip 9: forged\\\\.mmv: file is shorter than its 762-byte info block (5 bytes)\n" + card +
+      "dangling.mmv: the symbolic link cannot be followed: No such file or directory\n" + locked + card +
+      "loop.mmv: the symbolic link cannot be followed: Too many levels of symbolic links\n";
+  const auto prefixed = [](const std::string& prefix, const std::string& lines) {
+    std::string text;
+    for (const std::string& line : splitLines(lines)) text += prefix + line + "\n";
+    return text;
+  };
+
+  EXPECT_EQ(commandOutput(vk2mp4In(f.work, "TZ=UTC", "trips --recursive --time-basis utc " + shellQuoted(card))),
+            "trip 1: 2021-10-29 08:05:03 - 2021-10-29 08:05:13, 10 s, 1 file, 20211029_080503_10\n"
+            "trip 2: 2021-10-29 09:05:03 - 2021-10-29 09:05:13, 10 s, 1 file, 20211029_090503_10\n"
+            "trip 3: 2021-10-29 10:05:03 - 2021-10-29 10:05:06, 3 s, 1 file, 20211029_100503_3\n" +
+                prefixed("unreadable: ", unreadable) + "3 trips in 6 MMV files\n");
+
+  // The trims leave too little of trip 3, whose file is named in its line.
+  f.fakeConverter("ok\nok\nok\nok\n");
+  const std::string convert =
+      vk2mp4In(f.work, "TZ=UTC",
+               "convert --time-basis utc --trim-start 1 --trim-end 1 --trips " + shellQuoted(card) +
+                   " --recursive -o " + shellQuoted(out) + " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
+                   shellQuoted(f.dir.file("stderr")));
+  EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 1);
+  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/3: " + out + "20211029_080504_8.mp4\n"
+                                            "trip 2/3: " + out + "20211029_090504_8.mp4\n"
+                                            "2 of 3 trips converted\n");
+  EXPECT_EQ(f.err(), prefixed("vk2mp4: skipped ", unreadable) + "trip 3/3 failed: " + card +
+                         "sub/short\\x0A.mmv: the trip of 3 seconds is too short for the trims of 1 seconds at the "
+                         "start and 1 at the end (at least 5 seconds must be left)\n");
+  ::chmod((card + "locked").c_str(), 0755);  // so the scratch folder can go
+}
+
 // convert --track: the track beside the video once the video is made. A track
 // name that is a recording stops the run before it starts; a track that cannot
 // be written afterwards fails the command, and the video stays.

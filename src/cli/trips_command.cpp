@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "conversion/trip_names.h"
 #include "core/calendar_time.h"
+#include "core/listing_text.h"
 #include "core/time_window.h"
 #include "mmv/trips.h"
 
@@ -28,7 +29,7 @@ int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
     return 2;
   }
   const TripSearch search = FindTrips(folders, recursive);
-  for (const std::string& folder : search.unreadableFolders) err << "vk2mp4: " << folder << "\n";
+  for (const std::string& folder : search.unreadableFolders) err << "vk2mp4: " << listingText(folder) << "\n";
   if (search.unreadableFolders.size() == folders.size()) return 1;
   // The names convert --trips writes them under, numbered where two trips propose one.
   const std::vector<std::string> names = tripFileNames(search.trips, 0, 0, local, "");
@@ -39,7 +40,7 @@ int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
         << view.lengthText << " s, " << trip.files.size() << (trip.files.size() == 1 ? " file, " : " files, ")
         << names[i] << "\n";
   }
-  for (const std::string& skipped : search.unreadable) out << "unreadable: " << skipped << "\n";
+  for (const std::string& skipped : search.unreadable) out << "unreadable: " << listingText(skipped) << "\n";
   out << tripSummary(search) << "\n";
   return 0;
 }
