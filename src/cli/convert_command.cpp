@@ -22,6 +22,8 @@
 #include "core/file_error.h"
 #include "mmv/scan.h"
 #include "mmv/trips.h"
+#include "conversion/trip_names.h"
+#include "core/listing_text.h"
 #include "platform/process_launch.h"
 #include "telemetry/track_export.h"
 
@@ -164,42 +166,75 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   return finishWithLog(1, mirror, err);
 }
 
+// The names a trip's messages may quote, to be escaped in its lines.
+std::vector<std::string> quotedNames(const RunOptions& options, const std::string& outFolder, const Trip& trip,
+                                     const std::string& target) {
+  std::vector<std::string> names{*options.tripsFolder, outFolder, target};
+  for (const std::string& file : trip.files) {
+    names.push_back(file);
+    names.push_back(fileNameOf(file));
+  }
+  return names;
+}
+
 // Every trip of the folder into its own file in the target folder; a failed
 // trip does not stop the others, Ctrl-C ends the current one and the rest.
 int convertTrips(const RunOptions& options, std::ostream& out, std::ostream& err) {
-  const std::string& outFolder = options.target.value_or("");
+  std::string outFolder = options.target.value_or("");
   std::error_code ec;
   if (outFolder.empty() || !(outFolder.back() == '/' || outFolder.back() == kPathSeparator ||
                              std::filesystem::is_directory(outFolder, ec)))
     throw UsageError("--trips needs -o OUTDIR/, the folder the trips are written to");
-  const TripSearch search = FindTrips({*options.tripsFolder}, false);
+  if (outFolder.back() != '/' && outFolder.back() != kPathSeparator) outFolder += kPathSeparator;
+  const TripSearch search = FindTrips({*options.tripsFolder}, options.recursive);
   if (!search.unreadableFolders.empty()) {
-    err << "vk2mp4: " << search.unreadableFolders.front() << "\n";
+    err << "vk2mp4: " << listingText(search.unreadableFolders.front()) << "\n";
     return 1;
   }
-  for (const std::string& skipped : search.unreadable) err << "vk2mp4: skipped " << skipped << "\n";
+  for (const std::string& skipped : search.unreadable) err << "vk2mp4: skipped " << listingText(skipped) << "\n";
+  // Fixed before the first trip runs: a trip that proposes an earlier one's name
+  // gets it numbered rather than replacing that trip's file.
+  const std::vector<std::string> names =
+      tripFileNames(search.trips, options.trimStart, options.trimEnd, options.options.timeLocal,
+                    outputExtension(options.options.subtitles));
   const std::size_t count = search.trips.size();
   std::size_t converted = 0;
   for (std::size_t i = 0; i < count && !interruptRequested(); ++i) {
+    const Trip& found = search.trips[i];
     RunOptions trip = options;
     trip.tripsFolder.reset();
-    trip.inputs = search.trips[i].files;
+    trip.inputs = found.files;
+    trip.target = outFolder + names[i];
     trip.quiet = true;
     std::ostringstream tripOut, tripErr;
     std::string target;
     int status = 1;
-    try {
-      status = convertSelection(trip, tripOut, tripErr, &target);
-    } catch (const std::exception& e) {
-      tripErr << "vk2mp4: " << e.what() << "\n";
+    if (names[i].empty()) {
+      tripErr << trimsProblem(found.files.front(), static_cast<int64_t>(found.end) - found.start, options.trimStart,
+                              options.trimEnd);
+    } else if (std::filesystem::is_directory(*trip.target, ec)) {
+      // The target rules would put the trip inside it.
+      tripErr << *trip.target << ": is a folder";
+    } else {
+      try {
+        status = convertSelection(trip, tripOut, tripErr, &target);
+      } catch (const std::exception& e) {
+        tripErr << "vk2mp4: " << e.what() << "\n";
+      }
     }
     const std::string label = "trip " + std::to_string(i + 1) + "/" + std::to_string(count);
-    std::string reasons = tripErr.str();
-    for (std::size_t at; (at = reasons.find("vk2mp4: ")) != std::string::npos;) reasons.erase(at, 8);
+    // Escaped first, so only the messages' own line starts are found.
+    std::string reasons = listingLines(tripErr.str(), quotedNames(options, outFolder, found, *trip.target));
+    for (std::size_t at = 0; (at = reasons.find("vk2mp4: ", at)) != std::string::npos;) {
+      if (at == 0 || reasons[at - 1] == '\n')
+        reasons.erase(at, 8);
+      else
+        ++at;
+    }
     while (!reasons.empty() && reasons.back() == '\n') reasons.pop_back();
     if (status == 0) {
       ++converted;
-      out << label << ": " << target << "\n";
+      out << label << ": " << listingText(target) << "\n";
       if (!reasons.empty()) err << label << ": " << reasons << "\n";  // warnings
     } else {
       err << label << " failed: " << reasons << "\n";

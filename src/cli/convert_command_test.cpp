@@ -236,6 +236,134 @@ TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
                                                                 "20211029_090516_12.mp4", "20211029_100503_24.mp4"}));
 }
 
+// `files` recordings of `seconds` each from `start`, one after another, as PREFIX.mmv
+// or PREFIX_1.mmv ...; no encoder.
+std::vector<std::string> writeDrive(const std::string& prefix, int files, int32_t start, int seconds) {
+  synth::SynthOptions o;
+  o.outPrefix = prefix;
+  o.files = files;
+  o.seconds = seconds;
+  o.startEpoch = start;
+  o.fps = 5;
+  o.audio = false;
+  o.fillerBytes = 200;
+  return synth::generateRecordings(o);
+}
+
+std::string vk2mp4In(const std::string& folder, const std::string& env, const std::string& args) {
+  return "cd " + shellQuoted(folder) + " && " + env + " " + shellQuoted(VK2MP4_EXE) + " " + args;
+}
+
+// Two trips that propose one name: the hour repeated when summer time ends,
+// 00:30 and 01:30 UTC both 02:30 in Berlin. The second is listed and written
+// as "-2", its track beside it, and neither replaces the other.
+TEST(TripsCommand, TripsProposingOneNameGetOneFileEach) {
+  ConvertFixture f(0);
+  const std::string card = f.dir.file("card/"), out = f.dir.file("out/");
+  ::mkdir(card.c_str(), 0755);
+  writeDrive(card + "first", 1, 1635640200, 60);
+  writeDrive(card + "second", 1, 1635643800, 60);
+  const std::string berlin = "TZ='CET-1CEST,M3.5.0,M10.5.0/3'";  // Europe/Berlin's rule
+
+  EXPECT_EQ(commandOutput(vk2mp4In(f.work, berlin, "trips " + shellQuoted(card))),
+            "trip 1: 2021-10-31 02:30:00 - 2021-10-31 02:31:00, 60 s, 1 file, 20211031_023000_60\n"
+            "trip 2: 2021-10-31 02:30:00 - 2021-10-31 02:31:00, 60 s, 1 file, 20211031_023000_60-2\n"
+            "2 trips in 2 MMV files\n");
+
+  f.fakeConverter("ok\nok\nok\nok\n");
+  const std::string convert = vk2mp4In(f.work, berlin,
+                                       "convert --track csv --trips " + shellQuoted(card) + " -o " + shellQuoted(out) +
+                                           " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
+                                           shellQuoted(f.dir.file("stderr")));
+  EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 0) << f.err();
+  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/2: " + out + "20211031_023000_60.mp4\n"
+                                            "trip 2/2: " + out + "20211031_023000_60-2.mp4\n"
+                                            "2 of 2 trips converted\n");
+  EXPECT_EQ(testing::entriesOf(out), (std::vector<std::string>{"20211031_023000_60-2.csv", "20211031_023000_60-2.mp4",
+                                                                "20211031_023000_60.csv", "20211031_023000_60.mp4"}));
+  EXPECT_NE(readText(out + "20211031_023000_60.mp4"), readText(out + "20211031_023000_60-2.mp4"));
+  EXPECT_EQ(splitLines(readText(out + "20211031_023000_60.csv")).at(1).rfind(
+                "2021-10-31T00:30:00Z,2021-10-31T02:30:00+02:00,", 0), 0u);
+  EXPECT_EQ(splitLines(readText(out + "20211031_023000_60-2.csv")).at(1).rfind(
+                "2021-10-31T01:30:00Z,2021-10-31T02:30:00+01:00,", 0), 0u);
+}
+
+// One recording reached through a hard or a symbolic link, or through a link to
+// the card, counts once. A copy is a recording of its own: a copied drive,
+// interleaved with the original file by file, still makes two whole trips.
+TEST(TripsCommand, ALinkCountsOnceACopyMakesItsOwnTrip) {
+  testing::TempDir dir;
+  const std::string card = dir.file("card/");
+  ::mkdir(card.c_str(), 0755);
+  ::mkdir((card + "copy").c_str(), 0755);
+  for (const std::string& file : writeDrive(card + "drive", 3, 1635494703, 10))
+    writeText(card + "copy/" + file.substr(card.size()), readText(file));
+  writeDrive(card + "single", 1, 1635494703 + 3600, 10);
+  writeText(card + "single copy.mmv", readText(card + "single.mmv"));
+  ASSERT_EQ(::link((card + "drive_1.mmv").c_str(), (card + "hard.mmv").c_str()), 0);
+  ASSERT_EQ(::symlink((card + "drive_2.mmv").c_str(), (card + "soft.mmv").c_str()), 0);
+  ASSERT_EQ(::symlink(card.c_str(), dir.file("link-to-card").c_str()), 0);
+
+  const std::string listing = "trip 1: 2021-10-29 08:05:03 - 2021-10-29 08:05:33, 30 s, 3 files, 20211029_080503_30\n"
+                              "trip 2: 2021-10-29 08:05:03 - 2021-10-29 08:05:33, 30 s, 3 files, 20211029_080503_30-2\n"
+                              "trip 3: 2021-10-29 09:05:03 - 2021-10-29 09:05:13, 10 s, 1 file, 20211029_090503_10\n"
+                              "trip 4: 2021-10-29 09:05:03 - 2021-10-29 09:05:13, 10 s, 1 file, 20211029_090503_10-2\n"
+                              "4 trips in 8 MMV files\n";
+  const std::string trips = vk2mp4In(dir.path(), "TZ=UTC", "trips --recursive --time-basis utc ");
+  EXPECT_EQ(commandOutput(trips + shellQuoted(card)), listing);
+  EXPECT_EQ(commandOutput(trips + shellQuoted(card) + " link-to-card"), listing);
+}
+
+// What cannot be read is listed with its reason, never silently left out: a
+// subfolder without read rights, links that lead nowhere or round in a loop, a
+// file whose name holds a line break, escaped in every line so that it cannot
+// forge one. convert --trips searches subfolders with --recursive too.
+TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
+  ConvertFixture f(0);
+  const std::string card = f.dir.file("card/"), out = f.dir.file("out/");
+  for (const char* folder : {"", "sub", "locked"}) ::mkdir((card + folder).c_str(), 0755);
+  writeDrive(card + "a", 1, 1635494703, 10);
+  writeDrive(card + "sub/b", 1, 1635494703 + 3600, 10);
+  writeDrive(card + "sub/short\n", 1, 1635494703 + 7200, 3);
+  writeText(card + "bad\ntrip 9: forged\\.mmv", "short");
+  ::symlink((card + "missing.mmv").c_str(), (card + "dangling.mmv").c_str());
+  ::symlink((card + "loop.mmv").c_str(), (card + "loop.mmv").c_str());
+  ::chmod((card + "locked").c_str(), 0);
+  // Root reads the folder all the same.
+  const std::string locked = ::geteuid() == 0 ? "" : card + "locked: the folder cannot be read: Permission denied\n";
+  const std::string unreadable =
+      card + "bad\\x0Atrip 9: forged\\\\.mmv: file is shorter than its 762-byte info block (5 bytes)\n" + card +
+      "dangling.mmv: the symbolic link cannot be followed: No such file or directory\n" + locked + card +
+      "loop.mmv: the symbolic link cannot be followed: Too many levels of symbolic links\n";
+  const auto prefixed = [](const std::string& prefix, const std::string& lines) {
+    std::string text;
+    for (const std::string& line : splitLines(lines)) text += prefix + line + "\n";
+    return text;
+  };
+
+  EXPECT_EQ(commandOutput(vk2mp4In(f.work, "TZ=UTC", "trips --recursive --time-basis utc " + shellQuoted(card))),
+            "trip 1: 2021-10-29 08:05:03 - 2021-10-29 08:05:13, 10 s, 1 file, 20211029_080503_10\n"
+            "trip 2: 2021-10-29 09:05:03 - 2021-10-29 09:05:13, 10 s, 1 file, 20211029_090503_10\n"
+            "trip 3: 2021-10-29 10:05:03 - 2021-10-29 10:05:06, 3 s, 1 file, 20211029_100503_3\n" +
+                prefixed("unreadable: ", unreadable) + "3 trips in 6 MMV files\n");
+
+  // The trims leave too little of trip 3, whose file is named in its line.
+  f.fakeConverter("ok\nok\nok\nok\n");
+  const std::string convert =
+      vk2mp4In(f.work, "TZ=UTC",
+               "convert --time-basis utc --trim-start 1 --trim-end 1 --trips " + shellQuoted(card) +
+                   " --recursive -o " + shellQuoted(out) + " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
+                   shellQuoted(f.dir.file("stderr")));
+  EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 1);
+  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/3: " + out + "20211029_080504_8.mp4\n"
+                                            "trip 2/3: " + out + "20211029_090504_8.mp4\n"
+                                            "2 of 3 trips converted\n");
+  EXPECT_EQ(f.err(), prefixed("vk2mp4: skipped ", unreadable) + "trip 3/3 failed: " + card +
+                         "sub/short\\x0A.mmv: the trip of 3 seconds is too short for the trims of 1 seconds at the "
+                         "start and 1 at the end (at least 5 seconds must be left)\n");
+  ::chmod((card + "locked").c_str(), 0755);  // so the scratch folder can go
+}
+
 // convert --track: the track beside the video once the video is made. A track
 // name that is a recording stops the run before it starts; a track that cannot
 // be written afterwards fails the command, and the video stays.

@@ -124,6 +124,10 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       run.quiet = true;
       continue;
     }
+    if (arg == "--recursive") {
+      run.recursive = true;
+      continue;
+    }
     if (i + 1 >= args.size()) throw UsageError(arg + ": missing value");
     const std::string& value = args[++i];
     if (arg == "-o") {
@@ -159,6 +163,7 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
+  if (run.recursive && !run.tripsFolder) throw UsageError("--recursive needs --trips");
   if (run.tripsFolder) {
     if (!run.inputs.empty()) throw UsageError("--trips takes a folder instead of MMV files");
     if (run.logFile) throw UsageError("--log cannot be used with --trips");

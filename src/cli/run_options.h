@@ -32,6 +32,7 @@ struct RunOptions {
   bool quiet = false;
   std::vector<std::string> inputs;
   std::optional<std::string> tripsFolder;  // convert --trips FOLDER: every trip found there
+  bool recursive = false;                  // --trips: the folder's subfolders too
   std::optional<TrackFormat> track;  // convert --track: the track file beside the video
 };
 

@@ -50,7 +50,8 @@ TEST(RunOptions, RejectsWhatItCannotUse) {
                                  {"--trim-end", "99999999999", "a"},
                                  {"--clock", "12", "a"},
                                  {"--date-format", "5", "a"},
-                                 {"--hide", "vehicle,colour", "a"}};
+                                 {"--hide", "vehicle,colour", "a"},
+                                 {"--recursive", "a"}};
   for (const Args& args : bad) EXPECT_THROW(parseRunOptions(args), UsageError) << args.size();
 }
 

@@ -1,7 +1,9 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "conversion/trip_names.h"
 #include "core/calendar_time.h"
+#include "core/listing_text.h"
 #include "core/time_window.h"
 #include "mmv/trips.h"
 
@@ -27,16 +29,18 @@ int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
     return 2;
   }
   const TripSearch search = FindTrips(folders, recursive);
-  for (const std::string& folder : search.unreadableFolders) err << "vk2mp4: " << folder << "\n";
+  for (const std::string& folder : search.unreadableFolders) err << "vk2mp4: " << listingText(folder) << "\n";
   if (search.unreadableFolders.size() == folders.size()) return 1;
-  int number = 0;
-  for (const Trip& trip : search.trips) {
+  // The names convert --trips writes them under, numbered where two trips propose one.
+  const std::vector<std::string> names = tripFileNames(search.trips, 0, 0, local, "");
+  for (std::size_t i = 0; i < search.trips.size(); ++i) {
+    const Trip& trip = search.trips[i];
     const TimeWindowView view = describeTimeWindow(trip.start, trip.end, local);
-    out << "trip " << ++number << ": " << isoDateTime(view.start, ' ') << " - " << isoDateTime(view.end, ' ') << ", "
+    out << "trip " << i + 1 << ": " << isoDateTime(view.start, ' ') << " - " << isoDateTime(view.end, ' ') << ", "
         << view.lengthText << " s, " << trip.files.size() << (trip.files.size() == 1 ? " file, " : " files, ")
-        << view.fileName << "\n";
+        << names[i] << "\n";
   }
-  for (const std::string& skipped : search.unreadable) out << "unreadable: " << skipped << "\n";
+  for (const std::string& skipped : search.unreadable) out << "unreadable: " << listingText(skipped) << "\n";
   out << tripSummary(search) << "\n";
   return 0;
 }

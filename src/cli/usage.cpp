@@ -8,7 +8,7 @@ const char* usageText() {
          "  vk2mp4 merge [-q] [--log FILE] -o OUT.mmv FILE.mmv...\n"
          "  vk2mp4 extract [OPTIONS] [-o TARGET] FILE.mmv...\n"
          "  vk2mp4 convert [OPTIONS] [-o TARGET] FILE.mmv...\n"
-         "  vk2mp4 convert [OPTIONS] --trips FOLDER -o OUTDIR/\n"
+         "  vk2mp4 convert [OPTIONS] --trips FOLDER [--recursive] -o OUTDIR/\n"
          "  vk2mp4 trips [--recursive] [--time-basis local|utc] FOLDER...\n"
          "  vk2mp4 track [OPTIONS] -o OUT.gpx|OUT.kml|OUT.geojson|OUT.csv FILE.mmv...\n"
          "options (extract, convert, track):\n"

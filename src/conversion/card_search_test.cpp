@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "synth/mmv_builder.h"
 #include "testing/test_support.h"
@@ -43,6 +45,21 @@ TEST(CardSearch, SummaryOrWhyThereIsNothingToConvert) {
   EXPECT_EQ(s.problem, "No MMV files were found in " + dir.path() + ".");
   s = searchCard(dir.file("missing/"));
   EXPECT_EQ(s.problem, dir.file("missing/") + ": not a folder that can be read");
+}
+
+// The trips command's tests cover links and copies; this one runs on Windows too.
+TEST(CardSearch, AHardLinkCountsOnceACopyIsARecordingOfItsOwn) {
+  testing::TempDir dir;
+  writeRecording(dir.file("a.mmv"), 1635494703, 6);
+  std::error_code ec;
+  std::filesystem::create_hard_link(dir.file("a.mmv"), dir.file("b.mmv"), ec);
+  ASSERT_FALSE(ec) << ec.message();
+  EXPECT_EQ(searchCard(dir.path()).summary, "1 trip in 1 MMV files");
+  std::filesystem::copy_file(dir.file("a.mmv"), dir.file("c.mmv"));
+  const CardSearch s = searchCard(dir.path());
+  EXPECT_EQ(s.summary, "2 trips in 2 MMV files");
+  ASSERT_EQ(s.trips.size(), 2u);
+  EXPECT_EQ(s.trips[1].files, Names{dir.file("c.mmv")});
 }
 
 }  // namespace

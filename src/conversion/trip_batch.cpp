@@ -1,10 +1,10 @@
 #include "conversion/trip_batch.h"
 
-#include <climits>
 #include <stdexcept>
 #include <utility>
 
-#include "core/time_window.h"
+#include "conversion/trip_names.h"
+#include "core/calendar_time.h"
 #include "mmv/scan.h"
 
 namespace vk2 {
@@ -55,27 +55,20 @@ std::string tripLabel(std::size_t index, const std::string& target) {
 
 }  // namespace
 
-std::string prepareTrip(StageContext& ctx, const Trip& trip, int32_t trimStart, int32_t trimEnd, bool local) {
+void prepareTrip(StageContext& ctx, const Trip& trip, int32_t trimStart, int32_t trimEnd, bool local) {
   if (trip.files.empty()) throw std::runtime_error("the trip holds no MMV file");
   const OpenResult opened = OpenMmvFiles(ctx, trip.files);
   if (opened.outcome != OpenOutcome::Selected) throw std::runtime_error(trip.files.front() + ": " + opened.message);
   ConversionState& s = ctx.state;
-  // The same rule as the trims of the command line: the dialog could have reached them on this trip.
-  const int64_t span = static_cast<int64_t>(s.spanEndTime) - s.spanStartTime;
-  const bool untrimmed = trimStart == 0 && trimEnd == 0;
-  if (!untrimmed && !(span >= 0 && span <= INT32_MAX && trimsAllowed(static_cast<int32_t>(span), trimStart, trimEnd)))
-    throw std::runtime_error(trip.files.front() + ": the trip of " + std::to_string(span) +
-                             " seconds is too short for the trims of " + std::to_string(trimStart) +
-                             " seconds at the start and " + std::to_string(trimEnd) + " at the end (at least " +
-                             std::to_string(kMinimumWindowSeconds) + " seconds must be left)");
+  const std::string problem = trimsProblem(trip.files.front(), static_cast<int64_t>(s.spanEndTime) - s.spanStartTime,
+                                           trimStart, trimEnd);
+  if (!problem.empty()) throw std::runtime_error(problem);
   s.trimStart = trimStart;
   s.trimEnd = trimEnd;
   s.windowStartTime = s.spanStartTime + trimStart;
   s.windowEndTime = s.spanEndTime - trimEnd;
-  const TimeWindowView view = describeTimeWindow(s.windowStartTime, s.windowEndTime, local);
-  s.windowStart = view.start;
-  s.windowEnd = view.end;
-  return view.fileName;
+  s.windowStart = breakDownTime(s.windowStartTime, local);
+  s.windowEnd = breakDownTime(s.windowEndTime, local);
 }
 
 std::string tripCaption(const std::string& caption, std::size_t index, std::size_t count) {
@@ -92,7 +85,8 @@ std::string TripBatchResult::message(const std::string& folder) const {
 }
 
 TripBatch::TripBatch(StageContext& ctx, std::vector<Trip> trips, TripSettings settings, TripBatchCallbacks callbacks)
-    : ctx_(ctx), trips_(std::move(trips)), settings_(std::move(settings)), callbacks_(std::move(callbacks)) {}
+    : ctx_(ctx), trips_(std::move(trips)), settings_(std::move(settings)), callbacks_(std::move(callbacks)),
+      names_(tripFileNames(trips_, settings_.trimStart, settings_.trimEnd, settings_.local, settings_.extension)) {}
 
 TripBatchResult TripBatch::run() {
   const Selection before(ctx_.state);
@@ -106,10 +100,12 @@ TripBatchResult TripBatch::run() {
       break;
     }
     if (callbacks_.tripStarted) callbacks_.tripStarted(i, trips_.size(), trips_[i]);
-    std::string name;
+    // Fixed up front, so a trip that proposes an earlier one's name gets its own.
+    const std::string& name = names_[i];
     try {
-      name = prepareTrip(ctx_, trips_[i], settings_.trimStart, settings_.trimEnd, settings_.local) +
-             settings_.extension;
+      prepareTrip(ctx_, trips_[i], settings_.trimStart, settings_.trimEnd, settings_.local);
+      // No name: too short for the trims when the card was searched, longer now.
+      if (name.empty()) throw std::runtime_error(trips_[i].files.front() + ": changed since the card was searched");
       const RunOutcome outcome = callbacks_.convert(buildOutputPath(settings_.folder, name, ""));
       result.warnings.insert(result.warnings.end(), outcome.warnings.begin(), outcome.warnings.end());
       if (outcome.status == RunStatus::Succeeded) {

@@ -1,7 +1,7 @@
 #pragma once
 // A memory card's trips converted one after another with one set of choices:
 // each trip scanned as the open command scans a selection, the same trims, its
-// own proposed name in one folder. No toolkit here, so any window can drive it.
+// own proposed name in one folder (numbered when an earlier trip has it). No toolkit here, so any window can drive it.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -24,10 +24,9 @@ struct TripSettings {
 };
 
 // Sets ctx.state up for `trip` as the open command and the time window would:
-// scans its files (the span), applies the trims (the window). Returns the
-// trip's proposed name without folder or extension. Throws std::exception with
-// the reason the trip cannot be converted, naming its file.
-std::string prepareTrip(StageContext& ctx, const Trip& trip, int32_t trimStart, int32_t trimEnd, bool local);
+// scans its files (the span), applies the trims (the window). Throws
+// std::exception with the reason the trip cannot be converted, naming its file.
+void prepareTrip(StageContext& ctx, const Trip& trip, int32_t trimStart, int32_t trimEnd, bool local);
 
 // "Save as MP4 Video - trip 2 of 5" for the 0-based `index`.
 std::string tripCaption(const std::string& caption, std::size_t index, std::size_t count);
@@ -67,6 +66,7 @@ class TripBatch {
   std::vector<Trip> trips_;
   TripSettings settings_;
   TripBatchCallbacks callbacks_;
+  std::vector<std::string> names_;  // each trip's file name, "" for one too short for the trims
   bool cancelRequested_ = false;
 };
 

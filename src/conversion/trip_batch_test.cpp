@@ -75,6 +75,18 @@ TEST(TripBatch, EveryTripWithTheSameTrimsUnderItsOwnName) {
   EXPECT_EQ(f.state.selectedFiles, Names{"earlier.mmv"});  // the selection as before the batch
 }
 
+// A copy of the card's last recording proposes its name: the copy gets "-2",
+// under the trims too, and neither replaces the other.
+TEST(TripBatch, TripsProposingOneNameGetOneFileEach) {
+  BatchFixture f;
+  testing::writeText(f.dir.file("c copy.mmv"), testing::readText(f.dir.file("c.mmv")));
+  f.trips = FindTrips({f.dir.path()}, false).trips;
+  const TripBatchResult r = f.run(1, 0, [](const std::string&) { return outcome(RunStatus::Succeeded); });
+  EXPECT_EQ(f.targets, (Names{"/out/20211029_080504_11.mkv", "/out/20211029_090504_19.mkv",
+                              "/out/20211029_090504_19-2.mkv"}));
+  EXPECT_EQ(r.message("/out/"), "3 of 3 trips were converted into /out/.");
+}
+
 // A trip whose conversion fails is the windows' and the trips command's test.
 TEST(TripBatch, ATooShortTripLetsTheOthersGoOn) {
   BatchFixture f;

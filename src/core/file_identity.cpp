@@ -1,7 +1,17 @@
 #include "core/file_identity.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+
+#include <cerrno>
+#endif
+
 #include <filesystem>
 #include <system_error>
+
+#include "core/file_error.h"
 
 namespace vk2 {
 
@@ -14,6 +24,31 @@ bool sameFile(const std::string& a, const std::string& b) {
   if (ec) return false;
   const fs::path cb = fs::weakly_canonical(b, ec);
   return !ec && ca == cb;
+}
+
+std::optional<FileKey> fileKey(const std::string& path, std::string* reason) {
+#ifdef _WIN32
+  // The narrow name as the streams open it; no access asked, so a file open
+  // elsewhere or without read rights still tells who it is. Folders need the flag.
+  const HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info);
+  const DWORD error = GetLastError();
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  if (!known) {
+    if (reason) *reason = std::error_code(static_cast<int>(error), std::system_category()).message();
+    return std::nullopt;
+  }
+  return FileKey{info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+#else
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    if (reason) *reason = systemReason(errno);
+    return std::nullopt;
+  }
+  return FileKey{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+#endif
 }
 
 void clearForNewFile(const std::string& path) {

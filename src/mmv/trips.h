@@ -2,6 +2,8 @@
 // A memory card sorted into trips: runs of recordings in start-time order, each
 // starting within the join rule's 4 seconds of the previous one's end, at most
 // 15 files each (a longer run is split into parts of 15). Only info blocks are read.
+// A file reached through several paths or links counts once; a copy is a
+// recording of its own, and its files form their own trips.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -16,17 +18,20 @@ struct Trip {
 
 struct TripSearch {
   std::vector<Trip> trips;
-  std::vector<std::string> unreadable;  // "path: reason", in the order found
-  std::vector<std::string> unreadableFolders;
-  int mmvFiles = 0;                     // every .mmv file found, readable or not
+  // "path: reason" in path order: files, dangling or looping links, subfolders.
+  std::vector<std::string> unreadable;
+  std::vector<std::string> unreadableFolders;  // the folders searched that cannot be read
+  int mmvFiles = 0;  // every .mmv file found, readable or not, each file once
 };
 
 // Finds the .mmv files (any letter case) in `folders`, one level deep or, with
-// `recursive`, below too, and groups them. Files that cannot be read are listed
-// and skipped; they never end the search.
+// `recursive`, below too (links to folders are not followed), and groups them.
+// What cannot be read is listed and skipped; it never ends the search.
 TripSearch FindTrips(const std::vector<std::string>& folders, bool recursive);
 
-// Groups already read files (path, start, end) into trips.
+// Groups already read files (path, start, end) into trips. A file joins any
+// trip whose end it continues, one whose last file is in its folder first, so
+// two copies of a drive in one search make two whole trips.
 struct TripFile {
   std::string path;
   int32_t start = 0;

@@ -42,11 +42,15 @@ std::string isoUtcText(int32_t seconds) { return isoDateTime(breakDownTime(secon
 std::string isoLocalText(int32_t seconds) {
   const CalendarTime local = breakDownTime(seconds, true);
   if (local.isZero()) return isoUtcText(seconds);
-  const int64_t offsetMinutes = (secondsOf(local) - seconds) / 60;
-  const int64_t size = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+  // To the second: zones of old had offsets such as +00:19:32, and local time
+  // minus the offset must give the UTC column back.
+  const int64_t offsetSeconds = secondsOf(local) - seconds;
+  const int64_t size = offsetSeconds < 0 ? -offsetSeconds : offsetSeconds;
   char offset[32];
-  std::snprintf(offset, sizeof offset, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', static_cast<int>(size / 60),
-                static_cast<int>(size % 60));
+  const int length = std::snprintf(offset, sizeof offset, "%c%02d:%02d", offsetSeconds < 0 ? '-' : '+',
+                                   static_cast<int>(size / 3600), static_cast<int>(size / 60 % 60));
+  if (size % 60 != 0)
+    std::snprintf(offset + length, sizeof offset - static_cast<std::size_t>(length), ":%02d", static_cast<int>(size % 60));
   return isoDateTime(local) + offset;
 }
 

@@ -15,7 +15,8 @@ std::string fixedText(double value, int decimals);
 
 // "2021-10-29T08:05:03Z".
 std::string isoUtcText(int32_t seconds);
-// The computer's local time with its offset from UTC: "2021-10-29T17:05:03+09:00".
+// The computer's local time with its offset from UTC: "2021-10-29T17:05:03+09:00",
+// an offset that is not whole minutes to the second ("+00:19:32").
 // UTC ("...Z") when the local time cannot be had.
 std::string isoLocalText(int32_t seconds);
 

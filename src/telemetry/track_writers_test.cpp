@@ -163,8 +163,19 @@ TEST(TrackText, NumbersAndTimes) {
   EXPECT_EQ(fixedText(-0.00000001, 7), "0.0000000");
   EXPECT_EQ(fixedText(std::numeric_limits<double>::quiet_NaN(), 3), "");
   EXPECT_EQ(isoUtcText(-1), "1969-12-31T23:59:59Z");
-  testing::ScopedTimeZone zone("XYZ+3:30");  // 3:30 behind UTC
-  EXPECT_EQ(isoLocalText(kStart), "2021-10-29T04:35:03-03:30");
+  {
+    testing::ScopedTimeZone zone("XYZ+3:30");  // 3:30 behind UTC
+    EXPECT_EQ(isoLocalText(kStart), "2021-10-29T04:35:03-03:30");
+  }
+  {
+    // Offsets of old zones are not whole minutes; local time minus the offset stays UTC.
+    testing::ScopedTimeZone amsterdam("AMT-0:19:32");  // Amsterdam before 1937
+    EXPECT_EQ(isoLocalText(kStart), "2021-10-29T08:24:35+00:19:32");
+  }
+  {
+    testing::ScopedTimeZone monrovia("MMT+0:44:30");  // Monrovia before 1972
+    EXPECT_EQ(isoLocalText(kStart), "2021-10-29T07:20:33-00:44:30");
+  }
   EXPECT_TRUE(hasPositionFix(drvAt(0, 0, 1e-7)));
   EXPECT_FALSE(hasPositionFix(drvAt(0, 91, 0)));
 }
