@@ -191,7 +191,8 @@ int convertTrips(const RunOptions& options, std::ostream& out, std::ostream& err
     err << "vk2mp4: " << listingText(search.unreadableFolders.front()) << "\n";
     return 1;
   }
-  for (const std::string& skipped : search.unreadable) err << "vk2mp4: skipped " << listingText(skipped) << "\n";
+  for (const auto* list : {&search.unreadable, &search.unusable})
+    for (const std::string& skipped : *list) err << "vk2mp4: skipped " << listingText(skipped) << "\n";
   // Fixed before the first trip runs: a trip that proposes an earlier one's name
   // gets it numbered rather than replacing that trip's file.
   const std::vector<std::string> names =

@@ -326,6 +326,7 @@ TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
   writeDrive(card + "sub/b", 1, 1635494703 + 3600, 10);
   writeDrive(card + "sub/short\n", 1, 1635494703 + 7200, 3);
   writeText(card + "bad\ntrip 9: forged\\.mmv", "short");
+  writeText(card + "cut.mmv", readText(card + "a.mmv").substr(0, 3000));  // no record: left out, not a trip
   ::symlink((card + "missing.mmv").c_str(), (card + "dangling.mmv").c_str());
   ::symlink((card + "loop.mmv").c_str(), (card + "loop.mmv").c_str());
   ::chmod((card + "locked").c_str(), 0);
@@ -335,6 +336,8 @@ TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
       card + "bad\\x0Atrip 9: forged\\\\.mmv: file is shorter than its 762-byte info block (5 bytes)\n" + card +
       "dangling.mmv: the symbolic link cannot be followed: No such file or directory\n" + locked + card +
       "loop.mmv: the symbolic link cannot be followed: Too many levels of symbolic links\n";
+  const std::string unusable =
+      card + "cut.mmv: holds no complete record (file is shorter than the 4858-byte leading part (3000 bytes))\n";
   const auto prefixed = [](const std::string& prefix, const std::string& lines) {
     std::string text;
     for (const std::string& line : splitLines(lines)) text += prefix + line + "\n";
@@ -345,7 +348,7 @@ TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
             "trip 1: 2021-10-29 08:05:03 - 2021-10-29 08:05:13, 10 s, 1 file, 20211029_080503_10\n"
             "trip 2: 2021-10-29 09:05:03 - 2021-10-29 09:05:13, 10 s, 1 file, 20211029_090503_10\n"
             "trip 3: 2021-10-29 10:05:03 - 2021-10-29 10:05:06, 3 s, 1 file, 20211029_100503_3\n" +
-                prefixed("unreadable: ", unreadable) + "3 trips in 6 MMV files\n");
+                prefixed("unreadable: ", unreadable) + "unusable: " + unusable + "3 trips in 7 MMV files\n");
 
   // The trims leave too little of trip 3, whose file is named in its line.
   f.fakeConverter("ok\nok\nok\nok\n");
@@ -358,7 +361,7 @@ TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
   EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/3: " + out + "20211029_080504_8.mp4\n"
                                             "trip 2/3: " + out + "20211029_090504_8.mp4\n"
                                             "2 of 3 trips converted\n");
-  EXPECT_EQ(f.err(), prefixed("vk2mp4: skipped ", unreadable) + "trip 3/3 failed: " + card +
+  EXPECT_EQ(f.err(), prefixed("vk2mp4: skipped ", unreadable + unusable) + "trip 3/3 failed: " + card +
                          "sub/short\\x0A.mmv: the trip of 3 seconds is too short for the trims of 1 seconds at the "
                          "start and 1 at the end (at least 5 seconds must be left)\n");
   ::chmod((card + "locked").c_str(), 0755);  // so the scratch folder can go

@@ -41,6 +41,7 @@ int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
         << names[i] << "\n";
   }
   for (const std::string& skipped : search.unreadable) out << "unreadable: " << listingText(skipped) << "\n";
+  for (const std::string& skipped : search.unusable) out << "unusable: " << listingText(skipped) << "\n";
   out << tripSummary(search) << "\n";
   return 0;
 }

@@ -47,6 +47,33 @@ TEST(CardSearch, SummaryOrWhyThereIsNothingToConvert) {
   EXPECT_EQ(s.problem, dir.file("missing/") + ": not a folder that can be read");
 }
 
+// A recording without a complete record (cut inside its index, or a record its
+// end follows too soon) is left out before the trips are formed: it splits its run.
+TEST(CardSearch, FilesWithoutACompleteRecordAreLeftOut) {
+  testing::TempDir dir;
+  writeRecording(dir.file("a.mmv"), 1635494703, 6);
+  synth::MmvBuilder cut;
+  cut.setTimes(1635494709, 1635494715);
+  cut.add(kFrameVideo0, {1}).add(kFrameVideo0, {2});
+  std::vector<uint8_t> bytes = cut.build();
+  bytes.resize(5009 + 50);
+  testing::writeFile(dir.file("b.mmv"), bytes);  // record 1 is followed by a cut header
+  writeRecording(dir.file("c.mmv"), 1635494715, 6);
+  const CardSearch s = searchCard(dir.path());
+  EXPECT_EQ(s.summary, "2 trips in 3 MMV files");
+  ASSERT_EQ(s.trips.size(), 2u);
+  EXPECT_EQ(s.trips[1].files, Names{dir.file("c.mmv")});
+  EXPECT_EQ(s.logLines, Names{"Skipped " + dir.file("b.mmv") + ": holds no complete record (the record header at "
+                                                                "offset 5009 is cut off by the end of the file; record 1 "
+                                                                "before it, at offset 4858, may be cut off and is left "
+                                                                "out)"});
+  std::remove(dir.file("a.mmv").c_str());
+  std::remove(dir.file("c.mmv").c_str());
+  EXPECT_EQ(searchCard(dir.path()).problem.rfind("The MMV file in " + dir.path() + " cannot be converted:\n" +
+                                                  dir.file("b.mmv") + ": holds no complete record", 0),
+            0u);
+}
+
 // The trips command's tests cover links and copies; this one runs on Windows too.
 TEST(CardSearch, AHardLinkCountsOnceACopyIsARecordingOfItsOwn) {
   testing::TempDir dir;

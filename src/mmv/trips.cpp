@@ -10,6 +10,7 @@
 #include "core/file_error.h"
 #include "core/file_identity.h"
 #include "core/paths.h"
+#include "mmv/record_walk.h"
 #include "mmv/scan.h"
 
 namespace vk2 {
@@ -159,6 +160,10 @@ TripSearch FindTrips(const std::vector<std::string>& folders, bool recursive) {
     try {
       uint64_t size = 0;
       const MmvInfoBlock info = readInfoBlock(f.path, size);
+      if (const std::string why = unusableReason(f.path); !why.empty()) {
+        result.unusable.push_back(f.path + ": " + why);
+        continue;
+      }
       files.push_back(TripFile{f.path, info.startStamp().seconds(), info.endStamp().seconds()});
     } catch (const FileError& e) {
       result.unreadable.push_back(e.what());

@@ -20,6 +20,9 @@ struct TripSearch {
   std::vector<Trip> trips;
   // "path: reason" in path order: files, dangling or looping links, subfolders.
   std::vector<std::string> unreadable;
+  // "path: holds no complete record (why)", in path order: left out before the
+  // trips are formed, so such a file may split a run in two.
+  std::vector<std::string> unusable;
   std::vector<std::string> unreadableFolders;  // the folders searched that cannot be read
   int mmvFiles = 0;  // every .mmv file found, readable or not, each file once
 };
