@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "testing/stage_harness.h"
@@ -52,15 +51,6 @@ TEST(TrackExport, ReplacesAnExistingFileOnlyWhenComplete) {
   EXPECT_EQ(readText(c.dir.file("t.gpx.part")), "someone else's file");
   EXPECT_NE(readText(c.dir.file("t.gpx")).find("</gpx>"), std::string::npos);
   EXPECT_EQ(c.h.log.lines().back(), "Track Records = 6");
-}
-
-// A recording as the target is the track command's refusal test.
-TEST(TrackExport, RefusesAFolderAsTarget) {
-  ExportCase c;
-  std::filesystem::create_directory(c.dir.file("f.kml"));
-  EXPECT_EQ(thrownMessage([&] { ExportTrack(c.h.ctx, c.dir.file("f.kml"), TrackFormat::Kml); }),
-            c.dir.file("f.kml") + ": is a folder, where this run would write its target; choose another target name");
-  EXPECT_EQ(c.dir.entries(), (std::vector<std::string>{"f.kml", "rec.mmv"}));
 }
 
 TEST(TrackExport, AWindowWithoutRecordsIsWrittenWithAWarning) {
