@@ -84,7 +84,8 @@ void checkTrips(const std::vector<TripFile>& files, const std::vector<Trip>& tri
 void groupCard(Controls& controls, const std::vector<std::string>& recordings, const std::string& inFolder) {
   const TripSearch search = FindTrips({inFolder}, controls.flag());
   require(search.mmvFiles == static_cast<int>(recordings.size()), "the card search missed a recording");
-  std::size_t found = search.unreadable.size();
+  // Every recording is in a trip, or listed as unreadable or unusable (no complete record).
+  std::size_t found = search.unreadable.size() + search.unusable.size();
   for (const Trip& t : search.trips) found += t.files.size();
   require(found == recordings.size(), "the card search lost a recording");
 
