@@ -16,7 +16,7 @@
 #include "core/paths.h"
 #include "extract/stream_sink.h"
 #include "extract/subtitle_writer.h"
-#include "extract/text_format.h"
+#include "core/number_text.h"
 #include "core/file_error.h"
 #include "mmv/record_walk.h"
 #include "core/file_identity.h"
@@ -96,7 +96,7 @@ void StreamExtraction::logCounts() {
   log.append("total FrameCount = " + std::to_string(totalFrameCount));
   if (drvFrameCount != 0) tenthsPerRecord_ = static_cast<double>(mmvSec_) / drvFrameCount * 10;
   if (mmvSec_ != 0) doubleFramePerSec_ = static_cast<double>(totalFrameCount) / mmvSec_;
-  log.append(formatText("doubleFramePerSec = %.15g", doubleFramePerSec_));
+  log.append("doubleFramePerSec = " + generalNumber(doubleFramePerSec_, 15));
 
   // Without a positive length neither the cut nor the subtitle clock has a rate.
   const bool lengthKnown = mmvSec_ > 0;

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/number_text.h"
 #include "extract/text_format.h"
 
 namespace vk2 {
@@ -85,9 +86,9 @@ std::string leftEventLine(const std::string& times, const std::string& vehicleNu
   if (options.checkBoxVehicleNo() && !vehicleNumber.empty())
     line += scriptSafeText(vehicleNumber) + kLineBreak;
   if (options.checkBoxGsensor()) {
-    line += formatText("X:  %-.3f\\N\\N", DrvRecord::toG(record.accelX));
-    line += formatText("Y:  %-.3f\\N\\N", DrvRecord::toG(record.accelY));
-    line += formatText("Z:  %-.3f\\N\\N", DrvRecord::toG(record.accelZ));
+    line += "X:  " + fixedNumber(DrvRecord::toG(record.accelX), 3) + kLineBreak;
+    line += "Y:  " + fixedNumber(DrvRecord::toG(record.accelY), 3) + kLineBreak;
+    line += "Z:  " + fixedNumber(DrvRecord::toG(record.accelZ), 3) + kLineBreak;
   }
   if (options.checkBoxDateTime()) {
     const bool local = options.rbSubLocal();
@@ -101,19 +102,19 @@ std::string rightEventLine(const std::string& times, const std::string& title,
                            const DrvRecord& record, const ConversionOptions& options) {
   std::string line = "Dialogue: 0," + times + ",Default - DR,,0,0,0,," + title;
   const bool direction = options.checkBoxDirection();
-  line += direction ? formatText("%3.0f", record.heading) : std::string("0");
+  line += direction ? fixedNumber(record.heading, 0, 3) : std::string("0");
   line += " [" + compassLabel(direction ? record.heading : 0.0) + "]" + kLineBreak;
   if (options.checkBoxSpeed()) {
     if (options.rbSpeedKmh())
       line += formatText("%3d km/h\\N\\N", static_cast<int>(record.speedKmh));
     else
-      line += formatText("%5.1f mi/h\\N\\N", record.speedMph());
+      line += fixedNumber(record.speedMph(), 1, 5) + " mi/h" + kLineBreak;
   }
   if (options.checkBoxRpm())
     line += formatText("%4d rpm\\N\\N", static_cast<int>(record.engineRpm));
   if (options.checkBoxLatLong()) {
-    line += formatText("%12.8f\\N\\N", record.latitude);
-    line += formatText("%12.8f\\N\\N", record.longitude);
+    line += fixedNumber(record.latitude, 8, 12) + kLineBreak;
+    line += fixedNumber(record.longitude, 8, 12) + kLineBreak;
   } else {
     // Latitude and longitude as zero texts, back to back without a break.
     line += "0.00000000";

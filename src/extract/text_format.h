@@ -1,6 +1,7 @@
 #pragma once
-// printf-style formatting into a std::string of whatever length the value needs
-// (a heading of 1e300 prints 301 digits; nothing is cut).
+// printf-style formatting into a std::string of whatever length the value needs.
+// For whole numbers and texts only: a "%f" would follow the locale's decimal
+// point; numbers with a fraction go through core/number_text.h.
 #include <string>
 
 namespace vk2 {

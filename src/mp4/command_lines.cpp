@@ -1,6 +1,6 @@
 #include "mp4/command_lines.h"
 
-#include <cstdio>
+#include "core/number_text.h"
 
 namespace vk2 {
 
@@ -48,11 +48,7 @@ std::string durationText(int32_t durationSec) {
   return std::to_string(durationSec / 60) + ":" + std::to_string(durationSec % 60) + " ";
 }
 
-std::string frameRateText(double frameRate) {
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%8.4f", frameRate);
-  return buffer;
-}
+std::string frameRateText(double frameRate) { return fixedNumber(frameRate, 4, 8); }
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/file_identity.h"
+#include "core/number_text.h"
 #include "core/paths.h"
 #include "mp4/command_lines.h"
 #include "mp4/matroska_check.h"
@@ -39,9 +40,8 @@ std::string outputProblem(const std::string& path, double expectedSec) {
   const Mp4Check check = checkVideoFile(path);
   if (!check.complete) return "the converter's output " + path + " is incomplete: " + check.problem;
   if (expectedSec >= 0 && std::fabs(check.durationSec - expectedSec) > 1.0) {
-    char text[160];
-    std::snprintf(text, sizeof text, " lasts %.1f seconds instead of %.1f", check.durationSec, expectedSec);
-    return "the converter's output " + path + text;
+    return "the converter's output " + path + " lasts " + fixedNumber(check.durationSec, 1) + " seconds instead of " +
+           fixedNumber(expectedSec, 1);
   }
   return std::string();
 }

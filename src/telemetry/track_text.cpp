@@ -1,9 +1,9 @@
 #include "telemetry/track_text.h"
 
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+
+#include "core/number_text.h"
 
 namespace vk2 {
 
@@ -27,13 +27,8 @@ int64_t secondsOf(const CalendarTime& t) {
 
 std::string fixedText(double value, int decimals) {
   if (!std::isfinite(value)) return std::string();
-  // Room for the largest double in fixed notation.
-  std::array<char, 400> text;
-  const auto [end, ec] = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed,
-                                       decimals);
-  if (ec != std::errc()) return std::string();
-  std::string out(text.data(), end);
-  if (out[0] == '-' && out.find_first_not_of("0.", 1) == std::string::npos) out.erase(0, 1);
+  std::string out = fixedNumber(value, decimals);
+  if (!out.empty() && out[0] == '-' && out.find_first_not_of("0.", 1) == std::string::npos) out.erase(0, 1);
   return out;
 }
 

@@ -2,6 +2,7 @@
 // Small MP4 files the converter stand-ins write: complete in the eyes of the
 // run's output check (file type, movie header of a given length, a free box)
 // and carrying a marker text that tests read back.
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,12 +10,18 @@
 namespace vk2::testing {
 
 // The length the muxing line asks for with "-t 00:M:S", in seconds; 0 without one.
+// (Whole numbers, read without the locale's say.)
 inline double muxingLineSeconds(const std::vector<std::string>& argv) {
+  const auto whole = [](const std::string& text) {
+    int value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+  };
   for (std::size_t i = 0; i + 1 < argv.size(); ++i)
     if (argv[i] == "-t") {
       const std::string& t = argv[i + 1];
       const std::size_t colon = t.rfind(':');
-      return std::stod(t.substr(3, colon - 3)) * 60 + std::stod(t.substr(colon + 1));
+      return whole(t.substr(3, colon - 3)) * 60.0 + whole(t.substr(colon + 1));
     }
   return 0;
 }
