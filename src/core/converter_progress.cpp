@@ -1,7 +1,9 @@
 #include "core/converter_progress.h"
 
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
+
+#include "core/number_text.h"
 
 namespace vk2 {
 
@@ -17,12 +19,17 @@ std::string fieldAfter(const std::string& text, std::size_t pos, std::size_t key
 }  // namespace
 
 std::optional<double> clockSeconds(const std::string& text) {
+  // Read by hand: sscanf's "%lf" would take the locale's decimal point, and
+  // the converter writes "05.50" whatever it is.
+  const char* end = text.data() + text.size();
   int h = 0, m = 0;
-  double s = 0;
-  char tail = 0;
-  if (std::sscanf(text.c_str(), "%d:%d:%lf%c", &h, &m, &s, &tail) != 3 || h < 0 || m < 0 || s < 0)
-    return std::nullopt;
-  return h * 3600.0 + m * 60.0 + s;
+  const auto [afterHours, hoursError] = std::from_chars(text.data(), end, h);
+  if (hoursError != std::errc() || afterHours == end || *afterHours != ':') return std::nullopt;
+  const auto [afterMinutes, minutesError] = std::from_chars(afterHours + 1, end, m);
+  if (minutesError != std::errc() || afterMinutes == end || *afterMinutes != ':') return std::nullopt;
+  const std::optional<double> s = decimalNumber(std::string_view(afterMinutes + 1, end));
+  if (!s || h < 0 || m < 0 || *s < 0) return std::nullopt;
+  return h * 3600.0 + m * 60.0 + *s;
 }
 
 std::string progressText(double share, double elapsedSeconds) {
