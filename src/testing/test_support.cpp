@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <clocale>
 #include <ctime>
 #include <random>
 #include <stdexcept>
@@ -108,6 +109,19 @@ ScopedTimeZone::ScopedTimeZone(const char* zone) {
 }
 
 ScopedTimeZone::~ScopedTimeZone() { setZone(saved_ ? saved_->c_str() : nullptr); }
+
+ScopedDecimalComma::ScopedDecimalComma() {
+  if (const char* now = std::setlocale(LC_ALL, nullptr)) saved_ = now;
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "es_ES.UTF-8", "German_Germany.1252", "de-DE"}) {
+    if (std::setlocale(LC_ALL, name) && std::localeconv()->decimal_point[0] == ',') {
+      active_ = true;
+      return;
+    }
+  }
+  std::setlocale(LC_ALL, saved_.c_str());
+}
+
+ScopedDecimalComma::~ScopedDecimalComma() { std::setlocale(LC_ALL, saved_.c_str()); }
 
 bool fileExists(const std::string& path) {
   std::error_code ec;

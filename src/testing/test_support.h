@@ -48,6 +48,22 @@ class ScopedTimeZone {
   std::optional<std::string> saved_;
 };
 
+// Sets a locale that writes numbers with a decimal comma (German, French ...)
+// while it lives, then restores the one before; active() is false where no such
+// locale is installed (scripts/setup generates de_DE.UTF-8).
+class ScopedDecimalComma {
+ public:
+  ScopedDecimalComma();
+  ~ScopedDecimalComma();
+  ScopedDecimalComma(const ScopedDecimalComma&) = delete;
+  ScopedDecimalComma& operator=(const ScopedDecimalComma&) = delete;
+  bool active() const { return active_; }
+
+ private:
+  std::string saved_;
+  bool active_ = false;
+};
+
 // The message of the exception `run` throws; "" when it throws none.
 template <typename Run>
 std::string thrownMessage(Run&& run) {
