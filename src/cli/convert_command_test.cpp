@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "core/number_text.h"
 #include "platform/process_launch.h"
 #include "testing/fake_mp4.h"
 #include "testing/record_list.h"
@@ -557,7 +558,7 @@ std::pair<std::vector<std::string>, double> probe(const std::string& path) {
   for (const std::string& line : splitLines(commandOutput(
            "ffprobe -v error -show_entries stream=codec_name:format=duration -of default=nw=1 " + shellQuoted(path)))) {
     if (line.rfind("codec_name=", 0) == 0) p.first.push_back(line.substr(11));
-    if (line.rfind("duration=", 0) == 0) p.second = std::atof(line.substr(9).c_str());
+    if (line.rfind("duration=", 0) == 0) p.second = decimalNumber(line.substr(9)).value_or(-1);
   }
   std::sort(p.first.begin(), p.first.end());
   return p;

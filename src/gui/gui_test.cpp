@@ -17,11 +17,13 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <limits>
 
+#include "core/file_error.h"
 #include "gui/application.h"
 #include "gui/diagnosis_log.h"
 #include "gui/gui_test_support.h"
@@ -200,8 +202,8 @@ class GuiTest : public QObject {
     QVERIFY(vk2::gui::openDiagnosisLog(dialogs) == nullptr);
     qunsetenv("VK2_LOG_FILE");
     QCOMPARE(dialogs.errors, std::vector<std::string>{unwritable +
-                                                      ": the diagnosis log (VK2_LOG_FILE) cannot be written: "
-                                                      "No such file or directory"});
+                                                      ": the diagnosis log (VK2_LOG_FILE) cannot be written: " +
+                                                      vk2::systemReason(ENOENT)});
   }
 
   void openOneFifteenAndSixteenFilesThenOnesThatCannotBeOpened() {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "synth/mmv_builder.h"
 #include "core/file_error.h"
 #include "testing/stage_harness.h"
@@ -148,7 +150,7 @@ TEST(Scan, MissingFileNamedAndAnInfoBlockLongFileEnough) {
   ScanFixture f;
   f.state.spanStartTime = 5;
   const std::string missing = f.dir.file("missing.mmv");
-  EXPECT_EQ(testing::thrownMessage([&] { f.open({missing}); }), missing + ": No such file or directory");
+  EXPECT_EQ(testing::thrownMessage([&] { f.open({missing}); }), missing + ": " + systemReason(ENOENT));
   EXPECT_EQ(f.state.spanStartTime, 5);
   std::vector<uint8_t> bytes = testing::readFile(f.file("a.mmv", kT0, kT0 + 60));
   bytes.resize(762);

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 
+#include "core/file_error.h"
 #include "testing/fake_mp4.h"
 #include "testing/test_support.h"
 
@@ -82,7 +84,7 @@ TEST(Mp4Check, BoxSequences) {
     EXPECT_EQ(check.durationSec, c.duration >= 0 ? c.duration : 0);
     EXPECT_EQ(check.problem, c.problem);
   }
-  EXPECT_EQ(checkMp4File(dir.file("missing.mp4")).problem, "cannot open the MP4: No such file or directory");
+  EXPECT_EQ(checkMp4File(dir.file("missing.mp4")).problem, "cannot open the MP4: " + systemReason(ENOENT));
 }
 
 }  // namespace

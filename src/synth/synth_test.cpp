@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "core/byte_io.h"
+#include "core/file_error.h"
 #include "mmv/record_walk.h"
 #include "testing/record_list.h"
 #include "testing/test_support.h"
@@ -94,7 +96,7 @@ TEST(MmvSynth, EncoderThatCannotRunIsAClearError) {
   SynthOptions o = parseSynthArgs({"--out", dir.file("x"), "--seconds", "1", "--size", "64x64"});
   o.ffmpeg = dir.file("no-such-encoder");
   EXPECT_EQ(vk2::testing::thrownMessage([&] { generateRecordings(o); }),
-            "cannot run " + o.ffmpeg + ": No such file or directory");
+            "cannot run " + o.ffmpeg + ": " + systemReason(ENOENT));
   EXPECT_TRUE(dir.entries().empty());
 }
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 
+#include "core/number_text.h"
 #include "telemetry/track_export.h"
 #include "telemetry/track_text.h"
 #include "testing/stage_harness.h"
@@ -127,8 +128,8 @@ TEST(TrackReadback, OgrinfoReadsAllFourFormats) {
     SCOPED_TRACE(i);
     const std::map<std::string, std::string>& f = points[i].fields;
     EXPECT_EQ(f.at("time"), slashTime(kept[i].sampleTime) + "+00");
-    EXPECT_NEAR(std::stod(f.at("vk2_speed")), kept[i].speedKmh / 3.6, 0.0005);
-    EXPECT_NEAR(std::stod(f.at("vk2_course")), kept[i].heading, 0.005);
+    EXPECT_NEAR(decimalNumber(f.at("vk2_speed")).value(), kept[i].speedKmh / 3.6, 0.0005);
+    EXPECT_NEAR(decimalNumber(f.at("vk2_course")).value(), kept[i].heading, 0.005);
     expectPosition(numbersOf(points[i].geometry), 0, kept[i]);
   }
 
@@ -165,7 +166,7 @@ TEST(TrackReadback, OgrinfoReadsAllFourFormats) {
     const std::map<std::string, std::string>& f = rows[i].fields;
     EXPECT_EQ(f.at("time_utc"), isoUtcText(all[i].sampleTime));
     EXPECT_EQ(std::stoi(f.at("speed_kmh")), all[i].speedKmh);
-    EXPECT_NEAR(std::stod(f.at("latitude")), all[i].latitude, 1e-9);
+    EXPECT_NEAR(decimalNumber(f.at("latitude")).value(), all[i].latitude, 1e-9);
     EXPECT_EQ(f.at("panic"), all[i].panicState ? "1" : "0");
   }
 }
@@ -193,8 +194,8 @@ TEST(TrackReadback, GpsbabelReadsTheGpxAndTheKml) {
   for (std::size_t i = 0; i < kept.size(); ++i) {
     const std::vector<std::string>& row = rows[i + 1];
     ASSERT_EQ(row.size(), 5u);
-    EXPECT_NEAR(std::stod(row[1]), kept[i].latitude, 5e-7);
-    EXPECT_NEAR(std::stod(row[2]), kept[i].longitude, 5e-7);
+    EXPECT_NEAR(decimalNumber(row[1]).value(), kept[i].latitude, 5e-7);
+    EXPECT_NEAR(decimalNumber(row[2]).value(), kept[i].longitude, 5e-7);
     EXPECT_EQ(row[3] + " " + row[4], slashTime(kept[i].sampleTime));
   }
   // The KML: the line's points, then the event points with their names and times.
@@ -208,7 +209,7 @@ TEST(TrackReadback, GpsbabelReadsTheGpxAndTheKml) {
     ASSERT_EQ(row.size(), 6u);
     EXPECT_EQ(row[3], name);
     EXPECT_EQ(row[4] + " " + row[5], slashTime(all[static_cast<std::size_t>(record)].sampleTime));
-    EXPECT_NEAR(std::stod(row[1]), all[static_cast<std::size_t>(record)].latitude, 5e-7);
+    EXPECT_NEAR(decimalNumber(row[1]).value(), all[static_cast<std::size_t>(record)].latitude, 5e-7);
   }
 }
 
