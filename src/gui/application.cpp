@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QTimer>
+#include <clocale>
 #include <exception>
 
 #include "core/conversion_state.h"
@@ -54,6 +55,10 @@ int runProgram() {
   int argumentCount = 1;
   try {
     Vk2Application app(argumentCount, arguments);
+    // Qt has taken the user's locale; numbers for the converter and the files
+    // are written locale-free anyway, and any C-library call that still reads
+    // LC_NUMERIC gets '.' too. Dates and error texts keep the user's language.
+    std::setlocale(LC_NUMERIC, "C");
     ConversionState state;
     QtDialogs dialogs;
     std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
