@@ -38,9 +38,12 @@ bool endsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// The muxing line ends "-t 00:M:S OUTPUT -loglevel quiet"; the burn-in reads its
-// input's length and writes the last argument.
-bool isMuxing(const std::vector<std::string>& argv) { return argv.size() >= 3 && argv.back() == "quiet"; }
+// The muxing line ends "-t 00:M:S OUTPUT -loglevel quiet" ("error" when a failed
+// one is run again to learn why); the burn-in reads its input's length and
+// writes the last argument.
+bool isMuxing(const std::vector<std::string>& argv) {
+  return argv.size() >= 3 && argv[argv.size() - 2] == "-loglevel";
+}
 
 double expectedSeconds(const std::vector<std::string>& argv) {
   if (!isMuxing(argv)) return argv.size() > 2 ? checkVideoFile(argv[2]).durationSec : 0;
@@ -62,7 +65,8 @@ std::string completeVideo(const std::string& path, double seconds) {
 
 ProcessOutcome FakeConverter::runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                                         const std::function<void(const std::string&)>& onOutput) {
-  const ConverterAct act = script_.steps[calls_ < 2 ? calls_ : 1];
+  // A muxing line run again acts as it did the first time.
+  const ConverterAct act = script_.steps[isMuxing(argv) ? 0 : 1];
   ++calls_;
   ProcessOutcome outcome;
   outcome.started = true;

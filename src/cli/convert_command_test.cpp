@@ -41,7 +41,7 @@ using testing::writeText;
 
 // Records its arguments (one per line, then "--") and acts as the next line of
 // "modes" says: ok (an MP4 marked "made by call N" as long as "-t" says, or a
-// copy of the burn-in's input), fail (exit 1),
+// copy of the burn-in's input), fail (exit 1, saying why unless "-loglevel quiet"),
 // hang, or fill (writes until the disk is full, then claims success). The arguments themselves are the
 // command line tests'; the 18 seconds of three merged files the end-to-end test's.
 constexpr const char* kFakeConverter = R"sh(#!/bin/sh
@@ -50,15 +50,17 @@ n=0
 for a in "$@"; do printf '%s\n' "$a" >> calls; done
 echo -- >> calls
 mode=$(sed -n "$((n+1))p" modes)
-eval "last=\${$#}"
-if [ "$last" = quiet ]; then eval "out=\${$(($#-2))}"; else out=$last; fi
+eval "last=\${$#}"; eval "level=\${$(($#-1))}"
+if [ "$level" = -loglevel ]; then eval "out=\${$(($#-2))}"; else out=$last; fi
 t=""; in=""; prev=""
 for a in "$@"; do
   case "$prev" in -t) t=$a;; -i) in=$a;; esac
   prev=$a
 done
 case "$mode" in
-  fail) echo partial > "$out"; exit 1;;
+  fail) echo partial > "$out"
+        [ "$last" = quiet ] || printf 'frame=  1 time=00:00:00.10\r%s: Invalid data found when processing input\nConversion failed!\n' "$in" >&2
+        exit 1;;
   hang) echo partial > "$out"; echo $$ > converter.pid; touch running; sleep 60; exit 0;;
   fill) { printf '\000\000\000\020ftypisom'; printf '\003\000\000\000mdat'; cat /dev/zero; } > "$out" 2>/dev/null; exit 0;;
   *) if [ -n "$t" ]; then
@@ -113,12 +115,21 @@ struct ConvertFixture {
 };
 
 TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
-  {  // muxing fails: nothing new left, the older file at the target is back
+  {  // muxing fails: nothing new left, the older file at the target is back; run again, the converter says why
     ConvertFixture f(3);
-    f.fakeConverter("fail\n");
+    f.fakeConverter("fail\nfail\n");
     writeText(f.target, "older");
-    EXPECT_EQ(f.convert(), 1);
-    EXPECT_NE(f.err().find("Making the MP4 failed: the converter ended with exit status 1"), std::string::npos);
+    EXPECT_EQ(f.convert("--log " + shellQuoted(f.work + "run.log")), 1);
+    EXPECT_NE(f.err().find("Making the MP4 failed: the converter ended with exit status 1: " + f.data +
+                           "X.h264: Invalid data found when processing input.\n"),
+              std::string::npos) << f.err();
+    const std::vector<std::string> calls = splitLines(readText(f.work + "calls"));
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "--"), 2);
+    EXPECT_EQ(calls[calls.size() - 2], "error");
+    const std::vector<std::string> log = splitLines(readText(f.work + "run.log"));
+    EXPECT_EQ(std::vector<std::string>(log.end() - 2, log.end()),
+              (std::vector<std::string>{"converter: " + f.data + "X.h264: Invalid data found when processing input",
+                                        "converter: Conversion failed!"}));
     EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
     EXPECT_EQ(readText(f.target), "older");
 
@@ -135,16 +146,18 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
     ConvertFixture f(3);
     f.fakeConverter("ok\nfail\n");
     EXPECT_EQ(f.convert(), 1);
-    EXPECT_NE(f.err().find("The subtitles could not be burnt in: the converter ended with exit status 1. " +
-                           f.target + " holds the MP4 without subtitles."),
-              std::string::npos);
+    EXPECT_NE(f.err().find("The subtitles could not be burnt in: the converter ended with exit status 1: " + f.target +
+                           ": Invalid data found when processing input. " + f.target +
+                           " holds the MP4 without subtitles."),
+              std::string::npos) << f.err();
     EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
     EXPECT_EQ(testing::fakeMp4Marker(readText(f.target)), "made by call 0\n");
 
     std::remove((f.work + "calls").c_str());
     writeText(f.target, "older");
     EXPECT_EQ(f.convert(), 1);
-    EXPECT_NE(f.err().find("The subtitles could not be burnt in: the converter ended with exit status 1. The file "
+    EXPECT_NE(f.err().find("The subtitles could not be burnt in: the converter ended with exit status 1: " + f.target +
+                           ": Invalid data found when processing input. The file "
                            "that was at " + f.target + " is there as before; the MP4 without subtitles is kept as " +
                            f.data + "X_without_subtitles.mp4."),
               std::string::npos) << f.err();
@@ -652,6 +665,27 @@ TEST(ConvertCommandEndToEnd, CutOffRecordingsConvertTheirCompleteRecords) {
     EXPECT_NEAR(probe(f.target).second, kept * secondsPerRecord, 1.0);
     EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
   }
+}
+
+// Video the converter cannot read (the generator's random filler): the silenced
+// muxing line fails, runs once more to hear why, and the message ends with the
+// converter's own last error line.
+TEST(ConvertCommandEndToEnd, AFailingConverterSaysWhy) {
+  if (converterPath().empty()) GTEST_SKIP() << "no ffmpeg";
+  ConvertFixture f(1);
+  EXPECT_EQ(f.convert("--log " + shellQuoted(f.work + "run.log")), 1);
+  const std::string lead = "vk2mp4: Making the MP4 failed: the converter ended with exit status 1: ";
+  const std::size_t at = f.err().find(lead);
+  ASSERT_NE(at, std::string::npos) << f.err();
+  const std::string reason = f.err().substr(at + lead.size(), f.err().find(".\n", at) - at - lead.size());
+  EXPECT_FALSE(reason.empty());
+  const std::string log = readText(f.work + "run.log");
+  EXPECT_NE(log.find(" -loglevel quiet\nmp4 making is executed..\nmp4 making failed; run again to learn why: "),
+            std::string::npos) << log;
+  const std::size_t said = log.find("\nconverter: ");
+  ASSERT_NE(said, std::string::npos) << log;
+  EXPECT_NE(log.find(reason, said), std::string::npos) << reason;
+  EXPECT_EQ(f.outputs(), std::vector<std::string>{});
 }
 
 // The other subtitle choices (the default burn-in is the test above): a fast

@@ -160,9 +160,16 @@ TEST(WindowsConvert, AFailingConverterLosesNothing) {
   WindowsRun w(dir.file("data\\"));
   const std::string target = w.data + "X.mp4";
   testing::writeText(target, "older");
-  const ProgramRun r = w.convert(target, "fail\n");
+  const ProgramRun r = w.convert(target, "fail\nfail\n");
   EXPECT_EQ(r.status, 1u);
-  EXPECT_NE(r.err.find("Making the MP4 failed: the converter ended with exit status 1"), std::string::npos) << r.err;
+  // Run again without "-loglevel quiet", the converter says why, its lines read through the pipe.
+  EXPECT_NE(r.err.find("Making the MP4 failed: the converter ended with exit status 1: " + w.data +
+                       "X.h264: Invalid data found when processing input.\n"),
+            std::string::npos)
+      << r.err;
+  const std::vector<Lines> calls = w.calls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[1].back(), "error");
   EXPECT_EQ(readText(target), "older");
   // Ctrl-C is scripts/windows-ctrl-c's test: Wine delivers it only from a terminal.
   EXPECT_EQ(testing::entriesOf(w.data), (Lines{"X.mp4", "rec_1.mmv", "rec_2.mmv"}));

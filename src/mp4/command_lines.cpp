@@ -114,6 +114,16 @@ CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmP
   return b.build();
 }
 
+CommandLine withLogLevel(CommandLine line, const std::string& level) {
+  std::vector<std::string>& a = line.arguments;
+  if (a.size() < 2 || a[a.size() - 2] != "-loglevel") return line;
+  const std::string& old = a.back();
+  if (line.text.size() >= old.size() && line.text.compare(line.text.size() - old.size(), old.size(), old) == 0)
+    line.text.replace(line.text.size() - old.size(), old.size(), level);
+  a.back() = level;
+  return line;
+}
+
 namespace {
 
 CommandLine burnInLine(const std::string& converter, const std::string& mp4Path, const std::string& assPath,

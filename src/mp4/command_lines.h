@@ -75,6 +75,11 @@ CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmP
                            int32_t durationSec, double frameRate, bool withAudio,
                            PathStyle style = kHostPathStyle);
 
+// The same line with the value of its closing "-loglevel" replaced: the muxing
+// line, silenced ("quiet") when it runs, asked for its errors ("error") when it
+// has failed.
+CommandLine withLogLevel(CommandLine line, const std::string& level);
+
 // Burn-in: the script drawn into mp4Path's picture, written to subOutputPath.
 CommandLine subtitleCommandLine(const std::string& converter, const std::string& mp4Path,
                                 const std::string& assPath, const std::string& subOutputPath,

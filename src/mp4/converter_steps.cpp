@@ -9,6 +9,7 @@
 #include "core/number_text.h"
 #include "core/paths.h"
 #include "mp4/command_lines.h"
+#include "mp4/converter_lines.h"
 #include "mp4/matroska_check.h"
 
 namespace vk2 {
@@ -47,28 +48,40 @@ std::string outputProblem(const std::string& path, double expectedSec) {
 }
 
 // Says so when a failed step's disk is full; the partial output is still there to be counted.
-void noteFullDisk(ConverterStepResult& result, const std::string& output) {
-  if (result.status == StepStatus::Failed && diskFullAt(output))
-    result.message += "; the disk holding " + output + " is full";
+bool noteFullDisk(ConverterStepResult& result, const std::string& output) {
+  if (result.status != StepStatus::Failed || !diskFullAt(output)) return false;
+  result.message += "; the disk holding " + output + " is full";
+  return true;
 }
 
 std::string shownConverter(const StageContext& ctx) {
   return ctx.converterPath.empty() ? std::string("ffmpeg") : ctx.converterPath;
 }
 
+struct ConverterRun {
+  ConverterStepResult result;
+  bool exitedWithError = false;  // ended by itself with a status > 0: it may say why
+  ConverterLines said;           // its standard error
+};
+
 // Starts and waits for the converter; NotStarted, Cancelled or Failed (by exit
 // status) are decided here, the output check by the caller.
-ConverterStepResult runConverter(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch,
-                                 const char* startFailedLine, const char* executedLine) {
-  ConverterStepResult result;
+ConverterRun runConverter(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch,
+                          const char* startFailedLine, const char* executedLine) {
+  ConverterRun run;
+  ConverterStepResult& result = run.result;
   if (ctx.converterPath.empty() || ctx.launcher == nullptr) {
     ctx.log.append(startFailedLine);
     result.status = StepStatus::NotStarted;
     result.message = kNotFound;
-    return result;
+    return run;
   }
+  const auto onOutput = [&run, &watch](const std::string& chunk) {
+    run.said.feed(chunk);
+    if (watch.onOutput) watch.onOutput(chunk);
+  };
   if (watch.running) watch.running(true);
-  const ProcessOutcome outcome = ctx.launcher->runHidden(line.arguments, watch.keepWaiting, watch.onOutput);
+  const ProcessOutcome outcome = ctx.launcher->runHidden(line.arguments, watch.keepWaiting, onOutput);
   if (watch.running) watch.running(false);
   if (!outcome.started) {
     ctx.log.append(startFailedLine);
@@ -77,7 +90,7 @@ ConverterStepResult runConverter(StageContext& ctx, const CommandLine& line, con
     result.message = std::filesystem::exists(std::filesystem::path(ctx.converterPath), ec)
                          ? "the converter " + ctx.converterPath + " could not be started: " + outcome.error
                          : "converter not found: " + ctx.converterPath;
-    return result;
+    return run;
   }
   ctx.log.append(executedLine);
   if (outcome.cancelled) {
@@ -85,13 +98,27 @@ ConverterStepResult runConverter(StageContext& ctx, const CommandLine& line, con
     result.message = "the converter was ended on request";
   } else if (outcome.exitStatus != 0) {
     result.status = StepStatus::Failed;
-    result.message = outcome.exitStatus < 0 ? "the converter " + outcome.error
-                                            : "the converter ended with exit status " +
-                                                  std::to_string(outcome.exitStatus);
+    run.exitedWithError = outcome.exitStatus > 0;
+    // A crash: "ended by signal 11" here, an exception code (a negative status) on Windows.
+    result.message = outcome.exitStatus < 0 && !outcome.error.empty()
+                         ? "the converter " + outcome.error
+                         : "the converter ended with exit status " + std::to_string(outcome.exitStatus);
   } else {
     result.status = StepStatus::Done;
   }
-  return result;
+  return run;
+}
+
+// The muxing line runs silenced, so a failed one is run once more with
+// "-loglevel error" only to hear why; its output is removed with the failed one.
+void askWhy(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch, ConverterStepResult& result) {
+  const CommandLine loud = withLogLevel(line, "error");
+  ctx.log.append(kMp4AskWhyLine + loud.text);
+  ConverterLines said;
+  if (watch.running) watch.running(true);
+  ctx.launcher->runHidden(loud.arguments, watch.keepWaiting, [&said](const std::string& chunk) { said.feed(chunk); });
+  if (watch.running) watch.running(false);
+  addConverterReason(ctx.log, said, result.message);
 }
 
 }  // namespace
@@ -111,7 +138,8 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
   // "-y" would overwrite it anyway; removing it first means a stale file can
   // never pass for the converter's output.
   if (!ctx.converterPath.empty()) removeFileQuietly(outputPath);
-  ConverterStepResult result = runConverter(ctx, line, watch, kMp4StartFailedLine, kMp4ExecutedLine);
+  ConverterRun run = runConverter(ctx, line, watch, kMp4StartFailedLine, kMp4ExecutedLine);
+  ConverterStepResult& result = run.result;
   if (result.status == StepStatus::NotStarted) return result;
   if (result.status == StepStatus::Done && !holdsOutput(outputPath)) {
     result.status = StepStatus::Failed;
@@ -120,7 +148,7 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
     const std::string problem = outputProblem(outputPath, durationSec);
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
-  noteFullDisk(result, outputPath);
+  if (!noteFullDisk(result, outputPath) && run.exitedWithError) askWhy(ctx, line, watch, result);
   if (result.status != StepStatus::Done) removeFileQuietly(outputPath);
   removeFileQuietly(h264Path);
   removeFileQuietly(pcmPath);
@@ -139,7 +167,8 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
   if (!ctx.converterPath.empty()) removeFileQuietly(subOutputPath);
   // The subtitled video must last as long as the plain one it is drawn on.
   const Mp4Check plain = checkVideoFile(mp4Path);
-  ConverterStepResult result = runConverter(ctx, line, watch, kSubtitleStartFailedLine, kSubtitleExecutedLine);
+  ConverterRun run = runConverter(ctx, line, watch, kSubtitleStartFailedLine, kSubtitleExecutedLine);
+  ConverterStepResult& result = run.result;
   if (result.status == StepStatus::NotStarted) return result;
   if (result.status == StepStatus::Done && !holdsOutput(subOutputPath)) {
     result.status = StepStatus::Failed;
@@ -148,7 +177,8 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
     const std::string problem = outputProblem(subOutputPath, plain.complete ? plain.durationSec : -1);
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
-  noteFullDisk(result, subOutputPath);
+  // The burn-in is not silenced: its own output says why.
+  if (!noteFullDisk(result, subOutputPath) && run.exitedWithError) addConverterReason(ctx.log, run.said, result.message);
   removeFileQuietly(assPath);
   if (result.status != StepStatus::Done) {
     removeFileQuietly(subOutputPath);

@@ -33,6 +33,7 @@ struct ConverterWatch {
 
 inline constexpr const char* kMp4StartFailedLine = "Fail to create process for mp4.";
 inline constexpr const char* kMp4ExecutedLine = "mp4 making is executed..";
+inline constexpr const char* kMp4AskWhyLine = "mp4 making failed; run again to learn why: ";
 inline constexpr const char* kSubtitleStartFailedLine = "Fail to create process for mp4 with subtitle.";
 inline constexpr const char* kSubtitleExecutedLine = "mp4(with subtitle) making is executed..";
 

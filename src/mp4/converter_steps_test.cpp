@@ -71,6 +71,42 @@ TEST(MakeMp4, AnIncompleteOrShortOutputIsAFailure) {
   }
 }
 
+// The muxing line is silenced: a failed one runs once more with "-loglevel error",
+// and the message ends with the converter's last error line, the log gets five.
+// Not after a crash, a cancel or a converter that did not start.
+TEST(MakeMp4, AFailureIsRunAgainToLearnWhy) {
+  const std::string said =
+      "line 1\nline 2\r\nframe=  9 time=00:00:00.90\rline 3\n\nline 4\n"
+      "[h264 @ 0x55d0c1a2b3c0] clip.h264: could not find codec parameters.\nConversion failed!\r\n";
+  StepFixture f;
+  f.launcher.script = {FakeBehaviour{.exitStatus = 1, .says = "never heard"}, FakeBehaviour{.exitStatus = 1, .says = said}};
+  const ConverterStepResult r = f.makeMp4();
+  EXPECT_EQ(r.status, StepStatus::Failed);
+  EXPECT_EQ(r.message, "the converter ended with exit status 1: clip.h264: could not find codec parameters");
+  ASSERT_EQ(f.launcher.calls.size(), 2u);
+  EXPECT_EQ(f.launcher.calls[0].back(), "quiet");
+  std::vector<std::string> loud = f.launcher.calls[0];
+  loud.back() = "error";
+  EXPECT_EQ(f.launcher.calls[1], loud);
+  const std::vector<std::string>& log = f.log.lines();
+  ASSERT_EQ(log.size(), 8u);
+  EXPECT_EQ(log[2], "mp4 making failed; run again to learn why: " + withLogLevel(mp4CommandLine("/usr/bin/ffmpeg", f.pcm, f.h264, f.target, 40, 29.975, true), "error").text);
+  EXPECT_EQ(std::vector<std::string>(log.begin() + 3, log.end()),
+            (std::vector<std::string>{"converter: line 2", "converter: line 3", "converter: line 4",
+                                      "converter: [h264 @ 0x55d0c1a2b3c0] clip.h264: could not find codec parameters.",
+                                      "converter: Conversion failed!"}));
+  EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.ass"}));
+
+  for (const FakeBehaviour& b : {FakeBehaviour{.exitStatus = -11}, FakeBehaviour{.hangs = true},
+                                 FakeBehaviour{.starts = false}}) {
+    StepFixture g;
+    g.launcher.script = {b, FakeBehaviour{.exitStatus = 1, .says = said}};
+    const ConverterStepResult failed = g.makeMp4();
+    EXPECT_EQ(g.launcher.calls.size(), 1u) << failed.message;
+    EXPECT_EQ(failed.message.find("codec"), std::string::npos) << failed.message;
+  }
+}
+
 // Exit failures and the message for a missing converter are left to the command tests.
 TEST(MakeMp4, ConverterMissingOrUnstartableKeepsTheStreams) {
   StepFixture f;
@@ -104,7 +140,8 @@ TEST(BurnSubtitles, SuccessReplacesThePlainMp4) {
   EXPECT_EQ(burnInFinalPath("D:\\Out\\a_Sub.mp4"), "D:\\Out\\a.mp4");
 }
 
-// A converter that fails after starting is the command tests' case.
+// Failures after starting are the command tests' case, but for the reason: the
+// burn-in is not silenced, so it comes from the run that failed.
 TEST(BurnSubtitles, FailuresKeepThePlainMp4) {
   StepFixture f;
   writeText(f.target, "plain");
@@ -117,6 +154,20 @@ TEST(BurnSubtitles, FailuresKeepThePlainMp4) {
   EXPECT_EQ(BurnSubtitles(f.ctx, f.target, f.ass, f.sub).status, StepStatus::NotStarted);
   EXPECT_EQ(f.log.lines().back(), "Fail to create process for mp4 with subtitle.");
   EXPECT_TRUE(fileExists(f.ass));
+
+  f.ctx.converterPath = "/usr/bin/ffmpeg";
+  f.launcher.calls.clear();
+  // Control characters blanked (the reason reaches a terminal); the last line need not be ended.
+  f.launcher.script = {FakeBehaviour{
+      .exitStatus = 1, .says = "Stream mapping:\n[Parsed_subtitles_0 @ 0x5581] Unable to open\tclip\x1b.ass\n"
+                               "Error initializing filter -- "}};
+  EXPECT_EQ(BurnSubtitles(f.ctx, f.target, f.ass, f.sub).message,
+            "the converter ended with exit status 1: Error initializing filter");
+  EXPECT_EQ(f.launcher.calls.size(), 1u);
+  EXPECT_EQ(std::vector<std::string>(f.log.lines().end() - 2, f.log.lines().end()),
+            (std::vector<std::string>{"converter: [Parsed_subtitles_0 @ 0x5581] Unable to open clip .ass",
+                                      "converter: Error initializing filter --"}));
+  EXPECT_EQ(readText(f.target), "plain");
 }
 
 }  // namespace

@@ -2,8 +2,8 @@
 // A stand-in for the converter in unit tests: records every argument vector and
 // acts as told per call: write a small complete MP4 to the output (the muxing
 // line's third-last argument, the burn-in's last) whose marker is "mp4:" + output
-// or "sub:" + input and exit with 0, fail to start, or hang until the caller
-// stops waiting. Exit failures are the command tests' case.
+// or "sub:" + input and exit with 0, fail to start, hang until the caller stops
+// waiting, or write part of it, say something and exit with a status of its own.
 #include <deque>
 #include <string>
 #include <utility>
@@ -19,6 +19,10 @@ namespace vk2::testing {
 struct FakeBehaviour {
   bool starts = true;
   bool hangs = false;  // runs until keepWaiting returns false, after writing part of the output
+  // Not 0: writes part of the output, says `says` (unless "-loglevel quiet") and
+  // ends with this status; -N: is ended by signal N.
+  int exitStatus = 0;
+  std::string says{};
 };
 
 class FakeLauncher : public ProcessLauncher {
@@ -41,15 +45,21 @@ class FakeLauncher : public ProcessLauncher {
       return outcome;
     }
     outcome.started = true;
-    const bool muxing = argv.size() >= 3 && argv.back() == "quiet";
+    const bool muxing = argv.size() >= 3 && argv[argv.size() - 2] == "-loglevel";
     const std::string output = muxing ? argv[argv.size() - 3] : argv.back();
-    if (b.hangs)
+    if (b.hangs || b.exitStatus != 0)
       writeText(output, "partial");
     else if (!nextOutput.empty())
       writeText(output, std::exchange(nextOutput, std::string()));
     else
       writeText(output, fakeMp4(outputSeconds(argv, muxing), muxing ? "mp4:" + output : "sub:" + argv[2]));
     if (onOutput) onOutput("frame=  1 time=00:00:01.00 bitrate=1\r");
+    if (b.exitStatus != 0) {
+      if (onOutput && argv.back() != "quiet") onOutput(b.says);
+      outcome.exitStatus = b.exitStatus > 0 ? b.exitStatus : -1;
+      if (b.exitStatus < 0) outcome.error = "ended by signal " + std::to_string(-b.exitStatus);
+      return outcome;
+    }
     if (b.hangs) {
       while (keepWaiting && keepWaiting()) {
       }

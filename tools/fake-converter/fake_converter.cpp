@@ -4,11 +4,13 @@
 // next line of "modes.txt" says:
 //   ok    writes a small complete MP4 to its output: as long as the muxing
 //         line's "-t 00:M:S", or a copy of the burn-in's input
-//   fail  writes a partial file and exits with status 1
+//   fail  writes a partial file, says why on its standard error (not under
+//         "-loglevel quiet") and exits with status 1
 //   hang  writes a partial file and waits a minute
 // Without modes.txt every call is "ok". A burn-in also copies the subtitle script
 // it was given to "burnt.ass", so a test can read what the video would show.
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -60,9 +62,12 @@ int main(int argc, char** argv) {
 
   // The output: the argument before "-loglevel" (muxing), else the last one.
   std::string output = args.back();
-  std::string input, duration;
+  std::string input, duration, level;
   for (std::size_t i = 1; i + 1 < args.size(); ++i) {
-    if (args[i] == "-loglevel") output = args[i - 1];
+    if (args[i] == "-loglevel") {
+      output = args[i - 1];
+      level = args[i + 1];
+    }
     if (args[i] == "-t") duration = args[i + 1];
     if (args[i] == "-i") input = args[i + 1];
     if (args[i] == "-vf" && args[i + 1].rfind("subtitles=", 0) == 0) {
@@ -72,6 +77,8 @@ int main(int argc, char** argv) {
   }
   if (mode == "fail" || mode == "hang") {
     writeFile(output, "partial");
+    if (mode == "fail" && level != "quiet")
+      std::fprintf(stderr, "%s: Invalid data found when processing input\nConversion failed!\n", input.c_str());
     if (mode == "hang") std::this_thread::sleep_for(std::chrono::seconds(60));
     return 1;
   }
