@@ -164,7 +164,7 @@ TEST(WindowsConvert, AFailingConverterLosesNothing) {
   EXPECT_EQ(r.status, 1u);
   // Run again without "-loglevel quiet", the converter says why, its lines read through the pipe.
   EXPECT_NE(r.err.find("Making the MP4 failed: the converter ended with exit status 1: " + w.data +
-                       "X.h264: Invalid data found when processing input.\n"),
+                       "X.h264: Invalid data found when processing input."),
             std::string::npos)
       << r.err;
   const std::vector<Lines> calls = w.calls();
