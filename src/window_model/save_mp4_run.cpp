@@ -27,15 +27,27 @@ WindowView& SaveMp4Model::boxOwner() {
 }
 
 void SaveMp4Model::showProgress(const RunProgress& progress) {
-  setControlProgress(Control::barFile, progress.position, progress.maximum);
+  barSteps_ = progress.maximum;
+  barStepsDone_ = progress.position;
+  conversionPart_.reset();
+  setControlProgress(Control::barFile, progress.position * kBarUnitsPerStep, progress.maximum * kBarUnitsPerStep);
   setControlText(Control::lbProgress, progress.label);
   if (view()) view()->runProgressShown(progress.label, progress.position, progress.maximum);
+}
+
+// The conversion is the counter's last step; the bar never moves back within it.
+void SaveMp4Model::showConversionShare(double share) {
+  if (!conversionPart_ || barStepsDone_ != barSteps_ - 1) return;
+  const int position = barStepsDone_ * kBarUnitsPerStep +
+                       static_cast<int>(conversionShare(*conversionPart_, share, runDelivery_) * kBarUnitsPerStep);
+  if (position > control(Control::barFile).position)
+    setControlProgress(Control::barFile, position, barSteps_ * kBarUnitsPerStep);
 }
 
 // The bar and counter at 0 for the selection, as before any run.
 void SaveMp4Model::resetProgress() {
   const int steps = static_cast<int>(state_.selectedFiles.size()) + 1;
-  setControlProgress(Control::barFile, 0, steps);
+  setControlProgress(Control::barFile, 0, steps * kBarUnitsPerStep);
   setControlText(Control::lbProgress, "0/" + std::to_string(steps));
 }
 
@@ -84,7 +96,12 @@ RunCallbacks SaveMp4Model::runCallbacks() {
     if (const auto share = converterProgress_.feed(chunk)) {
       const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - stepStart_;
       setControlText(Control::lbConverter, progressText(*share, elapsed.count()));
+      showConversionShare(*share);
     }
+  };
+  callbacks.stage = [this](const std::string& stage) {
+    conversionPart_ = conversionPartOf(stage);
+    showConversionShare(0);
   };
   return callbacks;
 }
@@ -150,6 +167,7 @@ void SaveMp4Model::btnStartClick() {
 
 StageContext SaveMp4Model::beginRun() {
   state_.cancelRequested = false;
+  runDelivery_ = cbSubtitles();
   stoppedFromOutside_ = false;
   setControlEnabled(Control::btnStart, false);
   setControlEnabled(Control::btnCancel, true);

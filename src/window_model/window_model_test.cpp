@@ -2,6 +2,7 @@
 // windows, a stand-in launcher for the converter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <map>
@@ -23,9 +24,15 @@ class RecordingView : public WindowView {
   WindowState window;
   std::deque<std::optional<std::vector<std::string>>> fileAnswers;
   std::vector<std::string> messages, errors, progress;
+  // Beside each counter: the window start, the length and the name shown.
+  std::vector<std::string> shownWithCounter;
+  std::vector<int> barPositions;
   std::function<void()> onPump;
 
-  void controlChanged(Control c, const ControlState& s) override { controls[c] = s; }
+  void controlChanged(Control c, const ControlState& s) override {
+    controls[c] = s;
+    if (c == Control::barFile) barPositions.push_back(s.position);
+  }
   void windowChanged(const WindowState& s) override { window = s; }
   std::optional<std::vector<std::string>> chooseMmvFiles(const std::string&) override {
     auto answer = fileAnswers.empty() ? std::nullopt : fileAnswers.front();
@@ -38,7 +45,21 @@ class RecordingView : public WindowView {
   void pump() override {
     if (onPump) onPump();
   }
-  void runProgressShown(const std::string& label, int, int) override { progress.push_back(label); }
+  void runProgressShown(const std::string& label, int, int) override {
+    progress.push_back(label);
+    const std::string shown = controls[Control::lbTimeFrom].text + " | " + controls[Control::lbSec].text + " | " +
+                              controls[Control::edMp4Filename].text + " | " + label;
+    if (shownWithCounter.empty() || shownWithCounter.back() != shown) shownWithCounter.push_back(shown);
+  }
+};
+
+// The stand-in converter, telling how long its input is, so that its "time=" is a share.
+struct TalkingLauncher : testing::FakeLauncher {
+  ProcessOutcome runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
+                           const std::function<void(const std::string&)>& onOutput) override {
+    if (onOutput) onOutput("  Duration: 00:00:04.00, start: 0.000000, bitrate: 1 kb/s\n");
+    return FakeLauncher::runHidden(argv, keepWaiting, onOutput);
+  }
 };
 
 void setVariable(const char* name, const std::string& value) {
@@ -53,7 +74,7 @@ void setVariable(const char* name, const std::string& value) {
 struct Windows {
   testing::TempDir home, recordings;
   testing::ScopedTimeZone zone{"UTC0"};
-  testing::FakeLauncher launcher;
+  TalkingLauncher launcher;
   std::vector<std::string> opened;
   WindowEnvironment env{launcher, [] { return std::string("ffmpeg"); },
                         [this](ProcessLauncher&, const std::string& folder) { opened.push_back(folder); }, {}, {}};
@@ -135,17 +156,21 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   EXPECT_EQ(w.dialog->cbSubDateFormat(), 2);
 
   // During a converter step only Cancel answers, and the close box is refused.
+  // The bar stands past the merges' three quarters, moved on by the burn-in.
   w.launcher.script = {{}, {true, true}};
   bool locked = false;
+  ControlState bar;
   w.mainView.onPump = [&] {
     if (w.launcher.calls.size() != 2 || locked) return;
     locked = !w.dialog->FormCloseQuery() && !w.dialog->effectivelyEnabled(Control::checkBoxFcw) &&
              !w.dialog->control(Control::btnClose).enabled && w.dialog->control(Control::btnCancel).enabled &&
              !w.main->windowStatus().enabled;
+    bar = w.dialogView.controls[Control::barFile];
     w.dialog->btnCancelClick();
   };
   w.dialog->btnStartClick();
   EXPECT_TRUE(locked);
+  EXPECT_TRUE(bar.position * 4 > bar.maximum * 3 && bar.position < bar.maximum) << bar.position << "/" << bar.maximum;
   EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"The conversion was cancelled."});
   EXPECT_TRUE(w.dialog->control(Control::btnClose).enabled && w.dialog->control(Control::btnStart).enabled);
   EXPECT_EQ(w.dialogView.controls[Control::lbProgress].text, "0/4");
@@ -155,9 +180,13 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   w.mainView.onPump = nullptr;
   w.dialogView.progress.clear();
   w.dialogView.messages.clear();
+  w.dialogView.barPositions.clear();
   w.dialog->btnStartClick();
   EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"MP4 converted successfully"});
   EXPECT_EQ(w.dialogView.progress.back(), "4/4");
+  const std::vector<int>& moves = w.dialogView.barPositions;
+  EXPECT_TRUE(std::is_sorted(moves.begin(), moves.end()));
+  EXPECT_EQ(moves.back(), w.dialogView.controls[Control::barFile].maximum);
   EXPECT_EQ(w.opened, std::vector<std::string>{w.state.outputFolder});
   EXPECT_TRUE(testing::fileExists(w.state.outputFolder + name + ".mp4"));
   EXPECT_FALSE(w.dialogView.window.visible);

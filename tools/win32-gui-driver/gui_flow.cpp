@@ -169,7 +169,8 @@ void convert(const SessionFolders& f, const DrivenProgram& p, const std::string&
   // The counter stands at 3/4 while the converter runs, after the three files are merged.
   expect(std::find(counts.begin(), counts.end(), "3/4") != counts.end(), "the counter never showed 3/4:" + seen);
   expectEqual(p.dialogText(Control::lbProgress), "4/4", "the counter at the end");
-  expect(progressPosition(p.dialogControl(Control::barFile)) == 4, "the progress bar is not full at the end");
+  const HWND bar = p.dialogControl(Control::barFile);
+  expect(progressPosition(bar) == progressMaximum(bar), "the progress bar is not full at the end");
   p.acknowledgeBox("MP4 converted successfully", 10);
   waitFor("the dialog to close after the conversion", 10, [&] { return p.dialog() == nullptr; });
   expect(takesInput(p.mainControl(Control::SpeedButton2)), "the main window does not take input after the run");
@@ -212,6 +213,11 @@ void cancelHangingRun(const SessionFolders& f, const DrivenProgram& p, const std
   p.clickDialog(Control::btnStart);
   waitFor("the converter to start", 30, [&] { return f.calls().size() == 1; });
   waitFor("Cancel to take input", 10, [&] { return takesInput(p.dialogControl(Control::btnCancel)); });
+  // The converter's part of the bar is the last quarter, after the merges' three.
+  const HWND bar = p.dialogControl(Control::barFile);
+  const int position = progressPosition(bar), maximum = progressMaximum(bar);
+  expect(position * 4 > maximum * 3 && position < maximum,
+         "the bar stands at " + std::to_string(position) + " of " + std::to_string(maximum) + " in the converter step");
   // During the converter step the close boxes are refused.
   SendMessageTimeoutA(p.dialog(), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, nullptr);
   SendMessageTimeoutA(p.main(), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, nullptr);
