@@ -115,6 +115,8 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   TrackFormat trackFormat() const;
   // Start in trip mode: every trip of the card, one message at the end.
   void startTrips();
+  // The trip about to be converted to `target`: its window, length, name and counter.
+  void showTrip(const std::string& target, const std::string& extension);
   void finishShown();
 
   ConversionState& state_;

@@ -4,6 +4,7 @@
 
 #include "conversion/conversion_run.h"
 #include "conversion/trip_batch.h"
+#include "core/paths.h"
 #include "telemetry/track_export.h"
 #include "telemetry/track_format.h"
 #include "window_model/main_window_model.h"
@@ -231,12 +232,11 @@ void SaveMp4Model::startTrips() {
   StageContext ctx = beginRun();
   const std::string caption = windowStatus().caption;
   TripBatchCallbacks callbacks;
-  callbacks.tripStarted = [this, &caption](std::size_t index, std::size_t count, const Trip& trip) {
+  callbacks.tripStarted = [this, &caption](std::size_t index, std::size_t count, const Trip&) {
     setCaption(tripCaption(caption, index, count));
-    const int steps = static_cast<int>(trip.files.size()) + 1;
-    showProgress(RunProgress{0, steps, "0/" + std::to_string(steps)});
   };
-  callbacks.convert = [this, &ctx](const std::string& target) {
+  callbacks.convert = [this, &ctx, &extension](const std::string& target) {
+    showTrip(target, extension);
     run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
     struct Release {
       std::unique_ptr<ConversionRun>& run;
@@ -256,11 +256,25 @@ void SaveMp4Model::startTrips() {
   boxOwner().showMessage(result.message(settings.folder));
   WindowEnvironment& env = main_.environment();
   if (result.converted > 0 && env.openFolder) env.openFolder(env.launcher, folderText);
-  // As after one recording: done, the dialog closes; otherwise it is ready for another Start.
-  if (!result.allConverted())
+  // As after one recording: done, the dialog closes; otherwise it is ready for
+  // another Start, which begins with the first trip again.
+  if (!result.allConverted()) {
+    ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
     resetProgress();
-  else
+  } else {
     finishShown();
+  }
+}
+
+// The scan and the trims have set the trip's selection and window; the name is
+// its own, numbered when an earlier trip has it.
+void SaveMp4Model::showTrip(const std::string& target, const std::string& extension) {
+  ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
+  std::string name = fileNameOf(target);
+  if (name.ends_with(extension)) name.resize(name.size() - extension.size());
+  setControlText(Control::edMp4Filename, name);
+  const int steps = static_cast<int>(state_.selectedFiles.size()) + 1;
+  showProgress(RunProgress{0, steps, "0/" + std::to_string(steps)});
 }
 
 }  // namespace vk2::ui

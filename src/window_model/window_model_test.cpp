@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <map>
 
 #include "synth/mmv_builder.h"
@@ -23,6 +24,7 @@ class RecordingView : public WindowView {
   std::map<Control, ControlState> controls;
   WindowState window;
   std::deque<std::optional<std::vector<std::string>>> fileAnswers;
+  std::optional<std::string> folderAnswer;
   std::vector<std::string> messages, errors, progress;
   // Beside each counter: the window start, the length and the name shown.
   std::vector<std::string> shownWithCounter;
@@ -39,7 +41,7 @@ class RecordingView : public WindowView {
     if (!fileAnswers.empty()) fileAnswers.pop_front();
     return answer;
   }
-  std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> chooseFolder(const std::string&) override { return folderAnswer; }
   void showMessage(const std::string& text) override { messages.push_back(text); }
   void showError(const std::string& text) override { errors.push_back(text); }
   void pump() override {
@@ -61,6 +63,19 @@ struct TalkingLauncher : testing::FakeLauncher {
     return FakeLauncher::runHidden(argv, keepWaiting, onOutput);
   }
 };
+
+// `seconds` seconds from `start`: a key frame, an audio block and a telemetry record each.
+void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
+  synth::MmvBuilder b;
+  b.setTimes(start, start + seconds);
+  for (int32_t s = 0; s < seconds; ++s) {
+    const uint64_t t = static_cast<uint64_t>(start + s) * 1000;
+    b.add(kFrameVideo0, {0, 0, 0, 1, 0x65, static_cast<uint8_t>(s)}, t, true);
+    b.add(kFrameAudio, std::vector<uint8_t>(64, 1), t);
+    b.add(kFrameDrv, std::vector<uint8_t>(120, 0), t);
+  }
+  b.writeTo(path);
+}
 
 void setVariable(const char* name, const std::string& value) {
 #ifdef _WIN32
@@ -97,17 +112,8 @@ struct Windows {
     main->attach(&mainView);
     dialog->attach(&dialogView);
     for (int i = 0; i < 3; ++i) {
-      synth::MmvBuilder b;
-      const int32_t start = kMorning + 5 * i;
-      b.setTimes(start, start + 5);
-      for (int32_t s = 0; s < 5; ++s) {
-        const uint64_t t = static_cast<uint64_t>(start + s) * 1000;
-        b.add(kFrameVideo0, {0, 0, 0, 1, 0x65, static_cast<uint8_t>(s)}, t, true);
-        b.add(kFrameAudio, std::vector<uint8_t>(64, 1), t);
-        b.add(kFrameDrv, std::vector<uint8_t>(120, 0), t);
-      }
       files.push_back(recordings.file("rec" + std::to_string(i + 1) + ".mmv"));
-      b.writeTo(files.back());
+      writeRecording(files.back(), kMorning + 5 * i, 5);
     }
   }
 };
@@ -192,6 +198,38 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   EXPECT_FALSE(w.dialogView.window.visible);
   EXPECT_TRUE(w.mainView.window.enabled);
   EXPECT_FALSE(w.mainView.controls[Control::sbtnSaveMp4].enabled);
+}
+
+// A card's trips: each trip's window, length, name and counter while it runs;
+// after a cancel the first trip's again, which the next Start begins with.
+TEST(WindowModel, TheTripThatRunsIsTheOneShown) {
+  Windows w;
+  const std::string card = w.recordings.file("card/");
+  std::filesystem::create_directories(card);
+  writeRecording(card + "a.mmv", kMorning, 6);
+  writeRecording(card + "b.mmv", kMorning + 3600, 6);
+  writeRecording(card + "c.mmv", kMorning + 3606, 6);
+  w.mainView.folderAnswer = card;
+  w.main->sbtnSdCardClick();
+  w.main->sbtnSaveMp4Click();
+  const std::string first = "2021/10/29   08:05:03 AM | 6 | 20211029_080503_6 | ";
+  EXPECT_EQ(w.dialogView.controls[Control::lbProgress].text, "0/2");
+
+  w.launcher.script = {{}, {}, {}, {true, true}};  // trip 2's burn-in hangs
+  w.mainView.onPump = [&] {
+    if (w.launcher.calls.size() == 4) w.dialog->btnCancelClick();
+  };
+  w.dialog->btnStartClick();
+  const std::string second = "2021/10/29   09:05:03 AM | 12 | 20211029_090503_12 | ";
+  EXPECT_EQ(w.dialogView.shownWithCounter, (std::vector<std::string>{first + "0/2", first + "1/2", first + "2/2",
+                                                                     second + "0/3", second + "1/3", second + "2/3",
+                                                                     second + "0/3"}));
+  EXPECT_EQ(w.dialogView.messages.size(), 1u);
+  EXPECT_EQ(w.dialogView.controls[Control::lbTimeFrom].text + " | " + w.dialogView.controls[Control::lbSec].text +
+                " | " + w.dialogView.controls[Control::edMp4Filename].text + " | " +
+                w.dialogView.controls[Control::lbProgress].text,
+            first + "0/2");
+  EXPECT_EQ(w.dialogView.window.caption, "Save as MP4 Video");
 }
 
 }  // namespace
