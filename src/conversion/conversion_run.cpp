@@ -222,7 +222,7 @@ RunOutcome ConversionRun::convert(const std::string& inputPath, const RunFiles& 
   control.watch.onOutput = callbacks_.converterOutput;
 
   const DemuxResult r = DemuxAndConvert(ctx_, inputPath, files, control);
-  RunOutcome outcome = outcomeOf(RunStatus::Succeeded, kConvertedMessage, outputPath);
+  RunOutcome outcome = outcomeOf(RunStatus::Succeeded, convertedMessage(delivery_), outputPath);
   if (!r.warning.empty()) outcome.warnings.push_back(r.warning);
   if (r.status == StepStatus::Cancelled) {
     ctx_.state.cancelRequested = false;

@@ -159,8 +159,8 @@ void SaveMp4Model::btnStartClick() {
     case RunStatus::Succeeded:
       break;
   }
-  owner.showMessage(
-      withWarnings(outcome.message.empty() ? std::string(kConvertedMessage) : outcome.message, outcome.warnings));
+  owner.showMessage(withWarnings(
+      outcome.message.empty() ? std::string(convertedMessage(runDelivery_)) : outcome.message, outcome.warnings));
   WindowEnvironment& env = main_.environment();
   if (env.openFolder) env.openFolder(env.launcher, control(Control::edFolder).text);
   finishShown();
