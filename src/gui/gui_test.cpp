@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWindow>
 #include <QToolButton>
 #include <QtTest>
 #include <signal.h>
@@ -164,7 +165,10 @@ class GuiTest : public QObject {
     QVERIFY(w.dialog->isHidden());
     QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
     QCOMPARE(w.dialog->size(), QSize(458, 600));
-    QVERIFY(w.dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    // No minimise button, and not above other programs: above the main window, as its transient.
+    const Qt::WindowFlags buttons =
+        Qt::WindowMinimizeButtonHint | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint;
+    QCOMPARE(w.dialog->windowFlags() & buttons, Qt::WindowCloseButtonHint);
 
     // The folder picker adds one separator.
     w.dialogs.folderAnswers = {std::string("/media/card"), std::string("/"), std::nullopt, std::string()};
@@ -279,6 +283,7 @@ class GuiTest : public QObject {
 
     w.mainChild<QToolButton>("sbtnSaveMp4")->click();
     QVERIFY(w.dialog->isVisible() && !w.main->isEnabled());
+    QVERIFY(w.dialog->windowHandle()->transientParent() == w.main->windowHandle());
     QVERIFY(readyAgain(w, "0/4"));  // the counter at 0, Start ready, Cancel off
     QCOMPARE(text(w.dialogChild<QLineEdit>("edFolder")->text()), w.state.outputFolder);
 

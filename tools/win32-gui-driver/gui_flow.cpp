@@ -109,6 +109,10 @@ class DrivenProgram {
     clickMain(Control::sbtnSaveMp4);
     waitFor("the options dialog", 20, [&] { return dialog() != nullptr; });
     expect(!IsWindowEnabled(main_), "the main window takes input while the options dialog is shown");
+    // It cannot be minimised, which would leave only the disabled main window.
+    expect(!(GetWindowLongPtrA(dialog(), GWL_STYLE) & WS_MINIMIZEBOX), "the options dialog has a minimise box");
+    SendMessageTimeoutA(dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_NORMAL, 5000, nullptr);
+    expect(!IsIconic(dialog()), "the options dialog was minimised");
     expectEqual(dialogText(Control::lbSec), "12", "the recording's length");
     expectEqual(dialogText(Control::lbProgress), "0/4", "the progress counter before Start");
     const std::string fullName = dialogText(Control::edMp4Filename);
