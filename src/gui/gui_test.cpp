@@ -400,8 +400,8 @@ class GuiTest : public QObject {
     QCOMPARE(to->text(), QString("2021/10/29   05:06:03 PM"));
     QCOMPARE(name->text(), QString("20211029_170503_60"));
     name->setText("typed");
-    w.dialogChild<QRadioButton>("rbTimeLocal")->click();  // already the basis: the typed name stays
-    QCOMPARE(name->text(), QString("typed"));
+    w.dialogChild<QRadioButton>("rbTimeLocal")->click();  // already the basis: proposed afresh all the same
+    QCOMPARE(name->text(), QString("20211029_170503_60"));
     w.dialogChild<QRadioButton>("rbTimeUtc")->click();
     QCOMPARE(from->text(), QString("2021/10/29   08:05:03 AM"));
     QCOMPARE(name->text(), QString("20211029_080503_60"));

@@ -126,7 +126,6 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   std::unique_ptr<TripBatch> batch_;  // while the trips of a card run
   bool converterStepLocked_ = false;
   bool stoppedFromOutside_ = false;  // this run, by stopRun()
-  bool windowShownLocal_ = true;  // the basis ShowTimeWindow last used
   std::vector<Control> lockedByConverterStep_;
   ConverterProgress converterProgress_;
   // The bar of the run: the counter's steps, the part of the conversion that
