@@ -3,7 +3,8 @@
 // the time buttons, unticks subtitle items, converts with the fake converter and
 // checks the progress, the completion box, the file manager's command line and
 // the converter's command lines against vk2mp4.exe's for the same choices; then
-// cancels a run whose converter hangs. With VK2_SCREENSHOT_DIR set it saves
+// cancels a run whose converter hangs and picks a drive in the folder chooser.
+// With VK2_SCREENSHOT_DIR set it saves
 // pictures of both windows there as BMP files.
 #include <windows.h>
 
@@ -17,6 +18,7 @@
 
 #include "testing/fake_mp4.h"
 #include "win32-gui-driver/file_dialog.h"
+#include "win32-gui-driver/folder_dialog.h"
 #include "win32-gui-driver/program_run.h"
 #include "win32-gui-driver/remote_window.h"
 #include "win32-gui-driver/screenshot.h"
@@ -134,6 +136,20 @@ class DrivenProgram {
     if (!isChecked(dialogControl(c))) return;
     clickDialog(c);
     waitFor(std::string(ui::spec(c).name) + " to be unticked", 10, [&] { return !isChecked(dialogControl(c)); });
+  }
+
+  // The folder button's chooser starts at the computer's drives: that top has no
+  // path and changes nothing; a drive below it is taken as it is.
+  void pickADrive() const {
+    const std::string before = dialogText(Control::edFolder);
+    clickDialog(Control::Button1);
+    chooseInFolderDialog(run_.id(), true);
+    expectEqual(dialogText(Control::edFolder), before, "the folder field after choosing the chooser's top");
+    clickDialog(Control::Button1);
+    chooseInFolderDialog(run_.id(), false);
+    std::string folder;
+    waitFor("the folder field to change", 10, [&] { return (folder = dialogText(Control::edFolder)) != before; });
+    expect(folder.size() == 3 && folder.substr(1) == ":\\", "the folder chosen is \"" + folder + "\", not a drive");
   }
 
   // Escape closes the dialog as its close box does; then the main window's close box ends the program.
@@ -261,6 +277,7 @@ void drive(const SessionFolders& f, DrivenProgram& p) {
   expectEqual(p.openOptionsAndNarrow(), name, "the narrowed name of the second run");
   cancelHangingRun(f, p, target);
   std::cout << "win32 gui: Cancel ended the hanging converter; the earlier MP4 is in place\n";
+  p.pickADrive();
   const unsigned status = p.close();
   expect(status == 0, "the program ended with status " + std::to_string(status));
 }
