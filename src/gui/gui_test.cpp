@@ -444,12 +444,15 @@ class GuiTest : public QObject {
     fs::create_directory(out);
     folder->setText(QString::fromStdString(out));
     name->setText("clip");
-    // "Save the track", off by default: the chosen format beside the video, named in the message.
+    // "Save the track", off by default: the chosen format beside the video, named in the
+    // message, with the warning that these recordings hold no position fix.
     QVERIFY(!w.dialogChild<QCheckBox>("checkBoxTrack")->isChecked());
     w.dialogChild<QCheckBox>("checkBoxTrack")->setChecked(true);
     w.dialogChild<QComboBox>("cbTrackFormat")->setCurrentIndex(3);  // CSV
     w.dialogChild<QPushButton>("btnStart")->click();
-    QCOMPARE(w.dialogs.messages.back(), "MP4 converted successfully\nThe track is saved as " + out + "/clip.csv");
+    QCOMPARE(w.dialogs.messages.back(), "MP4 converted successfully\nThe track is saved as " + out + "/clip.csv\n" +
+                                            out + "/clip.csv: no position fix in the selection: no row of the track "
+                                                  "holds a position");
     QVERIFY(vk2::testing::fileExists(out + "/clip.mp4"));
     QVERIFY(!vk2::testing::fileExists(out + "clip.mp4"));
     QCOMPARE(vk2::testing::splitLines(vk2::testing::readText(out + "/clip.csv")).size(), size_t(5));  // the header and 4 records

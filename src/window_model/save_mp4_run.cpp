@@ -195,8 +195,12 @@ void SaveMp4Model::saveTrackIfChosen(StageContext& ctx, const std::string& targe
   const std::string path = trackPathBeside(target, format);
   try {
     CheckTrackTarget(state_.selectedFiles, path);
-    ExportTrack(ctx, path, format);
-    outcome.message = (outcome.message.empty() ? std::string(kConvertedMessage) : outcome.message) +
+    const TrackExport track = ExportTrack(ctx, path, format);
+    // A track without points, or without records, is named; a recording's early end is already.
+    for (const std::string& w : track.warnings)
+      if (std::find(outcome.warnings.begin(), outcome.warnings.end(), w) == outcome.warnings.end())
+        outcome.warnings.push_back(w);
+    outcome.message = (outcome.message.empty() ? std::string(convertedMessage(runDelivery_)) : outcome.message) +
                       "\nThe track is saved as " + path;
   } catch (const std::exception& e) {
     outcome.warnings.push_back(std::string("The video was made, but the track could not be written: ") + e.what());

@@ -182,13 +182,19 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   EXPECT_EQ(w.dialogView.controls[Control::lbProgress].text, "0/4");
   EXPECT_TRUE(w.dialogView.window.visible);
 
-  // Start again: the progress, the message, the file manager, the dialog closed.
+  // Start again: the progress, the message naming a track without a position
+  // fix, the file manager, the dialog closed.
   w.mainView.onPump = nullptr;
   w.dialogView.progress.clear();
   w.dialogView.messages.clear();
   w.dialogView.barPositions.clear();
+  w.dialog->userChecked(Control::checkBoxTrack, true);
   w.dialog->btnStartClick();
-  EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"MP4 converted successfully"});
+  const std::string track = w.state.outputFolder + name + ".gpx";
+  EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"MP4 converted successfully\nThe track is saved as " +
+                                                            track + "\n" + track +
+                                                            ": no position fix in the selection: the track holds no "
+                                                            "points"});
   EXPECT_EQ(w.dialogView.progress.back(), "4/4");
   const std::vector<int>& moves = w.dialogView.barPositions;
   EXPECT_TRUE(std::is_sorted(moves.begin(), moves.end()));
