@@ -107,9 +107,9 @@ std::string quotedFilterPath(const std::string& assPath, PathStyle style) {
 
 namespace {
 
-// The raw H.264 frames carry no presentation times. The MP4 muxer takes each
-// frame's decoding time instead; the Matroska muxer refuses such frames when
-// the decoder may reorder them, so they are given it before they reach it.
+// Raw H.264 frames carry no presentation time. The MP4 muxer uses each frame's
+// decoding time; the Matroska muxer does so only while the decoder reports no
+// reordering and refuses the frame otherwise, so for it the time is copied first.
 const char* timestampOptions(const std::string& outputPath) {
   const bool matroska = outputPath.size() >= 4 && outputPath.compare(outputPath.size() - 4, 4, ".mkv") == 0;
   return matroska ? " -bsf:v setts=pts=DTS" : "";
