@@ -190,7 +190,7 @@ RunOutcome ConversionRun::runMerge(const RunFiles& files) {
     ctx_.pump();
   }
   ctx_.log.append(kMergeDoneLine);
-  RunOutcome outcome = convert(merged, files);
+  RunOutcome outcome = convert(merged, files, ctx_.state.recordedSeconds);
   ctx_.pump();
   if (outcome.status == RunStatus::Cancelled) report(0, total);
   if (outcome.status == RunStatus::Succeeded) {
@@ -201,11 +201,12 @@ RunOutcome ConversionRun::runMerge(const RunFiles& files) {
   return outcome;
 }
 
-RunOutcome ConversionRun::convert(const std::string& inputPath, const RunFiles& files) {
+RunOutcome ConversionRun::convert(const std::string& inputPath, const RunFiles& files, int64_t recordedSeconds) {
   const std::string& outputPath = files.target;
   DemuxControl control;
   control.extract = stages_.extract;
   control.delivery = delivery_;
+  control.recordedSeconds = recordedSeconds;
   // A cancel during the extraction ends the run before the converter starts.
   control.stopRequested = [this] { return stopRequested_ || ctx_.state.cancelRequested; };
   control.stepStarted = [this](ConversionStep step) {

@@ -83,7 +83,8 @@ class ConversionRun {
  private:
   RunOutcome runSingle(const RunFiles& files);
   RunOutcome runMerge(const RunFiles& files);
-  RunOutcome convert(const std::string& inputPath, const RunFiles& files);
+  // recordedSeconds: a merged recording's, 0 for one recording (DemuxControl).
+  RunOutcome convert(const std::string& inputPath, const RunFiles& files, int64_t recordedSeconds = 0);
   void report(int position, int maximum);
   void checkBeforeWriting(const RunFiles& files) const;
   // Removes a file the run wrote, never one of the selected recordings.

@@ -77,6 +77,7 @@ void startMerge(ConversionState& s, const std::string& outputPath) {
   // bytes left over from an earlier merge in this process.
   s.streamClocks = {};
   s.missingSeconds = 0;
+  s.recordedSeconds = 0;
   s.recordingWarnings.clear();
   s.infoBlock = MmvInfoBlock{};
   s.frameIndex = MmvIFrameIndex{};
@@ -179,6 +180,15 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   return copied;
 }
 
+// The seconds of recording an input gave the merged file: its stamps' span,
+// less what a cut-off input misses.
+int64_t recordedSecondsOf(const MmvInfoBlock& info, const CopiedInput& copied) {
+  const int32_t seconds = static_cast<int32_t>(static_cast<uint32_t>(info.endStamp().seconds()) -
+                                               static_cast<uint32_t>(info.startStamp().seconds()));
+  if (seconds <= 0) return 0;
+  return seconds - (copied.endedEarly ? MissingSeconds(info, copied.records) : 0);
+}
+
 // The body is in place behind the leading part; the leading part goes in front last.
 void writeLeadingPart(ConversionState& s) {
   s.mergedOutput.seekp(0);
@@ -213,6 +223,7 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
   log.append("Drv FrameCount = " + number(info.drvFrameCount()));
 
   const CopiedInput copied = copyRecords(ctx, input);
+  s.recordedSeconds += recordedSecondsOf(info, copied);
   // The merged info block counts the records the merged file really holds, so
   // its extraction walks every one of them and no further.
   s.totalFrameSum = wrappingSum(s.totalFrameSum, copied.records);

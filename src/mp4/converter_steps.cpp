@@ -46,6 +46,15 @@ std::string outputProblem(const std::string& path, double expectedSec) {
   return std::string();
 }
 
+// Across a join's gaps an output may last as long as the window or as the
+// records it holds: of `lengthSec` and `otherSec` (-1: none), the one `path`
+// is nearer.
+double expectedLength(const std::string& path, double lengthSec, double otherSec) {
+  if (otherSec < 0) return lengthSec;
+  const double actual = checkVideoFile(path).durationSec;
+  return std::fabs(actual - otherSec) < std::fabs(actual - lengthSec) ? otherSec : lengthSec;
+}
+
 // Says so when a failed step's disk is full; the partial output is still there to be counted.
 void noteFullDisk(ConverterStepResult& result, const std::string& output) {
   if (result.status == StepStatus::Failed && diskFullAt(output))
@@ -104,7 +113,7 @@ std::string burnInFinalPath(const std::string& subOutputPath) {
 
 ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
                             const std::string& outputPath, int32_t durationSec, double frameRate, bool withAudio,
-                            const ConverterWatch& watch) {
+                            const ConverterWatch& watch, double joinedSec) {
   const CommandLine line =
       mp4CommandLine(shownConverter(ctx), pcmPath, h264Path, outputPath, durationSec, frameRate, withAudio);
   ctx.log.append(line.text);
@@ -117,7 +126,7 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
     result.status = StepStatus::Failed;
     result.message = "the converter wrote no MP4 at " + outputPath;
   } else if (result.status == StepStatus::Done) {
-    const std::string problem = outputProblem(outputPath, durationSec);
+    const std::string problem = outputProblem(outputPath, expectedLength(outputPath, durationSec, joinedSec));
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
   noteFullDisk(result, outputPath);
@@ -129,7 +138,7 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
 
 ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
                                   const std::string& subOutputPath, const ConverterWatch& watch,
-                                  SubtitleDelivery delivery) {
+                                  SubtitleDelivery delivery, double joinedWindowSec) {
   const std::string converter = shownConverter(ctx);
   const CommandLine line =
       delivery == SubtitleDelivery::Track      ? trackCommandLine(converter, mp4Path, assPath, subOutputPath)
@@ -145,7 +154,8 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
     result.status = StepStatus::Failed;
     result.message = "the converter wrote no video at " + subOutputPath;
   } else if (result.status == StepStatus::Done) {
-    const std::string problem = outputProblem(subOutputPath, plain.complete ? plain.durationSec : -1);
+    const std::string problem = outputProblem(
+        subOutputPath, plain.complete ? expectedLength(subOutputPath, plain.durationSec, joinedWindowSec) : -1);
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
   noteFullDisk(result, subOutputPath);

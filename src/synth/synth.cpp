@@ -40,7 +40,7 @@ std::vector<std::string> generateRecordings(const SynthOptions& o) {
   std::error_code ec;
   if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
     throw std::runtime_error("the output folder " + folder + " does not exist");
-  VideoSource video(o, o.seconds * o.files, paths.front() + ".encoding.h264");
+  VideoSource video(o, o.seconds * o.files, o.seconds, paths.front() + ".encoding.h264");
   DriveModel drive(o.startEpoch, o.events);
   PcmTone tone;
   const int64_t videoPerFile = static_cast<int64_t>(o.seconds) * o.fps;
