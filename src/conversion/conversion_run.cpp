@@ -6,6 +6,7 @@
 
 #include "conversion/saved_target.h"
 #include "core/file_identity.h"
+#include "core/filesystem_names.h"
 
 namespace vk2 {
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 bool fileHoldsData(const std::string& path) {
   std::error_code ec;
-  return fs::is_regular_file(fs::path(path), ec) && fs::file_size(fs::path(path), ec) > 0 && !ec;
+  return fs::is_regular_file(pathOf(path), ec) && fs::file_size(pathOf(path), ec) > 0 && !ec;
 }
 
 

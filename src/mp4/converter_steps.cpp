@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/file_identity.h"
+#include "core/filesystem_names.h"
 #include "core/paths.h"
 #include "mp4/command_lines.h"
 #include "mp4/matroska_check.h"
@@ -18,7 +19,7 @@ constexpr const char* kNotFound = "converter not found in the current folder or 
 
 bool holdsOutput(const std::string& path) {
   std::error_code ec;
-  const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
+  const auto size = std::filesystem::file_size(pathOf(path), ec);
   return !ec && size > 0;
 }
 
@@ -28,7 +29,7 @@ constexpr std::uintmax_t kFullDiskBytes = 1024 * 1024;
 bool diskFullAt(const std::string& path) {
   std::error_code ec;
   const std::string folder = folderOf(path);
-  const std::filesystem::space_info space = std::filesystem::space(folder.empty() ? "." : folder, ec);
+  const std::filesystem::space_info space = std::filesystem::space(pathOf(folder.empty() ? "." : folder), ec);
   return !ec && space.available < kFullDiskBytes;
 }
 
@@ -83,7 +84,7 @@ ConverterStepResult runConverter(StageContext& ctx, const CommandLine& line, con
     ctx.log.append(startFailedLine);
     result.status = StepStatus::NotStarted;
     std::error_code ec;
-    result.message = std::filesystem::exists(std::filesystem::path(ctx.converterPath), ec)
+    result.message = std::filesystem::exists(pathOf(ctx.converterPath), ec)
                          ? "the converter " + ctx.converterPath + " could not be started: " + outcome.error
                          : "converter not found: " + ctx.converterPath;
     return result;
@@ -168,7 +169,7 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
   // never leaves the target without a video.
   const std::string finalPath = burnInFinalPath(subOutputPath);
   std::error_code ec;
-  std::filesystem::rename(std::filesystem::path(subOutputPath), std::filesystem::path(finalPath), ec);
+  std::filesystem::rename(pathOf(subOutputPath), pathOf(finalPath), ec);
   if (ec) {
     result.status = StepStatus::Failed;
     result.message = "cannot rename " + subOutputPath + " to " + finalPath + ": " + ec.message();
