@@ -17,6 +17,7 @@
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
 #include "conversion/conversion_run.h"
+#include "core/filesystem_names.h"
 #include "core/paths.h"
 #include "core/run_files.h"
 #include "core/file_error.h"
@@ -183,7 +184,7 @@ int convertTrips(const RunOptions& options, std::ostream& out, std::ostream& err
   std::string outFolder = options.target.value_or("");
   std::error_code ec;
   if (outFolder.empty() || !(outFolder.back() == '/' || outFolder.back() == kPathSeparator ||
-                             std::filesystem::is_directory(outFolder, ec)))
+                             std::filesystem::is_directory(pathOf(outFolder), ec)))
     throw UsageError("--trips needs -o OUTDIR/, the folder the trips are written to");
   if (outFolder.back() != '/' && outFolder.back() != kPathSeparator) outFolder += kPathSeparator;
   const TripSearch search = FindTrips({*options.tripsFolder}, options.recursive);
@@ -213,7 +214,7 @@ int convertTrips(const RunOptions& options, std::ostream& out, std::ostream& err
     if (names[i].empty()) {
       tripErr << trimsProblem(found.files.front(), static_cast<int64_t>(found.end) - found.start, options.trimStart,
                               options.trimEnd);
-    } else if (std::filesystem::is_directory(*trip.target, ec)) {
+    } else if (std::filesystem::is_directory(pathOf(*trip.target), ec)) {
       // The target rules would put the trip inside it.
       tripErr << *trip.target << ": is a folder";
     } else {

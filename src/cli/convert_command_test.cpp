@@ -730,6 +730,53 @@ TEST(ConvertCommandEndToEnd, FastBurnInSubtitleTrackAndNone) {
   EXPECT_EQ(dialogues(commandOutput("ffmpeg -v error -i " + shellQuoted(mkv) + " -map 0:s:0 -f ass -")), events);
 }
 
+// Every subtitle choice over windows that start between key frames (one every
+// 1.5 s, trims of whole seconds): one recording, a merged one, and files that
+// join across the join rule's 4-second gap or overlap. An MP4 lasts as long
+// as the window, or across a gap as long as the records in it; a subtitle
+// track spans the window. Each output's video decodes without an error.
+TEST(ConvertCommandEndToEnd, EveryChoiceWithWindowsBetweenKeyFramesAndJoins) {
+  if (converterPath().empty() || commandOutput("command -v ffprobe").empty()) GTEST_SKIP() << "no ffmpeg/ffprobe";
+  struct Selection {
+    const char* name;
+    std::vector<int> starts;  // of each file, in seconds after the first
+    int seconds;              // per file
+    std::vector<std::string> choices;
+    double window, joined;    // the window's length, the records' in it
+  };
+  const Selection selections[] = {
+      {"one", {0}, 7, {"none", "track", "burn-fast"}, 5, 5},
+      {"merged", {0, 4, 8}, 4, {"none", "track"}, 10, 10},
+      {"gap", {0, 10}, 6, {"none", "track", "burn"}, 14, 14 * 12.0 / 16},
+      {"overlap", {0, 2}, 6, {"none", "track"}, 6, 6},
+  };
+  for (const Selection& s : selections) {
+    ConvertFixture f(0);
+    for (std::size_t i = 0; i < s.starts.size(); ++i)
+      f.inputs.push_back(splitLines(commandOutput(
+          shellQuoted(MMV_SYNTH_EXE) + " --size 64x48 --fps 10 --keyint 15 --seconds " + std::to_string(s.seconds) +
+          " --start " + std::to_string(synth::kDefaultStartEpoch + s.starts[i]) + " --out " +
+          shellQuoted(f.data + "rec" + std::to_string(i)))).at(0));
+    for (const std::string& choice : s.choices) {
+      SCOPED_TRACE(std::string(s.name) + " " + choice);
+      ASSERT_EQ(f.convert("--trim-start 1 --trim-end 1 --subtitles " + choice), 0) << f.err();
+      const bool track = choice == "track";
+      const std::string name = track ? "X.mkv" : "X.mp4";
+      EXPECT_EQ(f.outputs(), std::vector<std::string>{name});
+      const auto [codecs, duration] = probe(f.data + name);
+      EXPECT_EQ(codecs, track ? (std::vector<std::string>{"aac", "ass", "h264"})
+                              : (std::vector<std::string>{"aac", "h264"}));
+      EXPECT_NEAR(duration, track ? s.window : s.joined, 0.5);
+      const std::string decoded = commandOutput("ffprobe -v error -count_frames -select_streams v -show_entries "
+                                                "stream=nb_read_frames -of csv=p=0 " + shellQuoted(f.data + name) +
+                                                " 2>&1");
+      EXPECT_GT(std::atoi(decoded.c_str()), 0);
+      EXPECT_EQ(decoded.find_first_not_of("0123456789\n"), std::string::npos) << decoded;
+      std::remove((f.data + name).c_str());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vk2
 #endif

@@ -8,6 +8,7 @@
 #include "conversion/conversion_run.h"
 #include "core/file_error.h"
 #include "core/file_identity.h"
+#include "core/filesystem_names.h"
 #include "core/run_files.h"
 #include "extract/extract_streams.h"
 #include "mmv/merge.h"
@@ -54,7 +55,7 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   CheckRunFiles(run.inputs, names);
   std::error_code ec;
   // The merged recording is removed afterwards, so it must not take the place of a file of the user's.
-  if (!names.merged.empty() && std::filesystem::exists(std::filesystem::symlink_status(names.merged, ec)))
+  if (!names.merged.empty() && std::filesystem::exists(std::filesystem::symlink_status(pathOf(names.merged), ec)))
     throw FileError(names.merged, "already exists; the merged recording would replace it");
   if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, names.all());
   ExtractionFiles written(names);

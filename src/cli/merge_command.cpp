@@ -10,6 +10,7 @@
 #include "cli/run_options.h"
 #include "mmv/merge.h"
 #include "core/file_error.h"
+#include "core/filesystem_names.h"
 #include "mmv/scan.h"
 
 namespace vk2::cli {
@@ -82,7 +83,7 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
       throwIfInterrupted();
     }
     std::error_code ec;
-    std::filesystem::rename(pending, m.output, ec);
+    std::filesystem::rename(pathOf(pending), pathOf(m.output), ec);
     if (ec) {
       std::remove(pending.c_str());
       throw FileError(m.output, "cannot replace it with the merged file: " + ec.message());

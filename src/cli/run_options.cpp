@@ -9,6 +9,7 @@
 #include "cli/interrupt.h"
 #include "core/time_window.h"
 #include "core/file_error.h"
+#include "core/filesystem_names.h"
 #include "mmv/scan.h"
 #include "platform/folders.h"
 
@@ -203,7 +204,7 @@ std::string resolveTarget(const RunOptions& run, const ConversionState& state) {
   if (!run.target) return createdFolder(defaultOutputFolder()) + name;
   const std::string& path = *run.target;
   std::error_code ec;
-  if (endsWithSeparator(path) || std::filesystem::is_directory(path, ec))
+  if (endsWithSeparator(path) || std::filesystem::is_directory(pathOf(path), ec))
     return createdFolder(path) + name;
   // The target's own folder is created too, so "-o out/x.mp4" works in a fresh place.
   const std::string folder = folderOf(path);

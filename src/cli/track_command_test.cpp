@@ -66,6 +66,26 @@ TEST(TrackCommand, MergedSelectionWithOptions) {
   EXPECT_EQ(track({"-q", "-o", dir.file("t.kml"), dir.file("a.mmv")}).out, "");
 }
 
+// A selection without a single position fix still gives its file, with a warning
+// instead of a track that looks saved; one fix is enough to keep quiet.
+TEST(TrackCommand, NoPositionFixIsWarnedAbout) {
+  TempDir dir;
+  std::vector<DrvRecord> records;
+  for (int i = 0; i < 6; ++i) records.push_back(testing::drvAt(kStart + i, 0, 0, 50));
+  testing::telemetryRecording(records).writeTo(dir.file("nofix.mmv"));
+  for (const char* name : {"t.gpx", "t.csv"}) {
+    const CommandRun r = track({"-q", "-o", dir.file(name), dir.file("nofix.mmv")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "vk2mp4: warning: " + dir.file(name) + ": no position fix in the selection: " +
+                         (name == std::string("t.gpx") ? "the track holds no points\n"
+                                                       : "no row of the track holds a position\n"));
+  }
+  EXPECT_EQ(readText(dir.file("t.gpx")).find("<trkpt "), std::string::npos);
+  records[3] = testing::drvAt(kStart + 3, 48.1, 11.5, 50);
+  testing::telemetryRecording(records).writeTo(dir.file("onefix.mmv"));
+  EXPECT_EQ(track({"-q", "-o", dir.file("t.kml"), dir.file("onefix.mmv")}).err, "");
+}
+
 TEST(TrackCommand, RefusalsAreStatus1AndWriteNothing) {
   TempDir dir;
   writeRecording(dir.file("a.mmv"), kStart, 10);

@@ -4,8 +4,11 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
+#include "core/filesystem_names.h"
+#include "core/paths.h"
 #include "synth/mmv_builder.h"
 #include "testing/test_support.h"
 
@@ -87,6 +90,35 @@ TEST(CardSearch, AHardLinkCountsOnceACopyIsARecordingOfItsOwn) {
   EXPECT_EQ(s.summary, "2 trips in 2 MMV files");
   ASSERT_EQ(s.trips.size(), 2u);
   EXPECT_EQ(s.trips[1].files, Names{dir.file("c.mmv")});
+}
+
+// Accented names, as on a card copied under a user folder with an accented name:
+// the search hands on names the narrow file calls open (on Windows in the ANSI
+// code page), and lists one that code page cannot hold rather than opening another file.
+TEST(CardSearch, AccentedNamesAreFoundUnderTheirOwnNames) {
+  testing::TempDir dir;
+  const auto narrow = [](const char8_t* text) {
+    bool lost = true;
+    const std::string name = nameOf(std::filesystem::path(text), &lost);
+    EXPECT_FALSE(lost);
+    return name;
+  };
+  const std::string card = dir.path() + narrow(u8"Fahrt \u00e9\u20ac") + kPathSeparator;
+  std::filesystem::create_directory(pathOf(card));
+  const Names recordings{card + narrow(u8"\u00e9t\u00e9_1.mmv"), card + narrow(u8"\u00e9t\u00e9_2.mmv")};
+  writeRecording(recordings[0], 1635494703, 6);
+  writeRecording(recordings[1], 1635494709, 6);
+  std::ofstream(pathOf(card) / u8"\u6771\u4eac.mmv") << "short";
+  const CardSearch s = searchCard(card);
+  EXPECT_EQ(s.summary, "1 trip in 3 MMV files");
+  ASSERT_EQ(s.trips.size(), 1u);
+  EXPECT_EQ(s.trips[0].files, recordings);
+#ifdef _WIN32
+  EXPECT_EQ(s.logLines, Names{"Skipped " + card + "??.mmv: " + nameOutsideCodePageReason()});
+#else
+  EXPECT_EQ(s.logLines, Names{"Skipped " + card + narrow(u8"\u6771\u4eac.mmv") +
+                              ": file is shorter than its 762-byte info block (5 bytes)"});
+#endif
 }
 
 }  // namespace

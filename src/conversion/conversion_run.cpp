@@ -6,6 +6,7 @@
 
 #include "conversion/saved_target.h"
 #include "core/file_identity.h"
+#include "core/filesystem_names.h"
 
 namespace vk2 {
 
@@ -15,7 +16,7 @@ namespace fs = std::filesystem;
 
 bool fileHoldsData(const std::string& path) {
   std::error_code ec;
-  return fs::is_regular_file(fs::path(path), ec) && fs::file_size(fs::path(path), ec) > 0 && !ec;
+  return fs::is_regular_file(pathOf(path), ec) && fs::file_size(pathOf(path), ec) > 0 && !ec;
 }
 
 
@@ -190,7 +191,7 @@ RunOutcome ConversionRun::runMerge(const RunFiles& files) {
     ctx_.pump();
   }
   ctx_.log.append(kMergeDoneLine);
-  RunOutcome outcome = convert(merged, files);
+  RunOutcome outcome = convert(merged, files, ctx_.state.recordedSeconds);
   ctx_.pump();
   if (outcome.status == RunStatus::Cancelled) report(0, total);
   if (outcome.status == RunStatus::Succeeded) {
@@ -201,11 +202,12 @@ RunOutcome ConversionRun::runMerge(const RunFiles& files) {
   return outcome;
 }
 
-RunOutcome ConversionRun::convert(const std::string& inputPath, const RunFiles& files) {
+RunOutcome ConversionRun::convert(const std::string& inputPath, const RunFiles& files, int64_t recordedSeconds) {
   const std::string& outputPath = files.target;
   DemuxControl control;
   control.extract = stages_.extract;
   control.delivery = delivery_;
+  control.recordedSeconds = recordedSeconds;
   // A cancel during the extraction ends the run before the converter starts.
   control.stopRequested = [this] { return stopRequested_ || ctx_.state.cancelRequested; };
   control.stepStarted = [this](ConversionStep step) {
@@ -222,7 +224,7 @@ RunOutcome ConversionRun::convert(const std::string& inputPath, const RunFiles& 
   control.watch.onOutput = callbacks_.converterOutput;
 
   const DemuxResult r = DemuxAndConvert(ctx_, inputPath, files, control);
-  RunOutcome outcome = outcomeOf(RunStatus::Succeeded, kConvertedMessage, outputPath);
+  RunOutcome outcome = outcomeOf(RunStatus::Succeeded, convertedMessage(delivery_), outputPath);
   if (!r.warning.empty()) outcome.warnings.push_back(r.warning);
   if (r.status == StepStatus::Cancelled) {
     ctx_.state.cancelRequested = false;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "conversion/demux_and_convert.h"
+#include "core/conversion_options.h"
 #include "core/run_files.h"
 #include "core/stage_context.h"
 
@@ -22,11 +23,15 @@ struct RunProgress {
 enum class RunStatus { Succeeded, Cancelled, Failed };
 
 inline constexpr const char* kConvertedMessage = "MP4 converted successfully";
+// The completion message names the file's kind: the subtitle track makes a Matroska file.
+inline const char* convertedMessage(SubtitleDelivery delivery) {
+  return delivery == SubtitleDelivery::Track ? "MKV converted successfully" : kConvertedMessage;
+}
 inline constexpr const char* kMergeDoneLine = "File Merge is done--------------------------";
 
 struct RunOutcome {
   RunStatus status = RunStatus::Failed;
-  // Succeeded: "MP4 converted successfully". Cancelled: a message that the
+  // Succeeded: "MP4 converted successfully" ("MKV ..." for the subtitle track). Cancelled: a message that the
   // conversion was cancelled (empty when the cancel came between merged files,
   // where the dialog shows no message). Failed: which step failed and why.
   std::string message;
@@ -78,7 +83,8 @@ class ConversionRun {
  private:
   RunOutcome runSingle(const RunFiles& files);
   RunOutcome runMerge(const RunFiles& files);
-  RunOutcome convert(const std::string& inputPath, const RunFiles& files);
+  // recordedSeconds: a merged recording's, 0 for one recording (DemuxControl).
+  RunOutcome convert(const std::string& inputPath, const RunFiles& files, int64_t recordedSeconds = 0);
   void report(int position, int maximum);
   void checkBeforeWriting(const RunFiles& files) const;
   // Removes a file the run wrote, never one of the selected recordings.

@@ -21,6 +21,14 @@ DemuxResult failure(DemuxResult r, StepStatus status, ConversionStep step, std::
 
 bool stopNow(const DemuxControl& control) { return control.stopRequested && control.stopRequested(); }
 
+// How long the window's records last when the merged files join across gaps:
+// the window takes the records in proportion to the span, gaps included, so
+// it holds that much less than its length. -1 when the records fill the span.
+double joinedLength(const ExtractResult& extracted, int64_t recordedSeconds) {
+  if (recordedSeconds <= 0 || recordedSeconds >= extracted.mmvSec) return -1;
+  return extracted.durationSec * static_cast<double>(recordedSeconds) / extracted.mmvSec;
+}
+
 }  // namespace
 
 std::string subtitleFailure(SubtitleDelivery delivery) {
@@ -67,8 +75,9 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
   }
 
   begin(ConversionStep::MakeMp4);
-  const ConverterStepResult mp4 = MakeMp4(ctx, p.pcm, p.h264, outputPath, extracted.durationSec,
-                                          extracted.frameRate, ctx.options.checkBoxAudio(), control.watch);
+  const double joinedSec = joinedLength(extracted, control.recordedSeconds);
+  const ConverterStepResult mp4 = MakeMp4(ctx, p.pcm, p.h264, outputPath, extracted.durationSec, extracted.frameRate,
+                                          ctx.options.checkBoxAudio(), control.watch, joinedSec);
   if (mp4.status == StepStatus::NotStarted)
     return failure(result, StepStatus::NotStarted, ConversionStep::MakeMp4,
                    "Making the MP4 failed: " + mp4.message + ". The streams " + p.h264 + " and " + p.pcm +
@@ -90,7 +99,8 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
     return result;
   }
   begin(ConversionStep::BurnSubtitles);
-  const ConverterStepResult burn = BurnSubtitles(ctx, outputPath, p.ass, p.subtitledMp4, control.watch, delivery);
+  const ConverterStepResult burn = BurnSubtitles(ctx, outputPath, p.ass, p.subtitledMp4, control.watch, delivery,
+                                                 joinedSec < 0 ? -1 : extracted.durationSec);
   if (burn.status == StepStatus::Cancelled) {
     removeStreamsAndScript(p);
     return failure(result, StepStatus::Cancelled, ConversionStep::BurnSubtitles, "The conversion was cancelled.");

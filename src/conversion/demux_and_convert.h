@@ -35,6 +35,9 @@ struct DemuxControl {
   std::function<void(ConversionStep)> stepStarted;
   // How the subtitles are delivered; the options' choice when unset.
   std::optional<SubtitleDelivery> delivery;
+  // A merged recording: the seconds its inputs' records stand for
+  // (ConversionState::recordedSeconds); 0 for one recording.
+  int64_t recordedSeconds = 0;
 };
 
 // "The subtitles could not be burnt in: " (or that the track could not be added).

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/file_error.h"
+#include "core/filesystem_names.h"
 
 namespace vk2 {
 
@@ -15,14 +16,14 @@ SavedTarget::~SavedTarget() { restore(); }
 
 bool SavedTarget::targetExists() const {
   std::error_code ec;
-  return fs::exists(fs::symlink_status(fs::path(files_.target), ec));
+  return fs::exists(fs::symlink_status(pathOf(files_.target), ec));
 }
 
 namespace {
 
 bool nameTaken(const std::string& path) {
   std::error_code ec;
-  return fs::exists(fs::symlink_status(fs::path(path), ec));
+  return fs::exists(fs::symlink_status(pathOf(path), ec));
 }
 
 }  // namespace
@@ -33,7 +34,7 @@ std::string SavedTarget::keepPlainMp4Beside() {
     if (!nameTaken(files_.plainBesideName(n))) kept = files_.plainBesideName(n);
   if (kept.empty()) throw FileError(files_.target, "cannot find a free name to keep the MP4 without subtitles beside it");
   std::error_code ec;
-  fs::rename(fs::path(files_.target), fs::path(kept), ec);
+  fs::rename(pathOf(files_.target), pathOf(kept), ec);
   if (ec) throw FileError(files_.target, "cannot move the MP4 without subtitles aside: " + ec.message());
   return kept;
 }
@@ -44,7 +45,7 @@ void SavedTarget::moveAside() {
   for (int n = 1; n < 10000; ++n) {
     const std::string candidate = files_.asideName(n);
     if (nameTaken(candidate)) continue;
-    fs::rename(fs::path(files_.target), fs::path(candidate), ec);
+    fs::rename(pathOf(files_.target), pathOf(candidate), ec);
     if (ec) throw FileError(files_.target, "cannot move the existing file aside: " + ec.message());
     savedPath_ = candidate;
     return;
@@ -55,7 +56,7 @@ void SavedTarget::moveAside() {
 std::string SavedTarget::restore() {
   if (savedPath_.empty()) return std::string();
   std::error_code ec;
-  fs::rename(fs::path(savedPath_), fs::path(files_.target), ec);
+  fs::rename(pathOf(savedPath_), pathOf(files_.target), ec);
   const std::string kept = savedPath_;
   savedPath_.clear();
   if (ec) return "The file that was at " + files_.target + " is kept as " + kept + ".";
@@ -71,7 +72,7 @@ std::string SavedTarget::release() {
 void SavedTarget::discard() {
   if (savedPath_.empty()) return;
   std::error_code ec;
-  fs::remove(fs::path(savedPath_), ec);
+  fs::remove(pathOf(savedPath_), ec);
   savedPath_.clear();
 }
 

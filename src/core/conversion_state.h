@@ -73,6 +73,10 @@ struct ConversionState {
   // Seconds of recording missing from inputs that end early; taken off the
   // merged end stamp so that its length matches the records it holds.
   int64_t missingSeconds = 0;
+  // Seconds the merged inputs' records stand for: each input's own span, less
+  // what a cut-off one misses. Short of the merged span by the gaps between
+  // inputs (longer where they overlap).
+  int64_t recordedSeconds = 0;
 
   // Recordings that end early (cut off, zero-filled tail): one text each naming
   // the file, where it ends and what is missing. Filled by the merge, read by the run.

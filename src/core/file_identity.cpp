@@ -12,12 +12,14 @@
 #include <system_error>
 
 #include "core/file_error.h"
+#include "core/filesystem_names.h"
 
 namespace vk2 {
 
 namespace fs = std::filesystem;
 
-bool sameFile(const std::string& a, const std::string& b) {
+bool sameFile(const std::string& nameA, const std::string& nameB) {
+  const fs::path a = pathOf(nameA), b = pathOf(nameB);
   std::error_code ec;
   if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec) && !ec;
   const fs::path ca = fs::weakly_canonical(a, ec);
@@ -51,7 +53,8 @@ std::optional<FileKey> fileKey(const std::string& path, std::string* reason) {
 #endif
 }
 
-void clearForNewFile(const std::string& path) {
+void clearForNewFile(const std::string& name) {
+  const fs::path path = pathOf(name);
   std::error_code ec;
   const fs::file_status st = fs::symlink_status(path, ec);
   if (ec) return;
@@ -61,7 +64,8 @@ void clearForNewFile(const std::string& path) {
   if (fs::is_symlink(st) || shared) fs::remove(path, ec);
 }
 
-void removeFileQuietly(const std::string& path) {
+void removeFileQuietly(const std::string& name) {
+  const fs::path path = pathOf(name);
   std::error_code ec;
   const fs::file_status st = fs::symlink_status(path, ec);
   if (ec || fs::is_directory(st)) return;

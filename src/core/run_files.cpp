@@ -6,6 +6,7 @@
 
 #include "core/file_error.h"
 #include "core/file_identity.h"
+#include "core/filesystem_names.h"
 #include "core/paths.h"
 
 namespace vk2 {
@@ -114,7 +115,7 @@ void CheckRunFiles(const std::vector<std::string>& recordings, const RunFiles& f
         throw FileError(recording, std::string("is a selected recording, and this run would write its ") + n.role +
                                        " " + n.path + " over it; choose another target name");
     std::error_code ec;
-    const fs::file_status st = fs::symlink_status(fs::path(n.path), ec);
+    const fs::file_status st = fs::symlink_status(pathOf(n.path), ec);
     if (fs::is_directory(st))
       throw FileError(n.path, std::string("is a folder, where this run would write its ") + n.role +
                                   "; choose another target name");
@@ -126,7 +127,7 @@ void CheckRunFiles(const std::vector<std::string>& recordings, const RunFiles& f
   std::vector<std::string> lengthChecked = files.all();
   std::error_code ec;
   // A file at the target waits beside it; an MP4 without subtitles may go beside it too.
-  if (fs::exists(fs::symlink_status(fs::path(files.target), ec))) {
+  if (fs::exists(fs::symlink_status(pathOf(files.target), ec))) {
     lengthChecked.push_back(files.asideName(1));
     if (!files.subtitledMp4.empty()) lengthChecked.push_back(files.plainBesideName(1));
   }

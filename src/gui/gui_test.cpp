@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <QWindow>
 #include <QToolButton>
 #include <QtTest>
 #include <signal.h>
@@ -166,7 +167,10 @@ class GuiTest : public QObject {
     QVERIFY(w.dialog->isHidden());
     QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
     QCOMPARE(w.dialog->size(), QSize(458, 600));
-    QVERIFY(w.dialog->windowFlags() & Qt::WindowStaysOnTopHint);
+    // No minimise button, and not above other programs: above the main window, as its transient.
+    const Qt::WindowFlags buttons =
+        Qt::WindowMinimizeButtonHint | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint;
+    QCOMPARE(w.dialog->windowFlags() & buttons, Qt::WindowCloseButtonHint);
 
     // The folder picker adds one separator.
     w.dialogs.folderAnswers = {std::string("/media/card"), std::string("/"), std::nullopt, std::string()};
@@ -281,6 +285,7 @@ class GuiTest : public QObject {
 
     w.mainChild<QToolButton>("sbtnSaveMp4")->click();
     QVERIFY(w.dialog->isVisible() && !w.main->isEnabled());
+    QVERIFY(w.dialog->windowHandle()->transientParent() == w.main->windowHandle());
     QVERIFY(readyAgain(w, "0/4"));  // the counter at 0, Start ready, Cancel off
     QCOMPARE(text(w.dialogChild<QLineEdit>("edFolder")->text()), w.state.outputFolder);
 
@@ -397,8 +402,8 @@ class GuiTest : public QObject {
     QCOMPARE(to->text(), QString("2021/10/29   05:06:03 PM"));
     QCOMPARE(name->text(), QString("20211029_170503_60"));
     name->setText("typed");
-    w.dialogChild<QRadioButton>("rbTimeLocal")->click();  // already the basis: the typed name stays
-    QCOMPARE(name->text(), QString("typed"));
+    w.dialogChild<QRadioButton>("rbTimeLocal")->click();  // already the basis: proposed afresh all the same
+    QCOMPARE(name->text(), QString("20211029_170503_60"));
     w.dialogChild<QRadioButton>("rbTimeUtc")->click();
     QCOMPARE(from->text(), QString("2021/10/29   08:05:03 AM"));
     QCOMPARE(name->text(), QString("20211029_080503_60"));
@@ -441,12 +446,15 @@ class GuiTest : public QObject {
     fs::create_directory(out);
     folder->setText(QString::fromStdString(out));
     name->setText("clip");
-    // "Save the track", off by default: the chosen format beside the video, named in the message.
+    // "Save the track", off by default: the chosen format beside the video, named in the
+    // message, with the warning that these recordings hold no position fix.
     QVERIFY(!w.dialogChild<QCheckBox>("checkBoxTrack")->isChecked());
     w.dialogChild<QCheckBox>("checkBoxTrack")->setChecked(true);
     w.dialogChild<QComboBox>("cbTrackFormat")->setCurrentIndex(3);  // CSV
     w.dialogChild<QPushButton>("btnStart")->click();
-    QCOMPARE(w.dialogs.messages.back(), "MP4 converted successfully\nThe track is saved as " + out + "/clip.csv");
+    QCOMPARE(w.dialogs.messages.back(), "MP4 converted successfully\nThe track is saved as " + out + "/clip.csv\n" +
+                                            out + "/clip.csv: no position fix in the selection: no row of the track "
+                                                  "holds a position");
     QVERIFY(vk2::testing::fileExists(out + "/clip.mp4"));
     QVERIFY(!vk2::testing::fileExists(out + "clip.mp4"));
     QCOMPARE(vk2::testing::splitLines(vk2::testing::readText(out + "/clip.csv")).size(), size_t(5));  // the header and 4 records
@@ -707,7 +715,7 @@ class GuiTest : public QObject {
           "ffprobe -v error -show_entries stream=codec_name -of csv=p=0 " + vk2::testing::shellQuoted(output) +
           " | sort | tr '\\n' ,");
       QCOMPARE(probed, streams);
-      QCOMPARE(w.dialogs.messages.back(), std::string("MP4 converted successfully"));
+      QCOMPARE(w.dialogs.messages.back(), std::string(index == 2 ? "MKV" : "MP4") + " converted successfully");
       std::remove(output.c_str());
     }
 

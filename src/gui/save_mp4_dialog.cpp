@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QWindow>
 
 #include "gui/control_widgets.h"
 #include "gui/fonts.h"
@@ -13,8 +14,9 @@ using ui::Control;
 
 TformSaveMp4::TformSaveMp4(ConversionState& state, TFormWebsocketclientf& mainWindow)
     // A window of its own: a child window would be disabled with the main window.
+    // No minimise button: a minimised dialog would leave only the disabled main window.
     : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                           Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint),
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       SaveMp4Model(state, mainWindow),
       mainWindow_(mainWindow) {
   const ui::WindowSpec& window = ui::windowSpec(ui::Window::SaveMp4);
@@ -53,6 +55,10 @@ void TformSaveMp4::windowChanged(const ui::WindowState& state) {
   QWidget::setEnabled(state.enabled);
   setWindowTitle(QString::fromLocal8Bit(state.caption));
   if (state.visible && !isVisible()) {
+    // Kept above the main window, as its transient, but not above other programs' windows.
+    mainWindow_.winId();
+    winId();
+    windowHandle()->setTransientParent(mainWindow_.windowHandle());
     // Opened centred over the main window.
     move(mainWindow_.frameGeometry().center() - rect().center());
     show();

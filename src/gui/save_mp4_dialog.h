@@ -18,7 +18,7 @@ class TformSaveMp4 : public QWidget, public ui::SaveMp4Model, private ui::Window
   ~TformSaveMp4() override;
 
  signals:
-  // Every change of the run's bar or counter, after it is shown.
+  // Every change of the run's counter, in its steps, after it is shown (the bar moves finer between).
   void progressShown(const QString& label, int position, int maximum);
 
  protected:

@@ -77,6 +77,7 @@ void startMerge(ConversionState& s, const std::string& outputPath) {
   // bytes left over from an earlier merge in this process.
   s.streamClocks = {};
   s.missingSeconds = 0;
+  s.recordedSeconds = 0;
   s.recordingWarnings.clear();
   s.infoBlock = MmvInfoBlock{};
   s.frameIndex = MmvIFrameIndex{};
@@ -108,24 +109,36 @@ struct CopiedInput {
   bool endedEarly = false;
 };
 
+// Index entries that did not go into the merged table.
+struct DroppedEntries {
+  int32_t tableFull = 0;
+  int32_t pastFourGiB = 0;  // the table's 32-bit entries cannot reach them
+};
+
 // Relocates and appends the input's index entries that point inside what was
-// copied; returns how many did not fit into the table.
-int32_t collectIndex(ConversionState& s, const MergeInput& input, int index, const CopiedInput& copied) {
+// copied; returns how many were dropped.
+DroppedEntries collectIndex(ConversionState& s, const MergeInput& input, int index, const CopiedInput& copied) {
   const int32_t listed = std::clamp<int32_t>(input.leading.info.iFrameCount(), 0,
                                              static_cast<int32_t>(kIFrameIndexEntries));
-  const uint32_t base = static_cast<uint32_t>(s.mergedSpan) - static_cast<uint32_t>(kLeadingPartSize);
-  int32_t dropped = input.leading.info.iFrameCount() - listed;
+  DroppedEntries dropped;
+  dropped.tableFull = input.leading.info.iFrameCount() - listed;
   int32_t kept = 0;
   for (int32_t i = 0; i < listed; ++i) {
-    uint32_t entry = static_cast<uint32_t>(input.leading.index.entry(static_cast<std::size_t>(i)));
+    const uint32_t entry = static_cast<uint32_t>(input.leading.index.entry(static_cast<std::size_t>(i)));
     // An entry past the cut points at a record the merged file does not hold.
     if (copied.endedEarly && (entry < kLeadingPartSize || static_cast<int64_t>(entry) >= copied.span)) continue;
     if (s.frameIndexFill >= static_cast<int32_t>(kIFrameIndexSize)) {
-      ++dropped;
+      ++dropped.tableFull;
       continue;
     }
-    if (index > 1) entry += base;  // e - 4858 + mergedSpan, in 32 bits
-    s.frameIndex.setEntry(static_cast<std::size_t>(s.frameIndexFill / 4), static_cast<int32_t>(entry));
+    // e - 4858 + mergedSpan: a wrapped offset would point at the wrong record.
+    const int64_t merged = index > 1 ? entry - static_cast<int64_t>(kLeadingPartSize) + s.mergedSpan : entry;
+    if (merged > static_cast<int64_t>(UINT32_MAX)) {
+      ++dropped.pastFourGiB;
+      continue;
+    }
+    s.frameIndex.setEntry(static_cast<std::size_t>(s.frameIndexFill / 4),
+                          static_cast<int32_t>(static_cast<uint32_t>(merged)));
     s.frameIndexFill += 4;
     ++kept;
   }
@@ -179,6 +192,15 @@ CopiedInput copyRecords(StageContext& ctx, MergeInput& input) {
   return copied;
 }
 
+// The seconds of recording an input gave the merged file: its stamps' span,
+// less what a cut-off input misses.
+int64_t recordedSecondsOf(const MmvInfoBlock& info, const CopiedInput& copied) {
+  const int32_t seconds = static_cast<int32_t>(static_cast<uint32_t>(info.endStamp().seconds()) -
+                                               static_cast<uint32_t>(info.startStamp().seconds()));
+  if (seconds <= 0) return 0;
+  return seconds - (copied.endedEarly ? MissingSeconds(info, copied.records) : 0);
+}
+
 // The body is in place behind the leading part; the leading part goes in front last.
 void writeLeadingPart(ConversionState& s) {
   s.mergedOutput.seekp(0);
@@ -213,17 +235,19 @@ void mergeOne(StageContext& ctx, const std::string& path, int index, int count,
   log.append("Drv FrameCount = " + number(info.drvFrameCount()));
 
   const CopiedInput copied = copyRecords(ctx, input);
+  s.recordedSeconds += recordedSecondsOf(info, copied);
   // The merged info block counts the records the merged file really holds, so
   // its extraction walks every one of them and no further.
   s.totalFrameSum = wrappingSum(s.totalFrameSum, copied.records);
   s.drvFrameSum = wrappingSum(s.drvFrameSum, copied.drvRecords);
-  const int32_t dropped = collectIndex(s, input, index, copied);
+  const DroppedEntries dropped = collectIndex(s, input, index, copied);
   if (index == 1) {
     std::copy_n(info.data(), MmvInfoBlock::kEndStampOffset, s.infoBlock.data());  // leadBytes, startStamp
   } else if (index == count) {
     finishInfoBlock(s, info, log);
   }
-  if (dropped > 0) log.append("I Frame Index Full, Dropped Count = " + number(dropped));
+  if (dropped.tableFull > 0) log.append("I Frame Index Full, Dropped Count = " + number(dropped.tableFull));
+  if (dropped.pastFourGiB > 0) log.append("I Frame Index Past 4 GiB, Dropped Count = " + number(dropped.pastFourGiB));
   if (index == count) {
     std::copy_n(s.frameIndex.data(), kIFrameIndexSize, s.mergedHeader.begin() + s.headerFill);
     s.headerFill += kIFrameIndexSize;

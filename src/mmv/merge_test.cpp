@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "synth/mmv_builder.h"
 #include "core/file_error.h"
 #include "mmv/record_walk.h"
@@ -264,6 +266,31 @@ TEST(Merge, IndexEntriesBeyondTheTableAreDropped) {
   EXPECT_EQ(static_cast<uint64_t>(merged.index.entry(1023)), rs[1023].offset);
   const Lines& lines = f.log.lines();
   EXPECT_NE(std::find(lines.begin(), lines.end(), "I Frame Index Full, Dropped Count = 76"), lines.end());
+}
+
+// The table's entries are 32-bit: one that the merged file would hold past
+// 4 GiB is dropped and counted, never wrapped to a wrong offset. The first input's
+// sparse tail stands in for 4 GiB of records: only its size places the next
+// input's records.
+TEST(Merge, IndexEntriesPastFourGiBAreDropped) {
+  MergeFixture f;
+  synth::MmvBuilder a, b;
+  a.add(kFrameVideo0, {1}, 0, true);
+  for (int i = 0; i < 3; ++i) b.add(kFrameVideo0, {2}, 0, true);  // at 4858, 5009 and 5160
+  const std::string first = f.write("a.mmv", a);
+  // b's second key frame lands on the last offset 32 bits hold, its third past it.
+  constexpr uint64_t kFirstSize = (1ull << 32) - 152;
+  std::filesystem::resize_file(first, kFirstSize);
+  const std::string out = f.dir.file("m.mmv");
+  f.merge({first, f.write("b.mmv", b)}, out);
+  const MmvLeadingPart merged = readLeadingPart(out);
+  EXPECT_EQ(merged.info.iFrameCount(), 3);
+  EXPECT_EQ(merged.info.totalFrameCount(), 4);
+  const uint32_t want[] = {4858, static_cast<uint32_t>(kFirstSize), static_cast<uint32_t>(kFirstSize + 151), 0};
+  for (std::size_t i = 0; i < 4; ++i) EXPECT_EQ(static_cast<uint32_t>(merged.index.entry(i)), want[i]) << i;
+  const Lines& lines = f.log.lines();
+  EXPECT_EQ(lines.front(), std::to_string(kFirstSize));
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "I Frame Index Past 4 GiB, Dropped Count = 1"), lines.end());
 }
 
 }  // namespace

@@ -197,8 +197,14 @@ std::string unusableReason(const std::string& path) {
 }
 
 uint64_t fileSizeOf(const std::string& path) {
+#ifdef _WIN32
+  // The C library's plain stat holds the size in 32 bits there; a merged drive passes 4 GiB.
+  struct _stat64 st;
+  if (::_stat64(path.c_str(), &st) != 0) throw FileError(path, systemReason(errno));
+#else
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) throw FileError(path, systemReason(errno));
+#endif
   if (!S_ISREG(st.st_mode)) throw FileError(path, "not a regular file");
   return static_cast<uint64_t>(st.st_size);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <sstream>
 
@@ -184,6 +186,60 @@ TEST(RecordWalk, ChunkEndsChangeNothing) {
     EXPECT_EQ(walker.position(), file.size()) << chunk;
     EXPECT_EQ(passed, wantPassed) << chunk;
   }
+}
+
+// Sizes, offsets and seeks are 64-bit on every system: a merged drive passes
+// 4 GiB. The files are sparse, so they cost no disk: 64 records of 64 MiB whose
+// payloads are holes of a type no stream takes, then a video record past 4 GiB
+// and one cut off by the end of the file.
+TEST(RecordWalk, RecordsPastFourGiB) {
+  testing::TempDir dir;
+  const std::string path = dir.file("long.mmv");
+  for (const uint64_t size : {(1ull << 31) + 5, (1ull << 32) + 5}) {
+    testing::writeFile(path, {});
+    std::filesystem::resize_file(path, size);
+    EXPECT_EQ(fileSizeOf(path), size);
+  }
+  constexpr int32_t kHoles = 64;
+  constexpr int32_t kHolePayload = static_cast<int32_t>(kMaxPayloadSize - kFrameHeaderSize);
+  constexpr uint64_t kPast = kLeadingPartSize + (uint64_t{kHoles} << 26);  // 4 GiB + 4858
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    MmvLeadingPart leading;
+    leading.info.setTotalFrameCount(kHoles + 3);
+    std::vector<uint8_t> bytes(kLeadingPartSize);
+    leading.toBytes(bytes.data());
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    uint64_t offset = kLeadingPartSize;
+    const auto header = [&](int32_t number, uint8_t type, int32_t length) {
+      MmvFrameHeader h;
+      h.setSequenceNumber(number);
+      h.setFrameType(type);
+      h.setPayloadLength(length);
+      out.seekp(static_cast<std::streamoff>(offset));
+      out.write(reinterpret_cast<const char*>(h.data()), kFrameHeaderSize);
+      offset += kFrameHeaderSize + static_cast<uint64_t>(length);
+    };
+    for (int32_t i = 1; i <= kHoles; ++i) header(i, 9, kHolePayload);
+    header(kHoles + 1, kFrameVideo0, 3);
+    out.write("\x01\x02\x03", 3);
+    header(kHoles + 2, kFrameVideo1, 1000);
+    out.write("cut", 3);
+    ASSERT_TRUE(out.flush());
+  }
+  EXPECT_EQ(fileSizeOf(path), kPast + 153 + 150 + 3);
+  std::ifstream in(path, std::ios::binary);
+  MmvRecordWalker walker(in, fileSizeOf(path), path, kHoles + 3);
+  MmvFrameHeader h;
+  std::vector<uint8_t> payload;
+  while (walker.nextRecord(h))
+    if (h.frameType() == kFrameVideo0) walker.readPayload(payload);  // the holes are skipped, never read
+  EXPECT_EQ(walker.records(), kHoles + 1);
+  EXPECT_EQ(walker.recordOffset(), kPast);
+  EXPECT_EQ(payload, (std::vector<uint8_t>{1, 2, 3}));
+  ASSERT_TRUE(walker.earlyEnd());
+  EXPECT_EQ(walker.earlyEnd()->offset, kPast + 153);
+  EXPECT_EQ(walker.earlyEnd()->reason, "payloadLength 1000 of record 66 at offset 4294972307 runs past the end of the file");
 }
 
 TEST(RecordWalk, LeadingPartOfMissingOrShortFilesIsAClearError) {

@@ -9,6 +9,7 @@
 
 #include "core/file_error.h"
 #include "core/file_identity.h"
+#include "core/filesystem_names.h"
 #include "core/paths.h"
 #include "mmv/record_walk.h"
 #include "mmv/scan.h"
@@ -20,7 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 bool isMmv(const fs::path& p) {
-  std::string ext = p.extension().string();
+  std::string ext = nameOf(p.extension());
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   return ext == ".mmv";
 }
@@ -34,7 +35,13 @@ struct Found {
 
 // One entry of a folder: a recording, a link that leads nowhere, or a subfolder to search.
 void look(const fs::directory_entry& entry, bool recursive, std::vector<Found>& found, std::vector<fs::path>& folders) {
-  const std::string path = entry.path().string();
+  bool lost = false;
+  const std::string path = nameOf(entry.path(), &lost);
+  // Under a name the narrow file calls cannot reach, a recording is listed, not opened as another file.
+  if (lost && isMmv(entry.path())) {
+    found.push_back({path, nameOutsideCodePageReason()});
+    return;
+  }
   std::error_code ec;
   const fs::file_status own = entry.symlink_status(ec);
   if (ec) {
@@ -64,17 +71,17 @@ void look(const fs::directory_entry& entry, bool recursive, std::vector<Found>& 
 // Every recording in `top` (and below it with `recursive`); a subfolder that
 // cannot be read is found as such. Returns the reason when `top` cannot be read.
 std::string search(const std::string& top, bool recursive, std::vector<Found>& found) {
-  std::vector<fs::path> folders{fs::path(top)};
+  std::vector<fs::path> folders{pathOf(top)};
   while (!folders.empty()) {
     const fs::path folder = folders.back();
     folders.pop_back();
-    const bool isTop = folder == fs::path(top);
+    const bool isTop = folder == pathOf(top);
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     for (const fs::directory_iterator end; !ec && it != end; it.increment(ec)) look(*it, recursive, found, folders);
     if (!ec) continue;
     if (isTop) return ec.message();
-    found.push_back({folder.string(), "the folder cannot be read: " + ec.message(), true});
+    found.push_back({nameOf(folder), "the folder cannot be read: " + ec.message(), true});
   }
   return std::string();
 }
@@ -131,7 +138,7 @@ TripSearch FindTrips(const std::vector<std::string>& folders, bool recursive) {
   std::vector<Found> found;
   for (const std::string& folder : folders) {
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
+    if (!fs::is_directory(pathOf(folder), ec)) {
       result.unreadableFolders.push_back(folder + ": not a folder that can be read");
       continue;
     }

@@ -101,6 +101,18 @@ std::string quotedFilterPath(const std::string& assPath, PathStyle style) {
   return out + "'";
 }
 
+namespace {
+
+// Raw H.264 frames carry no presentation time. The MP4 muxer uses each frame's
+// decoding time; the Matroska muxer does so only while the decoder reports no
+// reordering and refuses the frame otherwise, so for it the time is copied first.
+const char* timestampOptions(const std::string& outputPath) {
+  const bool matroska = outputPath.size() >= 4 && outputPath.compare(outputPath.size() - 4, 4, ".mkv") == 0;
+  return matroska ? " -bsf:v setts=pts=DTS" : "";
+}
+
+}  // namespace
+
 CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmPath,
                            const std::string& h264Path, const std::string& outputPath,
                            int32_t durationSec, double frameRate, bool withAudio, PathStyle style) {
@@ -109,7 +121,8 @@ CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmP
   if (withAudio) b.literal(" -f s16le -ar 48000 -ac 1 -i ").value(converterFilePath(pcmPath, style));
   b.literal(" -framerate ").literal(frameRateText(frameRate));
   b.literal(" -i ").value(converterFilePath(h264Path, style));
-  b.literal(" -acodec aac -vcodec copy -y -t 00:").literal(durationText(durationSec));
+  b.literal(" -acodec aac -vcodec copy").literal(timestampOptions(outputPath));
+  b.literal(" -y -t 00:").literal(durationText(durationSec));
   b.value(converterFilePath(outputPath, style)).literal(" -loglevel quiet");
   return b.build();
 }

@@ -38,7 +38,7 @@ class CommandLineBuilder {
 // ":", seconds, one trailing blank.
 std::string durationText(int32_t durationSec);
 
-// frameRate as "%8.4f": " 29.9750", "120.0000", "  5.0000".
+// frameRate as "%8.4f" writes it in the C locale, whatever the locale: " 29.9750", "120.0000", "  5.0000".
 std::string frameRateText(double frameRate);
 
 // How the converter reads a path. POSIX: only '/' separates, and '\' is an

@@ -60,6 +60,10 @@ TEST(CommandLines, BurnInLineAndFilterPaths) {
 TEST(CommandLines, FastBurnInAndSubtitleTrack) {
   EXPECT_EQ(fastSubtitleCommandLine("ffmpeg", "/o/a.mp4", "/o/a.ass", "/o/a_Sub.mp4", PathStyle::Posix).text,
             "ffmpeg -i /o/a.mp4 -vf subtitles='/o/a.ass' -preset veryfast -y /o/a_Sub.mp4");
+  // The track's muxing gives every frame a presentation time, which the Matroska muxer needs.
+  EXPECT_EQ(mp4CommandLine("ffmpeg", "/o/a.pcm", "/o/a.h264", "/o/a.mkv", 9, 30, true, PathStyle::Posix).text,
+            "ffmpeg -f s16le -ar 48000 -ac 1 -i /o/a.pcm -framerate  30.0000 -i /o/a.h264 -acodec aac -vcodec copy "
+            "-bsf:v setts=pts=DTS -y -t 00:0:9 /o/a.mkv -loglevel quiet");
   EXPECT_EQ(trackCommandLine("ffmpeg", "/o/a.mkv", "/o/a.ass", "/o/a_Sub.mkv", PathStyle::Posix).text,
             "ffmpeg -i /o/a.mkv -i /o/a.ass -map 0 -map 1 -c copy -y /o/a_Sub.mkv");
 }

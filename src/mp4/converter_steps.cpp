@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "core/file_identity.h"
+#include "core/filesystem_names.h"
 #include "core/number_text.h"
 #include "core/paths.h"
 #include "mp4/command_lines.h"
@@ -20,7 +21,7 @@ constexpr const char* kNotFound = "converter not found in the current folder or 
 
 bool holdsOutput(const std::string& path) {
   std::error_code ec;
-  const auto size = std::filesystem::file_size(std::filesystem::path(path), ec);
+  const auto size = std::filesystem::file_size(pathOf(path), ec);
   return !ec && size > 0;
 }
 
@@ -30,7 +31,7 @@ constexpr std::uintmax_t kFullDiskBytes = 1024 * 1024;
 bool diskFullAt(const std::string& path) {
   std::error_code ec;
   const std::string folder = folderOf(path);
-  const std::filesystem::space_info space = std::filesystem::space(folder.empty() ? "." : folder, ec);
+  const std::filesystem::space_info space = std::filesystem::space(pathOf(folder.empty() ? "." : folder), ec);
   return !ec && space.available < kFullDiskBytes;
 }
 
@@ -45,6 +46,15 @@ std::string outputProblem(const std::string& path, double expectedSec) {
            fixedNumber(expectedSec, 1);
   }
   return std::string();
+}
+
+// Across a join's gaps an output may last as long as the window or as the
+// records it holds: of `lengthSec` and `otherSec` (-1: none), the one `path`
+// is nearer.
+double expectedLength(const std::string& path, double lengthSec, double otherSec) {
+  if (otherSec < 0) return lengthSec;
+  const double actual = checkVideoFile(path).durationSec;
+  return std::fabs(actual - otherSec) < std::fabs(actual - lengthSec) ? otherSec : lengthSec;
 }
 
 // Says so when a failed step's disk is full; the partial output is still there to be counted.
@@ -87,7 +97,7 @@ ConverterRun runConverter(StageContext& ctx, const CommandLine& line, const Conv
     ctx.log.append(startFailedLine);
     result.status = StepStatus::NotStarted;
     std::error_code ec;
-    result.message = std::filesystem::exists(std::filesystem::path(ctx.converterPath), ec)
+    result.message = std::filesystem::exists(pathOf(ctx.converterPath), ec)
                          ? "the converter " + ctx.converterPath + " could not be started: " + outcome.error
                          : "converter not found: " + ctx.converterPath;
     return run;
@@ -131,7 +141,7 @@ std::string burnInFinalPath(const std::string& subOutputPath) {
 
 ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
                             const std::string& outputPath, int32_t durationSec, double frameRate, bool withAudio,
-                            const ConverterWatch& watch) {
+                            const ConverterWatch& watch, double joinedSec) {
   const CommandLine line =
       mp4CommandLine(shownConverter(ctx), pcmPath, h264Path, outputPath, durationSec, frameRate, withAudio);
   ctx.log.append(line.text);
@@ -145,7 +155,7 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
     result.status = StepStatus::Failed;
     result.message = "the converter wrote no MP4 at " + outputPath;
   } else if (result.status == StepStatus::Done) {
-    const std::string problem = outputProblem(outputPath, durationSec);
+    const std::string problem = outputProblem(outputPath, expectedLength(outputPath, durationSec, joinedSec));
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
   if (!noteFullDisk(result, outputPath) && run.exitedWithError) askWhy(ctx, line, watch, result);
@@ -157,7 +167,7 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
 
 ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
                                   const std::string& subOutputPath, const ConverterWatch& watch,
-                                  SubtitleDelivery delivery) {
+                                  SubtitleDelivery delivery, double joinedWindowSec) {
   const std::string converter = shownConverter(ctx);
   const CommandLine line =
       delivery == SubtitleDelivery::Track      ? trackCommandLine(converter, mp4Path, assPath, subOutputPath)
@@ -174,7 +184,8 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
     result.status = StepStatus::Failed;
     result.message = "the converter wrote no video at " + subOutputPath;
   } else if (result.status == StepStatus::Done) {
-    const std::string problem = outputProblem(subOutputPath, plain.complete ? plain.durationSec : -1);
+    const std::string problem = outputProblem(
+        subOutputPath, plain.complete ? expectedLength(subOutputPath, plain.durationSec, joinedWindowSec) : -1);
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
   // The burn-in is not silenced: its own output says why.
@@ -188,7 +199,7 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
   // never leaves the target without a video.
   const std::string finalPath = burnInFinalPath(subOutputPath);
   std::error_code ec;
-  std::filesystem::rename(std::filesystem::path(subOutputPath), std::filesystem::path(finalPath), ec);
+  std::filesystem::rename(pathOf(subOutputPath), pathOf(finalPath), ec);
   if (ec) {
     result.status = StepStatus::Failed;
     result.message = "cannot rename " + subOutputPath + " to " + finalPath + ": " + ec.message();

@@ -39,19 +39,23 @@ inline constexpr const char* kSubtitleExecutedLine = "mp4(with subtitle) making 
 
 // Runs the muxing command. Done: h264Path and pcmPath are deleted and
 // outputPath holds the MP4. NotStarted: nothing is deleted. Failed or
-// Cancelled: the partial output and both streams are deleted.
+// Cancelled: the partial output and both streams are deleted. The output must
+// last durationSec or, for files that join across gaps, joinedSec (the
+// records' own length; -1: none), within a second.
 ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
                             const std::string& outputPath, int32_t durationSec, double frameRate, bool withAudio,
-                            const ConverterWatch& watch = {});
+                            const ConverterWatch& watch = {}, double joinedSec = -1);
 
 // Runs the burn-in, or for SubtitleDelivery::Track adds the script as a subtitle
 // track. Done: assPath and mp4Path are gone and the subtitled video is at
 // subOutputPath without its "_Sub.mp4" + ".mp4" (".mkv" for a track).
 // NotStarted: nothing is touched. Failed or Cancelled: the partial output and
-// the script are deleted; mp4Path is never deleted then.
+// the script are deleted; mp4Path is never deleted then. The output must last
+// as long as mp4Path or, for files that join across gaps, joinedWindowSec (the
+// window's length, which a subtitle track spans; -1: none), within a second.
 ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
                                   const std::string& subOutputPath, const ConverterWatch& watch = {},
-                                  SubtitleDelivery delivery = SubtitleDelivery::Burn);
+                                  SubtitleDelivery delivery = SubtitleDelivery::Burn, double joinedWindowSec = -1);
 
 // subOutputPath without its last 8 characters ("_Sub.mp4"), + ".mp4" (".mkv"
 // when subOutputPath ends so).

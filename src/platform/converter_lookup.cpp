@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/filesystem_names.h"
 #include "platform/process_launch.h"
 
 #ifndef _WIN32
@@ -16,7 +17,7 @@ namespace {
 std::string currentFolder() {
   std::error_code ec;
   const std::filesystem::path cwd = std::filesystem::current_path(ec);
-  return ec ? std::string() : cwd.string();
+  return ec ? std::string() : nameOf(cwd);
 }
 
 #ifndef _WIN32

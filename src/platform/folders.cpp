@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/filesystem_names.h"
+
 namespace vk2 {
 
 namespace {
@@ -24,8 +26,8 @@ std::string defaultOutputFolder() {
 bool createFolders(const std::string& path) {
   if (path.empty()) return false;
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(path), ec);
-  return std::filesystem::is_directory(std::filesystem::path(path), ec);
+  std::filesystem::create_directories(pathOf(path), ec);
+  return std::filesystem::is_directory(pathOf(path), ec);
 }
 
 }  // namespace vk2

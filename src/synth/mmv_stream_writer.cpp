@@ -17,8 +17,10 @@ MmvStreamWriter::MmvStreamWriter(const std::string& path, const MmvLeadingPart& 
 
 void MmvStreamWriter::add(uint8_t frameType, const std::vector<uint8_t>& payload,
                           uint64_t streamTime, bool keyFrame) {
-  if (keyFrame && keyFrames_ < static_cast<int32_t>(kIFrameIndexEntries))
-    leading_.index.setEntry(static_cast<std::size_t>(keyFrames_++), static_cast<int32_t>(offset_));
+  // The index's entries are 32-bit: a key frame past 4 GiB is not listed.
+  if (keyFrame && keyFrames_ < static_cast<int32_t>(kIFrameIndexEntries) && offset_ <= UINT32_MAX)
+    leading_.index.setEntry(static_cast<std::size_t>(keyFrames_++),
+                            static_cast<int32_t>(static_cast<uint32_t>(offset_)));
   if (frameType == kFrameDrv) ++drvRecords_;
   MmvFrameHeader h;
   h.setSequenceNumber(++records_);

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "core/filesystem_names.h"
 #include "core/paths.h"
 
 #include "synth/drive_model.h"
@@ -38,9 +39,9 @@ std::vector<std::string> generateRecordings(const SynthOptions& o) {
   const std::vector<std::string> paths = synthOutputPaths(o);
   const std::string folder = folderOf(paths.front());
   std::error_code ec;
-  if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
+  if (!folder.empty() && !std::filesystem::is_directory(pathOf(folder), ec))
     throw std::runtime_error("the output folder " + folder + " does not exist");
-  VideoSource video(o, o.seconds * o.files, paths.front() + ".encoding.h264");
+  VideoSource video(o, o.seconds * o.files, o.seconds, paths.front() + ".encoding.h264");
   DriveModel drive(o.startEpoch, o.events);
   PcmTone tone;
   const int64_t videoPerFile = static_cast<int64_t>(o.seconds) * o.fps;

@@ -29,11 +29,13 @@ void parseSize(const std::string& option, const std::string& text, int& width, i
 
 const char* synthUsageText() {
   return "usage: mmv-synth [--out PREFIX] [--files N] [--seconds S] [--start EPOCH]\n"
-         "                 [--size WxH] [--fps R] [--no-audio] [--vehicle TEXT]\n"
+         "                 [--size WxH] [--fps R] [--keyint FRAMES] [--no-audio] [--vehicle TEXT]\n"
          "                 [--play-res WxH] [--events on|off] [--filler BYTES] [--seed N]\n"
          "                 [--ffmpeg PROGRAM]\n"
          "Writes PREFIX.mmv (one file) or PREFIX_1.mmv .. PREFIX_N.mmv, consecutive in time,\n"
          "and prints the paths written, one per line.\n"
+         "  --keyint FRAMES pictures from one key frame to the next (default: one a second);\n"
+         "                  the parameter sets go before each key frame, and each file starts with one\n"
          "  --filler BYTES  video payloads of BYTES random bytes each instead of encoded\n"
          "                  pictures (no ffmpeg run; for large benchmark files)\n";
 }
@@ -60,6 +62,8 @@ SynthOptions parseSynthArgs(const std::vector<std::string>& args) {
       parseSize(a, value(), o.width, o.height);
     } else if (a == "--fps") {
       o.fps = static_cast<int>(parseInteger(a, value(), 1, 120));
+    } else if (a == "--keyint") {
+      o.keyInterval = static_cast<int>(parseInteger(a, value(), 1, 100000));
     } else if (a == "--no-audio") {
       o.audio = false;
     } else if (a == "--vehicle") {

@@ -18,6 +18,9 @@ struct SynthOptions {
   int width = 640;
   int height = 360;
   int fps = 30;
+  // Pictures from one key frame to the next; 0: one a second. Every file starts
+  // with a key frame whatever the interval, as the camera's do.
+  int keyInterval = 0;
   bool audio = true;
   std::string vehicle = "AB-1234";
   int playResX = 0;  // 0: the picture size

@@ -91,6 +91,30 @@ TEST(MmvSynth, ConsecutiveFilesReadBackAndDecode) {
   }
 }
 
+// The camera starts each file with a key frame; between them the interval
+// runs on from there, so whole-second trims can start between key frames.
+TEST(MmvSynth, KeyFramesStartEachFileAndFollowTheInterval) {
+  TempDir dir;
+  std::vector<std::string> modes = {"--filler"};  // random payloads, no encoder
+#ifndef _WIN32
+  modes.push_back("--size");  // encoded pictures, which need ffmpeg
+#endif
+  for (const std::string& mode : modes) {
+    SCOPED_TRACE(mode);
+    const SynthOptions o = parseSynthArgs({"--out", dir.file(mode), "--files", "2", "--seconds", "2", "--fps", "10",
+                                           "--keyint", "15", mode, mode == "--filler" ? "300" : "64x48"});
+    for (const std::string& path : generateRecordings(o)) {
+      std::vector<int> keys;
+      int video = 0;
+      for (const auto& r : walkFile(path).records) {
+        if (r.header.frameType() == kFrameVideo0) keys.push_back(video);
+        video += r.header.frameType() <= kFrameVideo1;
+      }
+      EXPECT_EQ(keys, (std::vector<int>{0, 15})) << path;
+    }
+  }
+}
+
 TEST(MmvSynth, EncoderThatCannotRunIsAClearError) {
   TempDir dir;
   SynthOptions o = parseSynthArgs({"--out", dir.file("x"), "--seconds", "1", "--size", "64x64"});

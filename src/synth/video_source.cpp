@@ -19,19 +19,23 @@ std::vector<uint8_t> readWhole(const std::string& path) {
 
 }  // namespace
 
-VideoSource::VideoSource(const SynthOptions& o, int seconds, const std::string& scratchPath)
-    : fps_(o.fps), frameCount_(static_cast<int64_t>(seconds) * o.fps), fillerBytes_(o.fillerBytes),
-      random_(o.seed * 0x9E3779B97F4A7C15ull + 1) {
+VideoSource::VideoSource(const SynthOptions& o, int seconds, int fileSeconds, const std::string& scratchPath)
+    : keyInterval_(o.keyInterval > 0 ? o.keyInterval : o.fps),
+      framesPerFile_(static_cast<int64_t>(fileSeconds) * o.fps), frameCount_(static_cast<int64_t>(seconds) * o.fps),
+      fillerBytes_(o.fillerBytes), random_(o.seed * 0x9E3779B97F4A7C15ull + 1) {
   if (fillerBytes_ > 0) return;
   const std::string size = std::to_string(o.width) + "x" + std::to_string(o.height);
   const std::string rate = std::to_string(o.fps);
-  // One key frame per second, each with its own parameter sets, so every file
-  // of a series decodes on its own.
+  const std::string interval = std::to_string(keyInterval_);
+  // The parameter sets go before each key frame only, as the camera writes
+  // them; a key frame at each file's start lets every file of a series decode
+  // on its own, and the encoder counts the interval on from there.
   const std::vector<std::string> argv = {
       o.ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
       "-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=" + rate,
       "-t", std::to_string(seconds), "-an", "-c:v", "libx264", "-preset", "ultrafast",
-      "-g", rate, "-keyint_min", rate, "-sc_threshold", "0", "-bf", "0",
+      "-g", interval, "-keyint_min", interval, "-sc_threshold", "0", "-bf", "0",
+      "-force_key_frames", "expr:eq(mod(n," + std::to_string(framesPerFile_) + "),0)",
       "-x264-params", "repeat-headers=1", "-pix_fmt", "yuv420p", "-f", "h264", scratchPath};
   try {
     runProgram(argv);
@@ -49,7 +53,7 @@ VideoSource::VideoSource(const SynthOptions& o, int seconds, const std::string& 
 
 const std::vector<uint8_t>& VideoSource::payload(int64_t i, bool& keyFrame) {
   if (fillerBytes_ > 0) {
-    keyFrame = i % fps_ == 0;
+    keyFrame = i % framesPerFile_ % keyInterval_ == 0;
     current_.resize(static_cast<std::size_t>(fillerBytes_));
     for (std::size_t k = 0; k < current_.size(); k += 8) {
       random_ ^= random_ << 13;

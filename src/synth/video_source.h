@@ -13,9 +13,11 @@ namespace vk2::synth {
 class VideoSource {
  public:
   // Encodes `seconds` of the pattern (ffmpeg mode) through the temporary file
-  // `scratchPath`, which is removed again. Throws std::runtime_error when the
-  // encoder cannot run or its output holds the wrong number of pictures.
-  VideoSource(const SynthOptions& options, int seconds, const std::string& scratchPath);
+  // `scratchPath`, which is removed again; a key frame starts each file of
+  // `fileSeconds` and follows every options.keyInterval pictures. Throws
+  // std::runtime_error when the encoder cannot run or its output holds the
+  // wrong number of pictures.
+  VideoSource(const SynthOptions& options, int seconds, int fileSeconds, const std::string& scratchPath);
 
   int64_t frameCount() const { return frameCount_; }
   // Payload of picture `i` (0-based, over the whole recording) and whether it is
@@ -23,7 +25,8 @@ class VideoSource {
   const std::vector<uint8_t>& payload(int64_t i, bool& keyFrame);
 
  private:
-  int fps_;
+  int keyInterval_;
+  int64_t framesPerFile_;
   int64_t frameCount_;
   int64_t fillerBytes_;
   uint64_t random_;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/file_error.h"
+#include "core/filesystem_names.h"
 
 namespace vk2 {
 
@@ -16,7 +17,7 @@ namespace {
 
 bool nameTaken(const std::string& path) {
   std::error_code ec;
-  return fs::exists(fs::symlink_status(fs::path(path), ec));
+  return fs::exists(fs::symlink_status(pathOf(path), ec));
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ void ReplacingFile::commit() {
   out_.close();
   if (!out_) throw FileError(target_, "cannot write " + working_ + ": " + systemReason(errno));
   std::error_code ec;
-  fs::rename(fs::path(working_), fs::path(target_), ec);
+  fs::rename(pathOf(working_), pathOf(target_), ec);
   if (ec) throw FileError(target_, "cannot replace it with " + working_ + ": " + ec.message());
   committed_ = true;
 }

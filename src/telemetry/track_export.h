@@ -12,7 +12,7 @@ namespace vk2 {
 
 struct TrackExport {
   int32_t records = 0;                // telemetry records inside the window
-  std::vector<std::string> warnings;  // recordings that end early; a window without records
+  std::vector<std::string> warnings;  // recordings that end early; a window without records or without a position fix
 };
 
 // Refuses, with a FileError, a target that is one of the selected recordings, a

@@ -11,6 +11,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "core/filesystem_names.h"
+
 namespace fs = std::filesystem;
 
 namespace vk2::testing {
@@ -22,7 +24,7 @@ TempDir::TempDir() {
     fs::path p = base / ("vk2test-" + std::to_string(rd()) + std::to_string(rd()));
     std::error_code ec;
     if (fs::create_directory(p, ec)) {
-      path_ = p.string() + static_cast<char>(fs::path::preferred_separator);
+      path_ = nameOf(p) + static_cast<char>(fs::path::preferred_separator);
       return;
     }
   }
@@ -31,14 +33,14 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
   std::error_code ec;
-  fs::remove_all(path_, ec);
+  fs::remove_all(pathOf(path_), ec);
 }
 
 std::vector<std::string> TempDir::entries() const { return entriesOf(path_); }
 
 std::vector<std::string> entriesOf(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(pathOf(folder))) names.push_back(nameOf(e.path().filename()));
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -125,7 +127,7 @@ ScopedDecimalComma::~ScopedDecimalComma() { std::setlocale(LC_ALL, saved_.c_str(
 
 bool fileExists(const std::string& path) {
   std::error_code ec;
-  return fs::exists(path, ec);
+  return fs::exists(pathOf(path), ec);
 }
 
 }  // namespace vk2::testing

@@ -79,18 +79,25 @@ std::optional<std::vector<std::string>> chooseMmvFiles(HWND owner, const std::st
 }
 
 std::optional<std::string> chooseFolder(HWND owner, const std::string& title) {
+  // Rooted at the computer's drives, where a card or an output folder is found.
+  // Any item can be confirmed; one without a path (the drives' folder itself) is no choice.
+  LPITEMIDLIST drives = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, &drives))) drives = nullptr;
   wchar_t display[MAX_PATH] = {};
   const std::wstring caption = wide(title);
   BROWSEINFOW browse{};
   browse.hwndOwner = owner;
+  browse.pidlRoot = drives;
   browse.pszDisplayName = display;
   browse.lpszTitle = caption.c_str();
-  browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+  browse.ulFlags = BIF_DONTGOBELOWDOMAIN;
   LPITEMIDLIST item = SHBrowseForFolderW(&browse);
-  if (!item) return std::nullopt;
   wchar_t path[MAX_PATH] = {};
-  const bool hasPath = SHGetPathFromIDListW(item, path);
+  const bool chosen = item != nullptr;
+  const bool hasPath = chosen && SHGetPathFromIDListW(item, path) && path[0];
   CoTaskMemFree(item);
+  CoTaskMemFree(drives);
+  if (!chosen) return std::nullopt;
   if (!hasPath) return std::string();
   return narrowed(owner, path);
 }

@@ -345,6 +345,11 @@ LRESULT Win32View::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_CTLCOLORSTATIC:
       return colourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SYSCOMMAND:
+      // The options dialog has no minimise box: minimised, it would leave only
+      // the disabled main window. Nothing else may minimise it either.
+      if (owner_ && (wParam & 0xFFF0) == SC_MINIMIZE) return 0;
+      break;
     default:
       break;
   }

@@ -83,8 +83,7 @@ void SaveMp4Model::Button1Click() {
 // Time window -------------------------------------------------------------------
 
 void SaveMp4Model::ShowTimeWindow(int32_t startTime, int32_t endTime) {
-  windowShownLocal_ = rbTimeLocal();
-  const TimeWindowView shown = describeTimeWindow(startTime, endTime, windowShownLocal_);
+  const TimeWindowView shown = describeTimeWindow(startTime, endTime, rbTimeLocal());
   memoMessage_.append(shown.startLogLine);
   memoMessage_.append(shown.endLogLine);
   state_.windowStart = shown.start;
@@ -129,12 +128,8 @@ void SaveMp4Model::sbtnTimeToMinusClick() {
   UpdateTimeButtons();
 }
 
-// A click on the basis already shown changes nothing, so a typed name stays.
-void SaveMp4Model::rbTimeLocalClick() {
-  if (rbTimeLocal() != windowShownLocal_) ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
-}
-void SaveMp4Model::rbTimeUtcClick() {
-  if (rbTimeLocal() != windowShownLocal_) ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
-}
+// Every click proposes the name afresh, as the time buttons do.
+void SaveMp4Model::rbTimeLocalClick() { ShowTimeWindow(state_.windowStartTime, state_.windowEndTime); }
+void SaveMp4Model::rbTimeUtcClick() { ShowTimeWindow(state_.windowStartTime, state_.windowEndTime); }
 
 }  // namespace vk2::ui

@@ -4,6 +4,7 @@
 // are the options: the stages read them through ConversionOptions.
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "core/hidden_log.h"
 #include "core/run_files.h"
 #include "telemetry/track_format.h"
+#include "window_model/run_bar.h"
 #include "window_model/window_model.h"
 
 namespace vk2 {
@@ -95,6 +97,8 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   bool checked(Control c) const { return control(c).checked; }
   std::string windowLabelOf(const CalendarTime& t) const;
   void showProgress(const RunProgress& progress);
+  // Within the conversion step: the bar at `share` of the part running.
+  void showConversionShare(double share);
   void resetProgress();
   void setConverterStepLock(bool locked);
   void returnToIdle();
@@ -111,6 +115,8 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   TrackFormat trackFormat() const;
   // Start in trip mode: every trip of the card, one message at the end.
   void startTrips();
+  // The trip about to be converted to `target`: its window, length, name and counter.
+  void showTrip(const std::string& target, const std::string& extension);
   void finishShown();
 
   ConversionState& state_;
@@ -120,9 +126,14 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   std::unique_ptr<TripBatch> batch_;  // while the trips of a card run
   bool converterStepLocked_ = false;
   bool stoppedFromOutside_ = false;  // this run, by stopRun()
-  bool windowShownLocal_ = true;  // the basis ShowTimeWindow last used
   std::vector<Control> lockedByConverterStep_;
   ConverterProgress converterProgress_;
+  // The bar of the run: the counter's steps, the part of the conversion that
+  // runs, and the subtitle choice read at Start.
+  int barSteps_ = 1;
+  int barStepsDone_ = 0;
+  std::optional<ConversionPart> conversionPart_;
+  SubtitleDelivery runDelivery_ = SubtitleDelivery::Burn;
   std::chrono::steady_clock::time_point stepStart_;
 };
 

@@ -4,6 +4,7 @@
 
 #include "conversion/conversion_run.h"
 #include "conversion/trip_batch.h"
+#include "core/paths.h"
 #include "telemetry/track_export.h"
 #include "telemetry/track_format.h"
 #include "window_model/main_window_model.h"
@@ -27,15 +28,27 @@ WindowView& SaveMp4Model::boxOwner() {
 }
 
 void SaveMp4Model::showProgress(const RunProgress& progress) {
-  setControlProgress(Control::barFile, progress.position, progress.maximum);
+  barSteps_ = progress.maximum;
+  barStepsDone_ = progress.position;
+  conversionPart_.reset();
+  setControlProgress(Control::barFile, progress.position * kBarUnitsPerStep, progress.maximum * kBarUnitsPerStep);
   setControlText(Control::lbProgress, progress.label);
   if (view()) view()->runProgressShown(progress.label, progress.position, progress.maximum);
+}
+
+// The conversion is the counter's last step; the bar never moves back within it.
+void SaveMp4Model::showConversionShare(double share) {
+  if (!conversionPart_ || barStepsDone_ != barSteps_ - 1) return;
+  const int position = barStepsDone_ * kBarUnitsPerStep +
+                       static_cast<int>(conversionShare(*conversionPart_, share, runDelivery_) * kBarUnitsPerStep);
+  if (position > control(Control::barFile).position)
+    setControlProgress(Control::barFile, position, barSteps_ * kBarUnitsPerStep);
 }
 
 // The bar and counter at 0 for the selection, as before any run.
 void SaveMp4Model::resetProgress() {
   const int steps = static_cast<int>(state_.selectedFiles.size()) + 1;
-  setControlProgress(Control::barFile, 0, steps);
+  setControlProgress(Control::barFile, 0, steps * kBarUnitsPerStep);
   setControlText(Control::lbProgress, "0/" + std::to_string(steps));
 }
 
@@ -84,7 +97,12 @@ RunCallbacks SaveMp4Model::runCallbacks() {
     if (const auto share = converterProgress_.feed(chunk)) {
       const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - stepStart_;
       setControlText(Control::lbConverter, progressText(*share, elapsed.count()));
+      showConversionShare(*share);
     }
+  };
+  callbacks.stage = [this](const std::string& stage) {
+    conversionPart_ = conversionPartOf(stage);
+    showConversionShare(0);
   };
   return callbacks;
 }
@@ -141,8 +159,8 @@ void SaveMp4Model::btnStartClick() {
     case RunStatus::Succeeded:
       break;
   }
-  owner.showMessage(
-      withWarnings(outcome.message.empty() ? std::string(kConvertedMessage) : outcome.message, outcome.warnings));
+  owner.showMessage(withWarnings(
+      outcome.message.empty() ? std::string(convertedMessage(runDelivery_)) : outcome.message, outcome.warnings));
   WindowEnvironment& env = main_.environment();
   if (env.openFolder) env.openFolder(env.launcher, control(Control::edFolder).text);
   finishShown();
@@ -150,6 +168,7 @@ void SaveMp4Model::btnStartClick() {
 
 StageContext SaveMp4Model::beginRun() {
   state_.cancelRequested = false;
+  runDelivery_ = cbSubtitles();
   stoppedFromOutside_ = false;
   setControlEnabled(Control::btnStart, false);
   setControlEnabled(Control::btnCancel, true);
@@ -176,8 +195,12 @@ void SaveMp4Model::saveTrackIfChosen(StageContext& ctx, const std::string& targe
   const std::string path = trackPathBeside(target, format);
   try {
     CheckTrackTarget(state_.selectedFiles, path);
-    ExportTrack(ctx, path, format);
-    outcome.message = (outcome.message.empty() ? std::string(kConvertedMessage) : outcome.message) +
+    const TrackExport track = ExportTrack(ctx, path, format);
+    // A track without points, or without records, is named; a recording's early end is already.
+    for (const std::string& w : track.warnings)
+      if (std::find(outcome.warnings.begin(), outcome.warnings.end(), w) == outcome.warnings.end())
+        outcome.warnings.push_back(w);
+    outcome.message = (outcome.message.empty() ? std::string(convertedMessage(runDelivery_)) : outcome.message) +
                       "\nThe track is saved as " + path;
   } catch (const std::exception& e) {
     outcome.warnings.push_back(std::string("The video was made, but the track could not be written: ") + e.what());
@@ -213,12 +236,11 @@ void SaveMp4Model::startTrips() {
   StageContext ctx = beginRun();
   const std::string caption = windowStatus().caption;
   TripBatchCallbacks callbacks;
-  callbacks.tripStarted = [this, &caption](std::size_t index, std::size_t count, const Trip& trip) {
+  callbacks.tripStarted = [this, &caption](std::size_t index, std::size_t count, const Trip&) {
     setCaption(tripCaption(caption, index, count));
-    const int steps = static_cast<int>(trip.files.size()) + 1;
-    showProgress(RunProgress{0, steps, "0/" + std::to_string(steps)});
   };
-  callbacks.convert = [this, &ctx](const std::string& target) {
+  callbacks.convert = [this, &ctx, &extension](const std::string& target) {
+    showTrip(target, extension);
     run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
     struct Release {
       std::unique_ptr<ConversionRun>& run;
@@ -238,11 +260,25 @@ void SaveMp4Model::startTrips() {
   boxOwner().showMessage(result.message(settings.folder));
   WindowEnvironment& env = main_.environment();
   if (result.converted > 0 && env.openFolder) env.openFolder(env.launcher, folderText);
-  // As after one recording: done, the dialog closes; otherwise it is ready for another Start.
-  if (!result.allConverted())
+  // As after one recording: done, the dialog closes; otherwise it is ready for
+  // another Start, which begins with the first trip again.
+  if (!result.allConverted()) {
+    ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
     resetProgress();
-  else
+  } else {
     finishShown();
+  }
+}
+
+// The scan and the trims have set the trip's selection and window; the name is
+// its own, numbered when an earlier trip has it.
+void SaveMp4Model::showTrip(const std::string& target, const std::string& extension) {
+  ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
+  std::string name = fileNameOf(target);
+  if (name.ends_with(extension)) name.resize(name.size() - extension.size());
+  setControlText(Control::edMp4Filename, name);
+  const int steps = static_cast<int>(state_.selectedFiles.size()) + 1;
+  showProgress(RunProgress{0, steps, "0/" + std::to_string(steps)});
 }
 
 }  // namespace vk2::ui

@@ -2,8 +2,10 @@
 // windows, a stand-in launcher for the converter.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
+#include <filesystem>
 #include <map>
 
 #include "synth/mmv_builder.h"
@@ -22,24 +24,58 @@ class RecordingView : public WindowView {
   std::map<Control, ControlState> controls;
   WindowState window;
   std::deque<std::optional<std::vector<std::string>>> fileAnswers;
+  std::optional<std::string> folderAnswer;
   std::vector<std::string> messages, errors, progress;
+  // Beside each counter: the window start, the length and the name shown.
+  std::vector<std::string> shownWithCounter;
+  std::vector<int> barPositions;
   std::function<void()> onPump;
 
-  void controlChanged(Control c, const ControlState& s) override { controls[c] = s; }
+  void controlChanged(Control c, const ControlState& s) override {
+    controls[c] = s;
+    if (c == Control::barFile) barPositions.push_back(s.position);
+  }
   void windowChanged(const WindowState& s) override { window = s; }
   std::optional<std::vector<std::string>> chooseMmvFiles(const std::string&) override {
     auto answer = fileAnswers.empty() ? std::nullopt : fileAnswers.front();
     if (!fileAnswers.empty()) fileAnswers.pop_front();
     return answer;
   }
-  std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
+  std::optional<std::string> chooseFolder(const std::string&) override { return folderAnswer; }
   void showMessage(const std::string& text) override { messages.push_back(text); }
   void showError(const std::string& text) override { errors.push_back(text); }
   void pump() override {
     if (onPump) onPump();
   }
-  void runProgressShown(const std::string& label, int, int) override { progress.push_back(label); }
+  void runProgressShown(const std::string& label, int, int) override {
+    progress.push_back(label);
+    const std::string shown = controls[Control::lbTimeFrom].text + " | " + controls[Control::lbSec].text + " | " +
+                              controls[Control::edMp4Filename].text + " | " + label;
+    if (shownWithCounter.empty() || shownWithCounter.back() != shown) shownWithCounter.push_back(shown);
+  }
 };
+
+// The stand-in converter, telling how long its input is, so that its "time=" is a share.
+struct TalkingLauncher : testing::FakeLauncher {
+  ProcessOutcome runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
+                           const std::function<void(const std::string&)>& onOutput) override {
+    if (onOutput) onOutput("  Duration: 00:00:04.00, start: 0.000000, bitrate: 1 kb/s\n");
+    return FakeLauncher::runHidden(argv, keepWaiting, onOutput);
+  }
+};
+
+// `seconds` seconds from `start`: a key frame, an audio block and a telemetry record each.
+void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
+  synth::MmvBuilder b;
+  b.setTimes(start, start + seconds);
+  for (int32_t s = 0; s < seconds; ++s) {
+    const uint64_t t = static_cast<uint64_t>(start + s) * 1000;
+    b.add(kFrameVideo0, {0, 0, 0, 1, 0x65, static_cast<uint8_t>(s)}, t, true);
+    b.add(kFrameAudio, std::vector<uint8_t>(64, 1), t);
+    b.add(kFrameDrv, std::vector<uint8_t>(120, 0), t);
+  }
+  b.writeTo(path);
+}
 
 void setVariable(const char* name, const std::string& value) {
 #ifdef _WIN32
@@ -53,7 +89,7 @@ void setVariable(const char* name, const std::string& value) {
 struct Windows {
   testing::TempDir home, recordings;
   testing::ScopedTimeZone zone{"UTC0"};
-  testing::FakeLauncher launcher;
+  TalkingLauncher launcher;
   std::vector<std::string> opened;
   WindowEnvironment env{launcher, [] { return std::string("ffmpeg"); },
                         [this](ProcessLauncher&, const std::string& folder) { opened.push_back(folder); }, {}, {}};
@@ -76,17 +112,8 @@ struct Windows {
     main->attach(&mainView);
     dialog->attach(&dialogView);
     for (int i = 0; i < 3; ++i) {
-      synth::MmvBuilder b;
-      const int32_t start = kMorning + 5 * i;
-      b.setTimes(start, start + 5);
-      for (int32_t s = 0; s < 5; ++s) {
-        const uint64_t t = static_cast<uint64_t>(start + s) * 1000;
-        b.add(kFrameVideo0, {0, 0, 0, 1, 0x65, static_cast<uint8_t>(s)}, t, true);
-        b.add(kFrameAudio, std::vector<uint8_t>(64, 1), t);
-        b.add(kFrameDrv, std::vector<uint8_t>(120, 0), t);
-      }
       files.push_back(recordings.file("rec" + std::to_string(i + 1) + ".mmv"));
-      b.writeTo(files.back());
+      writeRecording(files.back(), kMorning + 5 * i, 5);
     }
   }
 };
@@ -135,34 +162,80 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   EXPECT_EQ(w.dialog->cbSubDateFormat(), 2);
 
   // During a converter step only Cancel answers, and the close box is refused.
+  // The bar stands past the merges' three quarters, moved on by the burn-in.
   w.launcher.script = {{}, {true, true}};
   bool locked = false;
+  ControlState bar;
   w.mainView.onPump = [&] {
     if (w.launcher.calls.size() != 2 || locked) return;
     locked = !w.dialog->FormCloseQuery() && !w.dialog->effectivelyEnabled(Control::checkBoxFcw) &&
              !w.dialog->control(Control::btnClose).enabled && w.dialog->control(Control::btnCancel).enabled &&
              !w.main->windowStatus().enabled;
+    bar = w.dialogView.controls[Control::barFile];
     w.dialog->btnCancelClick();
   };
   w.dialog->btnStartClick();
   EXPECT_TRUE(locked);
+  EXPECT_TRUE(bar.position * 4 > bar.maximum * 3 && bar.position < bar.maximum) << bar.position << "/" << bar.maximum;
   EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"The conversion was cancelled."});
   EXPECT_TRUE(w.dialog->control(Control::btnClose).enabled && w.dialog->control(Control::btnStart).enabled);
   EXPECT_EQ(w.dialogView.controls[Control::lbProgress].text, "0/4");
   EXPECT_TRUE(w.dialogView.window.visible);
 
-  // Start again: the progress, the message, the file manager, the dialog closed.
+  // Start again: the progress, the message naming a track without a position
+  // fix, the file manager, the dialog closed.
   w.mainView.onPump = nullptr;
   w.dialogView.progress.clear();
   w.dialogView.messages.clear();
+  w.dialogView.barPositions.clear();
+  w.dialog->userChecked(Control::checkBoxTrack, true);
   w.dialog->btnStartClick();
-  EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"MP4 converted successfully"});
+  const std::string track = w.state.outputFolder + name + ".gpx";
+  EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"MP4 converted successfully\nThe track is saved as " +
+                                                            track + "\n" + track +
+                                                            ": no position fix in the selection: the track holds no "
+                                                            "points"});
   EXPECT_EQ(w.dialogView.progress.back(), "4/4");
+  const std::vector<int>& moves = w.dialogView.barPositions;
+  EXPECT_TRUE(std::is_sorted(moves.begin(), moves.end()));
+  EXPECT_EQ(moves.back(), w.dialogView.controls[Control::barFile].maximum);
   EXPECT_EQ(w.opened, std::vector<std::string>{w.state.outputFolder});
   EXPECT_TRUE(testing::fileExists(w.state.outputFolder + name + ".mp4"));
   EXPECT_FALSE(w.dialogView.window.visible);
   EXPECT_TRUE(w.mainView.window.enabled);
   EXPECT_FALSE(w.mainView.controls[Control::sbtnSaveMp4].enabled);
+}
+
+// A card's trips: each trip's window, length, name and counter while it runs;
+// after a cancel the first trip's again, which the next Start begins with.
+TEST(WindowModel, TheTripThatRunsIsTheOneShown) {
+  Windows w;
+  const std::string card = w.recordings.file("card/");
+  std::filesystem::create_directories(card);
+  writeRecording(card + "a.mmv", kMorning, 6);
+  writeRecording(card + "b.mmv", kMorning + 3600, 6);
+  writeRecording(card + "c.mmv", kMorning + 3606, 6);
+  w.mainView.folderAnswer = card;
+  w.main->sbtnSdCardClick();
+  w.main->sbtnSaveMp4Click();
+  const std::string first = "2021/10/29   08:05:03 AM | 6 | 20211029_080503_6 | ";
+  EXPECT_EQ(w.dialogView.controls[Control::lbProgress].text, "0/2");
+
+  w.launcher.script = {{}, {}, {}, {true, true}};  // trip 2's burn-in hangs
+  w.mainView.onPump = [&] {
+    if (w.launcher.calls.size() == 4) w.dialog->btnCancelClick();
+  };
+  w.dialog->btnStartClick();
+  const std::string second = "2021/10/29   09:05:03 AM | 12 | 20211029_090503_12 | ";
+  EXPECT_EQ(w.dialogView.shownWithCounter, (std::vector<std::string>{first + "0/2", first + "1/2", first + "2/2",
+                                                                     second + "0/3", second + "1/3", second + "2/3",
+                                                                     second + "0/3"}));
+  EXPECT_EQ(w.dialogView.messages.size(), 1u);
+  EXPECT_EQ(w.dialogView.controls[Control::lbTimeFrom].text + " | " + w.dialogView.controls[Control::lbSec].text +
+                " | " + w.dialogView.controls[Control::edMp4Filename].text + " | " +
+                w.dialogView.controls[Control::lbProgress].text,
+            first + "0/2");
+  EXPECT_EQ(w.dialogView.window.caption, "Save as MP4 Video");
 }
 
 }  // namespace

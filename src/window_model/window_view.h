@@ -44,7 +44,7 @@ class WindowView {
   // Handles waiting input and painting, then returns.
   virtual void pump() = 0;
 
-  // After the run's bar and counter changed together.
+  // After the run's counter changed, and the bar with it; position and maximum count the counter's steps.
   virtual void runProgressShown(const std::string& /*label*/, int /*position*/, int /*maximum*/) {}
 };
 

@@ -1,5 +1,6 @@
 // A stand-in for the converter in the Windows tests, started as ffmpeg.exe (or
-// explorer.exe) from the folder under test. It appends its arguments to
+// explorer.exe) from the folder under test, and as ffmpeg on the Linux side of
+// scripts/windows-compare. It appends its arguments to
 // "calls.txt" in its current folder (one per line, then "--") and acts as the
 // next line of "modes.txt" says:
 //   ok    writes a small complete MP4 to its output: as long as the muxing

@@ -3,7 +3,8 @@
 // the time buttons, unticks subtitle items, converts with the fake converter and
 // checks the progress, the completion box, the file manager's command line and
 // the converter's command lines against vk2mp4.exe's for the same choices; then
-// cancels a run whose converter hangs. With VK2_SCREENSHOT_DIR set it saves
+// cancels a run whose converter hangs and picks a drive in the folder chooser.
+// With VK2_SCREENSHOT_DIR set it saves
 // pictures of both windows there as BMP files.
 #include <windows.h>
 
@@ -17,6 +18,7 @@
 
 #include "testing/fake_mp4.h"
 #include "win32-gui-driver/file_dialog.h"
+#include "win32-gui-driver/folder_dialog.h"
 #include "win32-gui-driver/program_run.h"
 #include "win32-gui-driver/remote_window.h"
 #include "win32-gui-driver/screenshot.h"
@@ -109,6 +111,10 @@ class DrivenProgram {
     clickMain(Control::sbtnSaveMp4);
     waitFor("the options dialog", 20, [&] { return dialog() != nullptr; });
     expect(!IsWindowEnabled(main_), "the main window takes input while the options dialog is shown");
+    // It cannot be minimised, which would leave only the disabled main window.
+    expect(!(GetWindowLongPtrA(dialog(), GWL_STYLE) & WS_MINIMIZEBOX), "the options dialog has a minimise box");
+    SendMessageTimeoutA(dialog(), WM_SYSCOMMAND, SC_MINIMIZE, 0, SMTO_NORMAL, 5000, nullptr);
+    expect(!IsIconic(dialog()), "the options dialog was minimised");
     expectEqual(dialogText(Control::lbSec), "12", "the recording's length");
     expectEqual(dialogText(Control::lbProgress), "0/4", "the progress counter before Start");
     const std::string fullName = dialogText(Control::edMp4Filename);
@@ -130,6 +136,20 @@ class DrivenProgram {
     if (!isChecked(dialogControl(c))) return;
     clickDialog(c);
     waitFor(std::string(ui::spec(c).name) + " to be unticked", 10, [&] { return !isChecked(dialogControl(c)); });
+  }
+
+  // The folder button's chooser starts at the computer's drives: that top has no
+  // path and changes nothing; a drive below it is taken as it is.
+  void pickADrive() const {
+    const std::string before = dialogText(Control::edFolder);
+    clickDialog(Control::Button1);
+    chooseInFolderDialog(run_.id(), true);
+    expectEqual(dialogText(Control::edFolder), before, "the folder field after choosing the chooser's top");
+    clickDialog(Control::Button1);
+    chooseInFolderDialog(run_.id(), false);
+    std::string folder;
+    waitFor("the folder field to change", 10, [&] { return (folder = dialogText(Control::edFolder)) != before; });
+    expect(folder.size() == 3 && folder.substr(1) == ":\\", "the folder chosen is \"" + folder + "\", not a drive");
   }
 
   // Escape closes the dialog as its close box does; then the main window's close box ends the program.
@@ -169,7 +189,8 @@ void convert(const SessionFolders& f, const DrivenProgram& p, const std::string&
   // The counter stands at 3/4 while the converter runs, after the three files are merged.
   expect(std::find(counts.begin(), counts.end(), "3/4") != counts.end(), "the counter never showed 3/4:" + seen);
   expectEqual(p.dialogText(Control::lbProgress), "4/4", "the counter at the end");
-  expect(progressPosition(p.dialogControl(Control::barFile)) == 4, "the progress bar is not full at the end");
+  const HWND bar = p.dialogControl(Control::barFile);
+  expect(progressPosition(bar) == progressMaximum(bar), "the progress bar is not full at the end");
   p.acknowledgeBox("MP4 converted successfully", 10);
   waitFor("the dialog to close after the conversion", 10, [&] { return p.dialog() == nullptr; });
   expect(takesInput(p.mainControl(Control::SpeedButton2)), "the main window does not take input after the run");
@@ -212,6 +233,11 @@ void cancelHangingRun(const SessionFolders& f, const DrivenProgram& p, const std
   p.clickDialog(Control::btnStart);
   waitFor("the converter to start", 30, [&] { return f.calls().size() == 1; });
   waitFor("Cancel to take input", 10, [&] { return takesInput(p.dialogControl(Control::btnCancel)); });
+  // The converter's part of the bar is the last quarter, after the merges' three.
+  const HWND bar = p.dialogControl(Control::barFile);
+  const int position = progressPosition(bar), maximum = progressMaximum(bar);
+  expect(position * 4 > maximum * 3 && position < maximum,
+         "the bar stands at " + std::to_string(position) + " of " + std::to_string(maximum) + " in the converter step");
   // During the converter step the close boxes are refused.
   SendMessageTimeoutA(p.dialog(), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, nullptr);
   SendMessageTimeoutA(p.main(), WM_CLOSE, 0, 0, SMTO_NORMAL, 5000, nullptr);
@@ -251,6 +277,7 @@ void drive(const SessionFolders& f, DrivenProgram& p) {
   expectEqual(p.openOptionsAndNarrow(), name, "the narrowed name of the second run");
   cancelHangingRun(f, p, target);
   std::cout << "win32 gui: Cancel ended the hanging converter; the earlier MP4 is in place\n";
+  p.pickADrive();
   const unsigned status = p.close();
   expect(status == 0, "the program ended with status " + std::to_string(status));
 }

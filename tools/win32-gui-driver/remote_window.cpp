@@ -97,6 +97,8 @@ bool isChecked(HWND button) { return send(button, BM_GETCHECK, 0, 0) == BST_CHEC
 
 int progressPosition(HWND bar) { return static_cast<int>(send(bar, PBM_GETPOS, 0, 0)); }
 
+int progressMaximum(HWND bar) { return static_cast<int>(send(bar, PBM_GETRANGE, FALSE, 0)); }
+
 bool takesInput(HWND control) {
   for (HWND w = control; w; w = GetParent(w)) {
     if (!IsWindowVisible(w) || !IsWindowEnabled(w)) return false;

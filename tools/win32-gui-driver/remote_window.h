@@ -31,6 +31,7 @@ std::string textOf(HWND window);
 void setText(HWND window, const std::string& text);
 bool isChecked(HWND button);
 int progressPosition(HWND bar);
+int progressMaximum(HWND bar);
 // Whether a user could use the control: it, and the window it is in, visible and enabled.
 bool takesInput(HWND control);
 
