@@ -1,7 +1,7 @@
 #include "gui/gui_test_support.h"
 
-#include "synth/mmv_builder.h"
 #include "platform/process_launch.h"
+#include "testing/second_records.h"
 
 namespace vk2::gui::testing {
 
@@ -21,15 +21,7 @@ std::optional<std::string> AnsweringDialogs::chooseFolder(QWidget*, const std::s
 }
 
 void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
-  synth::MmvBuilder b;
-  b.setTimes(start, start + seconds);
-  for (int32_t s = 0; s < seconds; ++s) {
-    const uint64_t t = static_cast<uint64_t>(start + s) * 1000;
-    b.add(kFrameVideo0, {0, 0, 0, 1, 0x65, static_cast<uint8_t>(s)}, t, true);
-    b.add(kFrameAudio, std::vector<uint8_t>(64, static_cast<uint8_t>(s)), t);
-    b.add(kFrameDrv, std::vector<uint8_t>(120, 0), t);
-  }
-  b.writeTo(path);
+  vk2::testing::writeSecondRecords(path, start, seconds);
 }
 
 Windows::Windows() : savedHome_(qgetenv("HOME")) {

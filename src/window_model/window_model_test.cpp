@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <map>
 
-#include "synth/mmv_builder.h"
 #include "testing/fake_launcher.h"
+#include "testing/second_records.h"
 #include "testing/test_support.h"
 #include "window_model/main_window_model.h"
 #include "window_model/save_mp4_model.h"
@@ -64,18 +64,7 @@ struct TalkingLauncher : testing::FakeLauncher {
   }
 };
 
-// `seconds` seconds from `start`: a key frame, an audio block and a telemetry record each.
-void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
-  synth::MmvBuilder b;
-  b.setTimes(start, start + seconds);
-  for (int32_t s = 0; s < seconds; ++s) {
-    const uint64_t t = static_cast<uint64_t>(start + s) * 1000;
-    b.add(kFrameVideo0, {0, 0, 0, 1, 0x65, static_cast<uint8_t>(s)}, t, true);
-    b.add(kFrameAudio, std::vector<uint8_t>(64, 1), t);
-    b.add(kFrameDrv, std::vector<uint8_t>(120, 0), t);
-  }
-  b.writeTo(path);
-}
+using testing::writeSecondRecords;
 
 void setVariable(const char* name, const std::string& value) {
 #ifdef _WIN32
@@ -113,7 +102,7 @@ struct Windows {
     dialog->attach(&dialogView);
     for (int i = 0; i < 3; ++i) {
       files.push_back(recordings.file("rec" + std::to_string(i + 1) + ".mmv"));
-      writeRecording(files.back(), kMorning + 5 * i, 5);
+      writeSecondRecords(files.back(), kMorning + 5 * i, 5);
     }
   }
 };
@@ -212,9 +201,9 @@ TEST(WindowModel, TheTripThatRunsIsTheOneShown) {
   Windows w;
   const std::string card = w.recordings.file("card/");
   std::filesystem::create_directories(card);
-  writeRecording(card + "a.mmv", kMorning, 6);
-  writeRecording(card + "b.mmv", kMorning + 3600, 6);
-  writeRecording(card + "c.mmv", kMorning + 3606, 6);
+  writeSecondRecords(card + "a.mmv", kMorning, 6);
+  writeSecondRecords(card + "b.mmv", kMorning + 3600, 6);
+  writeSecondRecords(card + "c.mmv", kMorning + 3606, 6);
   w.mainView.folderAnswer = card;
   w.main->sbtnSdCardClick();
   w.main->sbtnSaveMp4Click();
