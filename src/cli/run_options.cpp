@@ -125,6 +125,10 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       run.quiet = true;
       continue;
     }
+    if (arg == "-v" || arg == "--verbose") {
+      run.verbose = true;
+      continue;
+    }
     if (arg == "--recursive") {
       run.recursive = true;
       continue;
@@ -164,10 +168,13 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
+  if (run.quiet && run.verbose) throw UsageError("-q and -v cannot be used together");
   if (run.recursive && !run.tripsFolder) throw UsageError("--recursive needs --trips");
   if (run.tripsFolder) {
     if (!run.inputs.empty()) throw UsageError("--trips takes a folder instead of MMV files");
     if (run.logFile) throw UsageError("--log cannot be used with --trips");
+    // Each trip shows its one line; the trips' logs would run into each other.
+    if (run.verbose) throw UsageError("-v cannot be used with --trips");
     return run;
   }
   if (run.inputs.empty()) throw UsageError("no MMV file given");

@@ -30,6 +30,7 @@ struct RunOptions {
   std::optional<std::string> target;  // -o exactly as given
   std::optional<std::string> logFile;
   bool quiet = false;
+  bool verbose = false;  // -v: the progress log on standard output too
   std::vector<std::string> inputs;
   std::optional<std::string> tripsFolder;  // convert --trips FOLDER: every trip found there
   bool recursive = false;                  // --trips: the folder's subfolders too

@@ -51,7 +51,8 @@ TEST(RunOptions, RejectsWhatItCannotUse) {
                                  {"--clock", "12", "a"},
                                  {"--date-format", "5", "a"},
                                  {"--hide", "vehicle,colour", "a"},
-                                 {"--recursive", "a"}};
+                                 {"--recursive", "a"},
+                                 {"-q", "--verbose", "a"}};
   for (const Args& args : bad) EXPECT_THROW(parseRunOptions(args), UsageError) << args.size();
 }
 

@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
+#include "cli/step_display.h"
 #include "core/file_error.h"
 #include "core/run_files.h"
 #include "platform/folders.h"
@@ -29,7 +30,8 @@ int writeTrack(const RunOptions& run, std::ostream& out, std::ostream& err) {
   ConversionState state;
   HiddenLog log;
   HiddenLog subtitles;
-  LogMirror mirror(run.quiet ? nullptr : &out);
+  StepDisplay display(out, run.quiet, run.verbose);
+  LogMirror mirror([&display](const std::string& line) { display.logLine(line); });
   mirror.attach(log);
   // Ctrl-C is noticed at the next record.
   StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
@@ -40,9 +42,11 @@ int writeTrack(const RunOptions& run, std::ostream& out, std::ostream& err) {
   const std::string folder = folderOf(target);
   if (!folder.empty() && !createFolders(folder)) throw FileError(folder, "cannot create the output folder");
 
+  display.stage(kTrackLine);
   const TrackExport result = ExportTrack(ctx, target, *format);
+  display.finishLine();
   for (const std::string& warning : result.warnings) err << "vk2mp4: warning: " << warning << "\n";
-  if (!run.quiet) out << target << "\n";
+  display.result(target);
   return finishWithLog(0, mirror, err);
 }
 
