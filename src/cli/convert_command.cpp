@@ -210,7 +210,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  return runWithRunOptions(args, out, err, &convert, /*trackOption=*/true);
+  return runWithRunOptions("convert", args, out, err, &convert, /*convertOptions=*/true);
 }
 
 }  // namespace vk2::cli

@@ -96,7 +96,7 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
 int runExtractCommand(const Args& args, std::ostream& out, std::ostream& err) {
   // Ctrl-C ends the command with status 1 and leaves no partial file behind: the
   // merge discards its outputs, the merged recording and the streams are removed.
-  return runInterruptible(args, out, err, &extract, "extract interrupted; the partial output was removed");
+  return runInterruptible("extract", args, out, err, &extract, "extract interrupted; the partial output was removed");
 }
 
 }  // namespace vk2::cli

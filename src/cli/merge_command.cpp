@@ -53,8 +53,7 @@ std::string parseMergeArgs(const Args& args, MergeArgs& m) {
 int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
   MergeArgs m;
   if (const std::string problem = parseMergeArgs(args, m); !problem.empty()) {
-    err << "vk2mp4: merge: " << problem << "\n" << usageText();
-    return 2;
+    return usageError(err, "merge", "merge: " + problem);
   }
   // From the start, so that a stop while the log file opens (it may be a pipe) is seen.
   watchForInterrupt();

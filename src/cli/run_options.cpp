@@ -4,6 +4,7 @@
 #include <climits>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <ostream>
 
 #include "cli/interrupt.h"
@@ -103,7 +104,7 @@ std::string createdFolder(std::string folder) {
 
 }  // namespace
 
-RunOptions parseRunOptions(const Args& args, bool trackOption) {
+RunOptions parseRunOptions(const Args& args, bool convertOptions) {
   RunOptions run;
   PlainConversionOptions& o = run.options;
   bool optionsEnded = false;
@@ -117,6 +118,8 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       optionsEnded = true;
       continue;
     }
+    if (!convertOptions && (arg == "--track" || arg == "--subtitles" || arg == "--trips" || arg == "--recursive"))
+      throw UsageError(arg + ": only convert takes it");
     if (arg == "--no-audio") {
       o.audio = false;
       continue;
@@ -133,7 +136,14 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       run.recursive = true;
       continue;
     }
-    if (i + 1 >= args.size()) throw UsageError(arg + ": missing value");
+    if (i + 1 >= args.size()) {
+      // The last argument: an option that takes no value is no option at all.
+      static const std::set<std::string> valued = {"-o",      "--trim-start", "--trim-end",  "--time-basis",
+                                                   "--sub-time", "--clock",   "--speed",     "--date-format",
+                                                   "--trips", "--subtitles",  "--hide",      "--track",
+                                                   "--log"};
+      throw UsageError(valued.count(arg) ? arg + ": missing value" : "unknown option '" + arg + "'");
+    }
     const std::string& value = args[++i];
     if (arg == "-o") {
       if (value.empty()) throw UsageError("-o: empty path");
@@ -158,7 +168,7 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       o.subtitles = subtitleDelivery(value);
     } else if (arg == "--hide") {
       hideItems(value, o);
-    } else if (arg == "--track" && trackOption) {
+    } else if (arg == "--track") {
       run.track = trackFormatNamed(value);
       if (!run.track) throw UsageError("--track: expected gpx, kml, geojson or csv, not '" + value + "'");
     } else if (arg == "--log") {
@@ -235,8 +245,7 @@ int scanRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirr
     applyTimeWindow(options, ctx.state);
   } catch (const UsageError& e) {
     mirror.openFile(logPath, ctx.log, options.inputs, {});
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
+    return usageError(err, options.command, e.what());
   }
   return 0;
 }
@@ -254,27 +263,26 @@ int finishWithLog(int status, const LogMirror& mirror, std::ostream& err) {
   return status == 0 ? 1 : status;
 }
 
-int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
-                      bool trackOption) {
+int runWithRunOptions(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+                      bool convertOptions) {
   RunOptions options;
   try {
-    options = parseRunOptions(args, trackOption);
+    options = parseRunOptions(args, convertOptions);
   } catch (const UsageError& e) {
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
+    return usageError(err, name, e.what());
   }
+  options.command = name;
   try {
     return command(options, out, err);
   } catch (const UsageError& e) {
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
+    return usageError(err, name, e.what());
   } catch (const FileError& e) {
     err << "vk2mp4: " << e.what() << "\n";
     return 1;
   }
 }
 
-int runInterruptible(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+int runInterruptible(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
                      const char* interrupted) {
   const auto watched = [command, interrupted](const RunOptions& run, std::ostream& o, std::ostream& e) {
     watchForInterrupt();
@@ -285,7 +293,7 @@ int runInterruptible(const Args& args, std::ostream& out, std::ostream& err, Run
       return 1;
     }
   };
-  return runWithRunOptions(args, out, err, watched);
+  return runWithRunOptions(name, args, out, err, watched);
 }
 
 }  // namespace vk2::cli

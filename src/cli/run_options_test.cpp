@@ -52,7 +52,8 @@ TEST(RunOptions, RejectsWhatItCannotUse) {
                                  {"--date-format", "5", "a"},
                                  {"--hide", "vehicle,colour", "a"},
                                  {"--recursive", "a"},
-                                 {"-q", "--verbose", "a"}};
+                                 {"-q", "--verbose", "a"},
+                                 {"--subtitles", "track", "a"}};  // convert's alone
   for (const Args& args : bad) EXPECT_THROW(parseRunOptions(args), UsageError) << args.size();
 }
 

@@ -16,16 +16,11 @@ namespace vk2::cli {
 
 namespace {
 
-int usageError(std::ostream& err, const std::string& problem) {
-  err << "vk2mp4: " << problem << "\n" << usageText();
-  return 2;
-}
-
 int writeTrack(const RunOptions& run, std::ostream& out, std::ostream& err) {
-  if (!run.target) return usageError(err, "-o: the track file is missing");
+  if (!run.target) return usageError(err, "track", "-o: the track file is missing");
   const std::string& target = *run.target;
   const std::optional<TrackFormat> format = trackFormatOfPath(target);
-  if (!format) return usageError(err, "-o " + target + ": expected a name ending in .gpx, .kml, .geojson or .csv");
+  if (!format) return usageError(err, "track", "-o " + target + ": expected a name ending in .gpx, .kml, .geojson or .csv");
 
   ConversionState state;
   HiddenLog log;
@@ -53,7 +48,7 @@ int writeTrack(const RunOptions& run, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runTrackCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  return runInterruptible(args, out, err, &writeTrack, "track interrupted; nothing was written");
+  return runInterruptible("track", args, out, err, &writeTrack, "track interrupted; nothing was written");
 }
 
 }  // namespace vk2::cli
