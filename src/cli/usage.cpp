@@ -62,8 +62,8 @@ const std::string kSubtitleOptions =
 const std::string kConvertOptions =
     "  --subtitles CHOICE      how the telemetry reaches the video (default burn):\n"
     "                          burn (drawn into the picture), burn-fast (the same\n"
-    "                          in about half the time, a bigger file), track (a\n"
-    "                          subtitle track in a .mkv, no re-encoding), none\n"
+    "                          in about half the time), track (a subtitle track\n"
+    "                          in a .mkv, no re-encoding), none\n"
     "  --track FORMAT          the telemetry also beside the video, under its\n"
     "                          name: gpx, kml, geojson or csv (default: none)\n"
     "  --trips FOLDER          every trip of a memory card's folder, each into its\n"
