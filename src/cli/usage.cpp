@@ -11,6 +11,7 @@ const char* usageText() {
          "  vk2mp4 convert [OPTIONS] --trips FOLDER [--recursive] -o OUTDIR/\n"
          "  vk2mp4 trips [--recursive] [--time-basis local|utc] FOLDER...\n"
          "  vk2mp4 track [OPTIONS] -o OUT.gpx|OUT.kml|OUT.geojson|OUT.csv FILE.mmv...\n"
+         "  vk2mp4 --version\n"
          "options (extract, convert, track):\n"
          "  --trim-start SEC  --trim-end SEC  --no-audio\n"
          "  --time-basis local|utc  --sub-time local|utc  --clock 12h|24h\n"
