@@ -7,6 +7,7 @@
 #include "core/paths.h"
 #include "core/file_error.h"
 #include "mmv/record_walk.h"
+#include "mmv/recording_check.h"
 
 namespace vk2 {
 
@@ -44,6 +45,7 @@ void ScanMmvFile(StageContext& ctx, const std::string& path, int index, int coun
   HiddenLog& log = ctx.log;
   uint64_t size = 0;
   const MmvInfoBlock info = readInfoBlock(path, size);
+  if (const std::string why = notRecordingReason(path, size, info); !why.empty()) throw NotRecordingError(path, why);
   log.append(number(static_cast<int64_t>(size)));
   log.append("MMV Merge Count = " + number(index));
   log.append("MMV Merge Total Count = " + number(count));
