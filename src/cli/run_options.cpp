@@ -221,7 +221,7 @@ int scanRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirr
   const OpenResult opened = OpenMmvFiles(ctx, options.inputs);
   if (opened.outcome != OpenOutcome::Selected) {
     mirror.openFile(logPath, ctx.log, options.inputs, {});
-    err << opened.message << "\n";
+    err << opened.refusalText() << "\n";
     return 1;
   }
   try {

@@ -1,5 +1,6 @@
 // Every command that takes recordings refuses a selection alike, before it
-// writes anything: a file that is no recording is named as such.
+// writes anything: a file that is no recording is named as such, and below the
+// windows' fixed refusal texts a second line says which files or how many.
 #include <gtest/gtest.h>
 
 #include "synth/mmv_builder.h"
@@ -32,6 +33,11 @@ TEST(SelectionRefusals, EveryCommandSaysWhatItRefuses) {
   const std::pair<std::vector<std::string>, std::string> refusals[] = {
       {{a, mp4}, "vk2mp4: " + mp4 + " is not an MMV recording: its first record header holds no record 1 (sequence "
                  "number 2021161080)\n"},
+      {{b, a}, "It cannot be merged because the files have different times.\n" + a + " starts 20 seconds before " + b +
+                   " ends (files join within 4 seconds); they join in start-time order: vk2mp4 trips FOLDER finds "
+                   "the runs\n"},
+      {std::vector<std::string>(16, a),
+       "MMV Merge-File Size is too big. Please select up to 15 files.\n16 files were given\n"},
   };
   const std::pair<int (*)(const Args&, std::ostream&, std::ostream&), Args> commands[] = {
       {runInfoCommand, {}},

@@ -8,6 +8,7 @@
 #include "core/file_error.h"
 #include "mmv/record_walk.h"
 #include "mmv/recording_check.h"
+#include "mmv/scan_refusals.h"
 
 namespace vk2 {
 
@@ -98,6 +99,7 @@ OpenResult OpenMmvFiles(StageContext& ctx, const std::vector<std::string>& chose
   if (chosen.size() > static_cast<std::size_t>(kMaxSelectedFiles)) {
     result.outcome = OpenOutcome::TooManyFiles;
     result.message = kTooManyFilesMessage;
+    result.detail = tooManyFilesDetail(chosen.size());
     return result;
   }
   s.selectedFiles = chosen;
@@ -108,6 +110,8 @@ OpenResult OpenMmvFiles(StageContext& ctx, const std::vector<std::string>& chose
     if (s.mergeFailed) {
       result.outcome = OpenOutcome::NotJoined;
       result.message = kNotJoinedMessage;
+      result.detail = notJoinedDetail(chosen, static_cast<std::size_t>(i),
+                                      stampDifference(s.fileStartTime, s.previousEndTime));
       return result;
     }
   }

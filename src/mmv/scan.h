@@ -38,9 +38,12 @@ enum class OpenOutcome { Selected, TooManyFiles, NotJoined, Cancelled };
 struct OpenResult {
   OpenOutcome outcome = OpenOutcome::Selected;
   std::string message;  // the refusal text, empty when selected
+  std::string detail;   // what in the selection the refusal is about (scan_refusals.h)
   std::string folder;   // first summary line: sourceFolder or the first file's folder
   std::string count;    // second summary line: "3 MMV files are selected."
   std::string summary() const { return folder + "\r\n" + count; }
+  // The message and, on a line of its own, the detail.
+  std::string refusalText() const { return detail.empty() ? message : message + "\n" + detail; }
 };
 
 // The open command after the file dialog was confirmed with `chosen`:

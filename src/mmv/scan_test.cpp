@@ -79,11 +79,14 @@ TEST(Scan, JoinRule) {
   for (const Case c : {Case{kT0 + 14, true}, Case{kT0 + 15, false}, Case{kT0 + 6, true}, Case{kT0 + 5, false}}) {
     SCOPED_TRACE(c.secondStart - kT0);
     ScanFixture f;
-    const OpenResult r = f.open({f.file("a.mmv", kT0, kT0 + 10), f.file("b.mmv", c.secondStart, c.secondStart + 10)});
+    const Lines files = {f.file("a.mmv", kT0, kT0 + 10), f.file("b.mmv", c.secondStart, c.secondStart + 10)};
+    const OpenResult r = f.open(files);
     EXPECT_EQ(f.state.mergeFailed, !c.joins);
     EXPECT_EQ(r.outcome, c.joins ? OpenOutcome::Selected : OpenOutcome::NotJoined);
     if (!c.joins) {
       EXPECT_EQ(r.message, "It cannot be merged because the files have different times.");
+      const char* when = c.secondStart > kT0 + 10 ? " starts 5 seconds after " : " starts 5 seconds before ";
+      EXPECT_EQ(r.detail, files[1] + when + files[0] + " ends (files join within 4 seconds)");
       // The failing file logs its size and place, then the failure line only.
       const Lines& lines = f.log.lines();
       ASSERT_EQ(lines.size(), 14u);
@@ -99,11 +102,19 @@ TEST(Scan, JoinRule) {
   f.state.spanEndTime = 22;
   const std::string a = f.file("a.mmv", kT0, kT0 + 60), b = f.file("b.mmv", kT0 + 60, kT0 + 120);
   const std::string c = f.file("c.mmv", kT0 + 120, kT0 + 180);
-  EXPECT_EQ(f.open({b, a, c}).outcome, OpenOutcome::NotJoined);
+  const OpenResult reversed = f.open({b, a, c});
+  EXPECT_EQ(reversed.outcome, OpenOutcome::NotJoined);
+  EXPECT_EQ(reversed.detail, a + " starts 120 seconds before " + b +
+                                 " ends (files join within 4 seconds); they join in start-time order: vk2mp4 trips "
+                                 "FOLDER finds the runs");
   EXPECT_EQ(f.log.lines().back(), "File Merge Fail----------------------");
   EXPECT_EQ(f.log.lines().size(), 14u);  // c.mmv was never scanned
   EXPECT_EQ(f.state.spanStartTime, 11);
   EXPECT_EQ(f.state.spanEndTime, 22);
+  // Sorting helps a file given twice too, wherever it stands.
+  EXPECT_EQ(f.open({a, b, c, a}).detail, a + " starts 180 seconds before " + c +
+                                             " ends (files join within 4 seconds); " + a +
+                                             " is given twice: vk2mp4 trips FOLDER finds the runs");
 
   // The difference is taken in 32 bits: stamps on both sides of the wrap join.
   ScanFixture w;
@@ -128,6 +139,7 @@ TEST(Scan, FifteenFilesAcceptedSixteenRefusedUnread) {
   const OpenResult refused = f.open(sixteen);
   EXPECT_EQ(refused.outcome, OpenOutcome::TooManyFiles);
   EXPECT_EQ(refused.message, "MMV Merge-File Size is too big. Please select up to 15 files.");
+  EXPECT_EQ(refused.detail, "16 files were given");
   EXPECT_FALSE(f.state.mergeFailed);
   EXPECT_TRUE(f.log.lines().empty());
   EXPECT_EQ(f.state.selectedFiles, files);

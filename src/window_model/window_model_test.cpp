@@ -195,7 +195,8 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   EXPECT_FALSE(w.mainView.controls[Control::sbtnSaveMp4].enabled);
 }
 
-// A file that is no recording gets a box naming it.
+// The open command's boxes keep their fixed texts; what they are about goes to
+// the diagnosis log. A file that is no recording gets a box naming it.
 TEST(WindowModel, OpenRefusalsSayWhatTheyAreAbout) {
   Windows w;
   const auto open = [&](const std::vector<std::string>& files) {
@@ -204,6 +205,14 @@ TEST(WindowModel, OpenRefusalsSayWhatTheyAreAbout) {
     const std::vector<std::string>& log = w.main->memoMessage().lines();
     return log.empty() ? std::string() : log.back();
   };
+  EXPECT_EQ(open({w.files[1], w.files[0]}), w.files[0] + " starts 10 seconds before " + w.files[1] +
+                                                " ends (files join within 4 seconds); they join in start-time "
+                                                "order: vk2mp4 trips FOLDER finds the runs");
+  EXPECT_EQ(open(std::vector<std::string>(16, w.files[0])), "16 files were given");
+  EXPECT_EQ(w.mainView.messages,
+            (std::vector<std::string>{"It cannot be merged because the files have different times.",
+                                      "MMV Merge-File Size is too big. Please select up to 15 files."}));
+
   w.mainView.fileAnswers.push_back(w.files);
   w.main->SpeedButton2Click();
   const std::string mp4 = w.recordings.file("drive.mp4");
