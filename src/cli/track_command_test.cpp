@@ -37,6 +37,10 @@ TEST(TrackCommand, UsageErrorsAreStatus2) {
     EXPECT_NE(r.err.find("usage:"), std::string::npos);
   }
   EXPECT_NE(track({dir.file("a.mmv")}).err.find("-o: the track file is missing"), std::string::npos);
+  EXPECT_NE(track({"-o", dir.file("t.gpx"), "--trim-start", "3", "--trim-end", "3", dir.file("a.mmv")})
+                .err.find("vk2mp4: --trim-start 3 and --trim-end 3 leave 4 seconds of the 10-second recording; a "
+                          "trimmed window must be at least 5 seconds long\n"),
+            std::string::npos);
   // --track belongs to convert alone.
   EXPECT_EQ(runCommand(runExtractCommand, {"--track", "gpx", dir.file("a.mmv")}).status, 2);
   const CommandRun bogus = runCommand(runConvertCommand, {"--track", "shp", dir.file("a.mmv")});
