@@ -1,7 +1,7 @@
 // The scan of one recording and the texts made from its info block: the info
 // command's output, the selection's span and window texts, and the file
-// header's vehicle number. One to three recordings, so that the join rule is
-// crossed too.
+// header's vehicle number; a file taken for a recording is taken cut short too.
+// One to three recordings, so that the join rule is crossed too.
 #include <sstream>
 
 #include "cli/commands.h"
@@ -18,12 +18,30 @@ using namespace vk2::fuzz;
 
 namespace {
 
-void scanOne(const std::string& path, bool local) {
+int infoStatus(const std::string& path, std::string& error) {
   std::ostringstream out, err;
   const int status = cli::runInfoCommand({path}, out, err);
   require(status == 0 || status == 1, "info ended with status " + std::to_string(status));
-  // One file is never refused for its time: it fails only when it cannot be read.
-  if (status == 1) require(names(err.str(), path), "the info error does not name the file: " + err.str());
+  error = err.str();
+  return status;
+}
+
+void scanOne(const std::string& path, bool local, uint8_t cutAt) {
+  std::string error;
+  const int status = infoStatus(path, error);
+  // One file is never refused for its time: it fails only when it cannot be
+  // read or is no recording at all, and the error names it.
+  if (status == 1) require(names(error, path), "the info error does not name the file: " + error);
+
+  // A recording cut off anywhere past its info block is a recording still,
+  // however little of it is left: it ends early, it is not refused.
+  const std::vector<uint8_t> bytes = readBytes(path);
+  if (status == 0 && bytes.size() > kInfoBlockOffset + kInfoBlockSize) {
+    const std::size_t tail = bytes.size() - (kInfoBlockOffset + kInfoBlockSize);
+    const std::string cut = path + ".cut";
+    writeBytes(cut, std::vector<uint8_t>(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(tail * cutAt / 256)));
+    require(infoStatus(cut, error) == 0, "a recording cut short is refused: " + error);
+  }
 
   try {
     uint64_t size = 0;
@@ -59,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     paths.push_back(folder + "rec_" + std::to_string(paths.size() + 1) + ".mmv");
     writeBytes(paths.back(), bytes);
   }
-  for (const std::string& path : paths) scanOne(path, options.timeLocal);
+  for (const std::string& path : paths) scanOne(path, options.timeLocal, controls.byte());
 
   // The selection: the join rule, the span and the window's step buttons.
   ConversionState state;

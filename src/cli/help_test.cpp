@@ -43,6 +43,7 @@ TEST(Help, ExitStatusesFoldersTheTrimsMinimumAndVersion) {
   for (const std::string command : {"", "info", "merge", "extract", "convert", "trips", "track"}) {
     SCOPED_TRACE(command);
     const std::string help = *helpText(command);
+    EXPECT_EQ(help.rfind("usage:", 0), 0u);  // as scripts look for it
     EXPECT_NE(help.find("exit status:\n  0  "), std::string::npos);
     EXPECT_NE(help.find("\n  1  "), std::string::npos);
     EXPECT_NE(help.find("\n  2  usage error\n"), std::string::npos);

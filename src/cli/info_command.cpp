@@ -32,7 +32,7 @@ int runInfoCommand(const Args& args, std::ostream& out, std::ostream& err) {
     const OpenResult r = OpenMmvFiles(ctx, files);
     if (r.outcome != OpenOutcome::Selected) {
       out.flush();
-      err << r.message << "\n";
+      err << r.refusalText() << "\n";
       return 1;
     }
     out << r.folder << "\n" << r.count << "\n";

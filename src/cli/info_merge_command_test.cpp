@@ -119,7 +119,8 @@ TEST(MergeCommand, RefusalsAndFailuresLeaveTheTargetAsItWas) {
   const std::pair<Lines, std::string> failures[] = {
       {{"-o", "target.mmv", files[2], files[0]}, "It cannot be merged because the files have different times.\n"},
       {{"--log", files[1], "-o", "target.mmv", files[0], files[1]},
-       "vk2mp4: rec_2.mmv: is one of the recordings; the log would replace it\n"},
+       "vk2mp4: rec_2.mmv: is a selected recording, and this command would write its log rec_2.mmv over it; choose "
+       "another log file\n"},
       {{"--log", "target.mmv", "-o", "target.mmv", files[2], files[0]},
        "vk2mp4: target.mmv: is the target or a working file of this command; the log would replace it\n"},
       {{"-o", "no-folder/m.mmv", files[0], files[1]},

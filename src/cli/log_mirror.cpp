@@ -16,7 +16,9 @@ void LogMirror::openFile(const std::string& path, const HiddenLog& log, const st
                          const std::vector<std::string>& commandFiles) {
   if (path.empty()) return;
   for (const std::string& recording : recordings)
-    if (sameFile(path, recording)) throw FileError(path, "is one of the recordings; the log would replace it");
+    if (sameFile(path, recording))
+      throw FileError(recording, "is a selected recording, and this command would write its log " + path +
+                                     " over it; choose another log file");
   for (const std::string& own : commandFiles)
     if (sameFile(path, own))
       throw FileError(path, "is the target or a working file of this command; the log would replace it");

@@ -28,6 +28,10 @@ int runCommandLine(int argc, char** argv) {
     if (command == "convert") return runConvertCommand(args, std::cout, std::cerr);
     if (command == "trips") return runTripsCommand(args, std::cout, std::cerr);
     if (command == "track") return runTrackCommand(args, std::cout, std::cerr);
+    if (command == "--version") {
+      std::cout << "vk2mp4 " << VK2_VERSION << "\n";
+      return 0;
+    }
     if (command == "-h" || command == "--help" || command == "help") {
       std::cout << *helpText("");
       return 0;

@@ -72,7 +72,7 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
     mirror.attach(log);
     const OpenResult scan = OpenMmvFiles(ctx, m.files);
     if (scan.outcome != OpenOutcome::Selected) {
-      err << scan.message << "\n";
+      err << scan.refusalText() << "\n";
       return 1;
     }
     const int count = static_cast<int>(m.files.size());

@@ -1,5 +1,6 @@
 #include "cli/run_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <filesystem>
@@ -94,6 +95,22 @@ bool endsWithSeparator(const std::string& path) {
 bool endsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() &&
          text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Why the trims are refused, with the minimum they must leave.
+std::string trimRefusal(const RunOptions& run, int64_t span) {
+  const std::string trims =
+      "--trim-start " + std::to_string(run.trimStart) + " and --trim-end " + std::to_string(run.trimEnd);
+  const std::string minimum = std::to_string(kMinimumWindowSeconds);
+  // The scan refuses an end before the start; what is left is a clock that wrapped in 2038.
+  if (span < 0 || span > INT32_MAX)
+    return trims + ": the recording's end stamp wraps past 2038, so it cannot be trimmed";
+  const int64_t left = std::max<int64_t>(0, span - run.trimStart - run.trimEnd);
+  std::string text = trims + " leave " + std::to_string(left) + (left == 1 ? " second" : " seconds") + " of the " +
+                     std::to_string(span) + "-second recording; a trimmed window must be at least " + minimum +
+                     " seconds long";
+  if (span <= kMinimumWindowSeconds) text += ", so a recording of " + minimum + " seconds or less cannot be trimmed";
+  return text;
 }
 
 std::string createdFolder(std::string folder) {
@@ -198,10 +215,7 @@ void applyTimeWindow(const RunOptions& run, ConversionState& state) {
   const bool untrimmed = run.trimStart == 0 && run.trimEnd == 0;
   const bool spanUsable = span >= 0 && span <= INT32_MAX;
   if (!untrimmed && !(spanUsable && trimsAllowed(static_cast<int32_t>(span), run.trimStart, run.trimEnd)))
-    throw UsageError("--trim-start " + std::to_string(run.trimStart) + " and --trim-end " +
-                     std::to_string(run.trimEnd) + " leave less than " +
-                     std::to_string(kMinimumWindowSeconds) + " seconds of the " +
-                     std::to_string(span) + "-second recording");
+    throw UsageError(trimRefusal(run, span));
   state.trimStart = run.trimStart;
   state.trimEnd = run.trimEnd;
   state.windowStartTime = state.spanStartTime + run.trimStart;
@@ -238,7 +252,7 @@ int scanRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirr
   const OpenResult opened = OpenMmvFiles(ctx, options.inputs);
   if (opened.outcome != OpenOutcome::Selected) {
     mirror.openFile(logPath, ctx.log, options.inputs, {});
-    err << opened.message << "\n";
+    err << opened.refusalText() << "\n";
     return 1;
   }
   try {

@@ -79,7 +79,9 @@ TEST(RunOptions, TrimsMustLeaveAWindowTheDialogAllows) {
   state.spanEndTime = kSpanStart + 5;  // 5 seconds or less accept only 0/0
   EXPECT_NO_THROW(trim(0, 0));
   EXPECT_EQ(proposedName(run, state), "20211029_080503_5");
-  EXPECT_THROW(trim(0, 1), UsageError);
+  EXPECT_EQ(testing::thrownMessage([&] { trim(0, 1); }),
+            "--trim-start 0 and --trim-end 1 leave 4 seconds of the 5-second recording; a trimmed window must be at "
+            "least 5 seconds long, so a recording of 5 seconds or less cannot be trimmed");
   // An end stamp before the start, or wrapped past 32 bits: no trims, no overflow.
   for (const auto& [start, end] : {std::pair{INT32_MAX - 1, INT32_MIN + 5}, std::pair{kSpanStart, kSpanStart - 60}}) {
     state.spanStartTime = start;

@@ -39,6 +39,9 @@ TEST(TrackCommand, UsageErrorsAreStatus2) {
     EXPECT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), help.size())), help);
   }
   EXPECT_EQ(track({dir.file("a.mmv")}).err, "vk2mp4: -o: the track file is missing; see vk2mp4 track --help\n");
+  EXPECT_EQ(track({"-o", dir.file("t.gpx"), "--trim-start", "3", "--trim-end", "3", dir.file("a.mmv")}).err,
+            "vk2mp4: --trim-start 3 and --trim-end 3 leave 4 seconds of the 10-second recording; a trimmed window "
+            "must be at least 5 seconds long; see vk2mp4 track --help\n");
   // --track belongs to convert alone.
   EXPECT_EQ(runCommand(runExtractCommand, {"--track", "gpx", dir.file("a.mmv")}).status, 2);
   const CommandRun bogus = runCommand(runConvertCommand, {"--track", "shp", dir.file("a.mmv")});

@@ -96,11 +96,12 @@ const std::string kExitFailed =
     "     standard error says why\n";
 const std::string kExitUsage = "  2  usage error\n";
 
+// The usage lines first, as every help here starts.
 const std::string kProgramHelp =
-    "vk2mp4 converts a vehicle camera's MMV recordings into MP4 videos with the\n"
-    "telemetry (clock, position, heading, speed, engine speed, acceleration and\n"
-    "alarm events) as subtitles.\n\n" +
     kUsageLines +
+    "\nvk2mp4 converts a vehicle camera's MMV recordings into MP4 videos with the\n"
+    "telemetry (clock, position, heading, speed, engine speed, acceleration and\n"
+    "alarm events) as subtitles.\n"
     "\ncommands:\n"
     "  info     the info block of each file, and whether they convert together\n"
     "  merge    2 to " + kMaxFiles + " files that follow each other joined into one MMV file\n"

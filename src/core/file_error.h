@@ -13,6 +13,11 @@ class FileError : public std::runtime_error {
   const std::string& path() const { return path_; }
   const std::string& reason() const { return reason_; }
 
+ protected:
+  // For a refusal worded as a sentence about the file rather than "path: reason".
+  FileError(const std::string& path, const std::string& reason, const std::string& text)
+      : std::runtime_error(text), path_(path), reason_(reason) {}
+
  private:
   std::string path_;
   std::string reason_;

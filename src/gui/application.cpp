@@ -1,11 +1,13 @@
 #include "gui/application.h"
 
+#include <QIcon>
 #include <QMessageBox>
 #include <QTimer>
 #include <clocale>
 #include <exception>
 
 #include "core/conversion_state.h"
+#include "gui/artwork.h"
 #include "gui/diagnosis_log.h"
 #include "gui/dialogs.h"
 #include "window_model/controls.h"
@@ -20,6 +22,15 @@ namespace {
 
 void showEscapedError(const char* text) {
   QMessageBox::critical(nullptr, ui::kBoxTitle, QString::fromLocal8Bit(text));
+}
+
+// The same picture as the installed icon files.
+void showProgramIcon() {
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128}) icon.addPixmap(QPixmap::fromImage(programIcon(size)));
+  QApplication::setWindowIcon(icon);
+  // Ties the windows to the installed desktop entry (its name and icon on Wayland).
+  QGuiApplication::setDesktopFileName("vk2-mp4-tool");
 }
 
 }  // namespace
@@ -59,6 +70,7 @@ int runProgram() {
     // are written locale-free anyway, and any C-library call that still reads
     // LC_NUMERIC gets '.' too. Dates and error texts keep the user's language.
     std::setlocale(LC_NUMERIC, "C");
+    showProgramIcon();
     ConversionState state;
     QtDialogs dialogs;
     std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();

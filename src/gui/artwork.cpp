@@ -161,4 +161,53 @@ QPixmap memoryCardPicture() {
   return pic;
 }
 
+QImage programIcon(int size) {
+  QImage pic(size, size, QImage::Format_ARGB32_Premultiplied);
+  pic.fill(Qt::transparent);
+  QPainter p(&pic);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 64.0, size / 64.0);  // drawn on a 64 x 64 grid
+  QPainterPath tile;
+  tile.addRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+  QLinearGradient sky(0, 2, 0, 62);
+  sky.setColorAt(0, QColor(0x2b, 0x31, 0x3b));
+  sky.setColorAt(1, QColor(0x0d, 0x10, 0x15));
+  p.fillPath(tile, sky);
+
+  // A road vanishing towards the top right, within the tile.
+  p.setClipPath(tile);
+  p.setPen(Qt::NoPen);
+  const QPointF horizon(52, 16);
+  QPainterPath road;
+  road.moveTo(horizon);
+  road.lineTo(70, 64);
+  road.lineTo(12, 64);
+  road.closeSubpath();
+  p.setBrush(QColor(0x3b, 0x41, 0x4a));
+  p.drawPath(road);
+  p.setPen(QPen(QColor(0xf5, 0xc5, 0x18), 2.5, Qt::SolidLine, Qt::RoundCap));
+  p.drawLine(horizon, QPointF(12, 64));
+  p.drawLine(horizon, QPointF(70, 64));
+  QPen middle(QColor(0xf2, 0xf2, 0xf2), 2, Qt::SolidLine, Qt::FlatCap);
+  middle.setDashPattern({3, 2.5});
+  p.setPen(middle);
+  p.drawLine(horizon, QPointF(41, 64));
+  p.setClipping(false);
+
+  // The lens in front of it.
+  const QPointF c(24, 27);
+  const qreal r = 16;
+  QRadialGradient lens(c, r);
+  lens.setColorAt(0, QColor(0x4f, 0xa8, 0xff));
+  lens.setColorAt(0.55, QColor(0x16, 0x4a, 0x8c));
+  lens.setColorAt(1, QColor(0x05, 0x0a, 0x14));
+  p.setPen(QPen(QColor(0xd8, 0xdd, 0xe3), 3));
+  p.setBrush(lens);
+  p.drawEllipse(c, r, r);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(255, 255, 255, 190));
+  p.drawEllipse(c + QPointF(-r * 0.35, -r * 0.35), r * 0.2, r * 0.2);
+  return pic;
+}
+
 }  // namespace vk2::gui

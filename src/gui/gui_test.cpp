@@ -253,6 +253,9 @@ class GuiTest : public QObject {
     w.open({good[0], good[1], late});
     QCOMPARE(w.dialogs.messages.back(), std::string("It cannot be merged because the files have different times."));
     QCOMPARE(w.dialogs.messages.size(), size_t(2));
+    // What the box is about goes to the diagnosis log.
+    QCOMPARE(w.main->memoMessage().lines().back(),
+             late + " starts 5 seconds after " + good[1] + " ends (files join within 4 seconds)");
     QCOMPARE(lbDir->text(), QString());
     QVERIFY(!save->isEnabled() && bar->isHidden());
     QCOMPARE(w.state.spanEndTime, kMorning + 60);  // the earlier span stays

@@ -9,7 +9,8 @@
 namespace vk2 {
 
 void checkMergeInput(const std::string& input, const std::string& outputPath) {
-  if (sameFile(input, outputPath)) throw FileError(input, "the input is the merge's output file");
+  if (sameFile(input, outputPath))
+    throw FileError(input, "is a selected recording, and the merge would write its output " + outputPath + " over it");
 }
 
 void CheckMergeInputs(const std::vector<std::string>& inputs, const std::string& outputPath) {

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include "core/file_error.h"
+#include "mmv/recording_check.h"
 
 namespace vk2 {
 
@@ -188,6 +189,8 @@ std::string unusableReason(const std::string& path) {
     throw FileError(path, "file is shorter than its " + std::to_string(kNeeded) + "-byte file header and info block");
   MmvInfoBlock info;
   info.assign(bytes.data() + kInfoBlockOffset);
+  if (const std::string why = notRecordingReason(path, size, info); !why.empty())
+    return "is not an MMV recording: " + why;
   if (info.totalFrameCount() <= 0) return "holds no record (totalFrameCount is " + std::to_string(info.totalFrameCount()) + ")";
   // Small reads: only the first record and the header after it are wanted.
   MmvRecordWalker walker(in, size, path, info.totalFrameCount(), 4096);

@@ -125,10 +125,10 @@ std::string describeEarlyEnd(const std::string& file, const EarlyEnd& end, int32
 MmvLeadingPart readLeadingPart(const std::string& path);
 
 // Why a recording cannot be converted at all, "" when it holds a complete
-// record: "holds no complete record (<why>)", or "holds no record" when its
-// totalFrameCount is 0 or less. Reads its info block and the first records'
-// headers only. Throws FileError when the file cannot be read or is shorter
-// than its info block.
+// record: "is not an MMV recording: <why>", "holds no complete record (<why>)",
+// or "holds no record" when its totalFrameCount is 0 or less. Reads its info
+// block and the first records' headers only. Throws FileError when the file
+// cannot be read or is shorter than its info block.
 std::string unusableReason(const std::string& path);
 
 // Size of a file in bytes; throws FileError when it cannot be examined.

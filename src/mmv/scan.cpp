@@ -7,6 +7,8 @@
 #include "core/paths.h"
 #include "core/file_error.h"
 #include "mmv/record_walk.h"
+#include "mmv/recording_check.h"
+#include "mmv/scan_refusals.h"
 
 namespace vk2 {
 
@@ -44,6 +46,7 @@ void ScanMmvFile(StageContext& ctx, const std::string& path, int index, int coun
   HiddenLog& log = ctx.log;
   uint64_t size = 0;
   const MmvInfoBlock info = readInfoBlock(path, size);
+  if (const std::string why = notRecordingReason(path, size, info); !why.empty()) throw NotRecordingError(path, why);
   log.append(number(static_cast<int64_t>(size)));
   log.append("MMV Merge Count = " + number(index));
   log.append("MMV Merge Total Count = " + number(count));
@@ -96,6 +99,7 @@ OpenResult OpenMmvFiles(StageContext& ctx, const std::vector<std::string>& chose
   if (chosen.size() > static_cast<std::size_t>(kMaxSelectedFiles)) {
     result.outcome = OpenOutcome::TooManyFiles;
     result.message = kTooManyFilesMessage;
+    result.detail = tooManyFilesDetail(chosen.size());
     return result;
   }
   s.selectedFiles = chosen;
@@ -106,6 +110,8 @@ OpenResult OpenMmvFiles(StageContext& ctx, const std::vector<std::string>& chose
     if (s.mergeFailed) {
       result.outcome = OpenOutcome::NotJoined;
       result.message = kNotJoinedMessage;
+      result.detail = notJoinedDetail(chosen, static_cast<std::size_t>(i),
+                                      stampDifference(s.fileStartTime, s.previousEndTime));
       return result;
     }
   }

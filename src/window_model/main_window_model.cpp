@@ -72,6 +72,8 @@ void MainWindowModel::SpeedButton2Click() {
     return;
   }
 
+  // The box keeps its fixed text; what it is about goes to the diagnosis log.
+  if (!result.detail.empty()) memoMessage_.append(result.detail);
   if (result.outcome == OpenOutcome::TooManyFiles) {
     view()->showMessage(result.message);
     hideBar();

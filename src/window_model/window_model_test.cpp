@@ -195,6 +195,35 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   EXPECT_FALSE(w.mainView.controls[Control::sbtnSaveMp4].enabled);
 }
 
+// The open command's boxes keep their fixed texts; what they are about goes to
+// the diagnosis log. A file that is no recording gets a box naming it.
+TEST(WindowModel, OpenRefusalsSayWhatTheyAreAbout) {
+  Windows w;
+  const auto open = [&](const std::vector<std::string>& files) {
+    w.mainView.fileAnswers.push_back(files);
+    w.main->SpeedButton2Click();
+    const std::vector<std::string>& log = w.main->memoMessage().lines();
+    return log.empty() ? std::string() : log.back();
+  };
+  EXPECT_EQ(open({w.files[1], w.files[0]}), w.files[0] + " starts 10 seconds before " + w.files[1] +
+                                                " ends (files join within 4 seconds); they join in start-time "
+                                                "order: vk2mp4 trips FOLDER finds the runs");
+  EXPECT_EQ(open(std::vector<std::string>(16, w.files[0])), "16 files were given");
+  EXPECT_EQ(w.mainView.messages,
+            (std::vector<std::string>{"It cannot be merged because the files have different times.",
+                                      "MMV Merge-File Size is too big. Please select up to 15 files."}));
+
+  w.mainView.fileAnswers.push_back(w.files);
+  w.main->SpeedButton2Click();
+  const std::string mp4 = w.recordings.file("drive.mp4");
+  testing::writeText(mp4, std::string(6000, 'x'));
+  EXPECT_EQ(open({mp4}), "");  // nothing of it is logged
+  EXPECT_EQ(w.mainView.errors, std::vector<std::string>{mp4 + " is not an MMV recording: its first record header holds "
+                                                              "no record 1 (sequence number 2021161080)"});
+  EXPECT_FALSE(w.mainView.controls[Control::sbtnSaveMp4].enabled);
+  EXPECT_EQ(w.mainView.controls[Control::lbDir].text, "");
+}
+
 // A card's trips: each trip's window, length, name and counter while it runs;
 // after a cancel the first trip's again, which the next Start begins with.
 TEST(WindowModel, TheTripThatRunsIsTheOneShown) {
