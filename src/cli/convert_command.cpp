@@ -1,21 +1,14 @@
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
 #include <memory>
 #include <ostream>
 #include <sstream>
 #include <filesystem>
 
-#include "core/converter_progress.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
+#include "cli/step_display.h"
 #include "conversion/conversion_run.h"
 #include "core/filesystem_names.h"
 #include "core/paths.h"
@@ -32,83 +25,43 @@ namespace vk2::cli {
 
 namespace {
 
-// The steps, and the burn-in's share done, on a terminal only.
-class StepDisplay {
- public:
-  StepDisplay(bool enabled, std::ostream& out) : out_(enabled ? &out : nullptr) {}
-
-  void stage(const std::string& what) {
-    if (!out_) return;
-    finishLine();
-    if (what.rfind("merge ", 0) == 0)
-      *out_ << "vk2mp4: merging file " << what.substr(6) << "\n";
-    else if (what == "extract")
-      *out_ << "vk2mp4: extracting the streams and the subtitle script\n";
-    else if (what == "mp4")
-      *out_ << "vk2mp4: making the MP4\n";
-    else if (what == "subtitles") {
-      // Whole line: the step logs its command line next. The share done
-      // follows on a line of its own that is rewritten while the converter runs.
-      *out_ << "vk2mp4: burning in the subtitles\n";
-      inBurnIn_ = true;
-    }
-    out_->flush();
-  }
-  void converterOutput(const std::string& chunk) {
-    if (!out_ || !inBurnIn_) return;
-    if (const auto share = burnIn_.feed(chunk)) {
-      char text[16];
-      std::snprintf(text, sizeof text, "%3d%%", static_cast<int>(*share * 100 + 0.5));
-      *out_ << "\rvk2mp4: subtitles burnt in " << text << std::flush;
-      openLine_ = true;
-    }
-  }
-  void converterStep(bool active) {
-    if (!active) {
-      finishLine();
-      inBurnIn_ = false;
-    }
-  }
-  void finishLine() {
-    if (out_ && openLine_) *out_ << "\n" << std::flush;
-    openLine_ = false;
-  }
-
- private:
-  std::ostream* out_;
-  ConverterProgress burnIn_;
-  bool inBurnIn_ = false;
-  bool openLine_ = false;
-};
+// The line of a stage the run reports: "merge 2/3", "extract", "mp4", "subtitles".
+std::string stageLine(const std::string& what, const RunOptions& options) {
+  int index = 0, count = 0;
+  if (std::sscanf(what.c_str(), "merge %d/%d", &index, &count) == 2 && index >= 1 &&
+      index <= static_cast<int>(options.inputs.size()))
+    return mergingLine(index, count, options.inputs[static_cast<std::size_t>(index - 1)]);
+  if (what == "extract") return kExtractingLine;
+  if (what == "mp4") return "Making the MP4";
+  if (what == "subtitles")
+    return options.options.subtitles == SubtitleDelivery::Track ? "Adding the subtitle track"
+                                                                : "Burning in the subtitles";
+  return what;
+}
 
 // convert --track, once the video is made: the track beside it. A track that
 // cannot be written fails the command (status 1); the video stays.
 int writeTrackBeside(StageContext& ctx, TrackFormat format, const std::string& trackPath,
-                     const std::vector<std::string>& shownWarnings, bool quiet, std::ostream& out,
-                     std::ostream& err) {
+                     const std::vector<std::string>& shownWarnings, StepDisplay& display, std::ostream& err) {
   StageContext trackCtx = ctx;
   trackCtx.pump = throwIfInterrupted;
+  display.stage(kTrackLine);
   try {
     const TrackExport result = ExportTrack(trackCtx, trackPath, format);
+    display.finishLine();
     for (const std::string& warning : result.warnings)
       if (std::find(shownWarnings.begin(), shownWarnings.end(), warning) == shownWarnings.end())
         err << "vk2mp4: warning: " << warning << "\n";
-    if (!quiet) out << trackPath << "\n";
+    display.result(trackPath);
     return 0;
   } catch (const Interrupted&) {
+    display.finishLine();
     err << "vk2mp4: interrupted; the video was made, the track " << trackPath << " was not written\n";
   } catch (const FileError& e) {
+    display.finishLine();
     err << "vk2mp4: the video was made, but the track could not be written: " << e.what() << "\n";
   }
   return 1;
-}
-
-bool isTerminal(const std::ostream& out) {
-#ifdef _WIN32
-  return &out == &std::cout && _isatty(1) != 0;
-#else
-  return &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
-#endif
 }
 
 // One conversion of options.inputs; `converted` gets the target it wrote.
@@ -116,10 +69,10 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   ConversionState state;
   HiddenLog log;
   HiddenLog subtitles;
-  LogMirror mirror(options.quiet ? nullptr : &out);
+  StepDisplay display(out, options.quiet, options.verbose);
+  LogMirror mirror([&display](const std::string& line) { display.logLine(line); });
   std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
   StageContext ctx{state, log, subtitles, options.options, [] {}, launcher.get(), converterPath()};
-  StepDisplay display(!options.quiet && isTerminal(out), out);
   mirror.attach(log);
 
   std::string target;
@@ -137,7 +90,7 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   }
 
   RunCallbacks callbacks;
-  callbacks.stage = [&](const std::string& what) { display.stage(what); };
+  callbacks.stage = [&](const std::string& what) { display.stage(stageLine(what, options)); };
   callbacks.converterOutput = [&](const std::string& chunk) { display.converterOutput(chunk); };
   callbacks.converterStep = [&](bool active) { display.converterStep(active); };
   ConversionRun run(ctx, callbacks);
@@ -150,11 +103,11 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   for (const std::string& warning : outcome.warnings) err << "vk2mp4: warning: " << warning << "\n";
   switch (outcome.status) {
     case RunStatus::Succeeded:
-      if (!options.quiet) out << target << "\n";
+      display.result(target);
       if (converted) *converted = target;
       if (options.track)
-        return finishWithLog(
-            writeTrackBeside(ctx, *options.track, files.track, outcome.warnings, options.quiet, out, err), mirror, err);
+        return finishWithLog(writeTrackBeside(ctx, *options.track, files.track, outcome.warnings, display, err),
+                             mirror, err);
       return finishWithLog(0, mirror, err);
     case RunStatus::Cancelled:
       err << "vk2mp4: interrupted. "
@@ -257,7 +210,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  return runWithRunOptions(args, out, err, &convert, /*trackOption=*/true);
+  return runWithRunOptions("convert", args, out, err, &convert, /*convertOptions=*/true);
 }
 
 }  // namespace vk2::cli

@@ -5,10 +5,12 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
+#include "cli/step_display.h"
 #include "conversion/conversion_run.h"
 #include "core/file_error.h"
 #include "core/file_identity.h"
 #include "core/filesystem_names.h"
+#include "core/paths.h"
 #include "core/run_files.h"
 #include "extract/extract_streams.h"
 #include "mmv/merge.h"
@@ -41,7 +43,8 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   ConversionState state;
   HiddenLog log;
   HiddenLog subtitles;
-  LogMirror mirror(run.quiet ? nullptr : &out);
+  StepDisplay display(out, run.quiet, run.verbose);
+  LogMirror mirror([&display](const std::string& line) { display.logLine(line); });
   mirror.attach(log);
   // Ctrl-C is noticed at the next record of the merge or the walk.
   StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
@@ -60,10 +63,14 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, names.all());
   ExtractionFiles written(names);
   if (count >= 2) {
-    for (int i = 1; i <= count; ++i)
-      MergeMmvFile(ctx, run.inputs[static_cast<std::size_t>(i - 1)], i, count, names.merged);
+    for (int i = 1; i <= count; ++i) {
+      const std::string& input = run.inputs[static_cast<std::size_t>(i - 1)];
+      display.stage(mergingLine(i, count, input));
+      MergeMmvFile(ctx, input, i, count, names.merged);
+    }
     log.append(kMergeDoneLine);
   }
+  display.stage(kExtractingLine);
   const ExtractResult result = ExtractStreams(ctx, count >= 2 ? names.merged : run.inputs.front(), names,
                                               /*keepDrv=*/true);
   std::vector<std::string> warnings = state.recordingWarnings;
@@ -72,12 +79,15 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
   if (!result.warning.empty() && !(failed && result.error.find(result.warning) != std::string::npos))
     warnings.push_back(result.warning);
   if (result.nothingToConvert) warnings.push_back(result.error);
+  display.finishLine();
   for (const std::string& warning : warnings) err << "vk2mp4: warning: " << warning << "\n";
   if (failed) {
     err << "vk2mp4: " << result.error << "\n";
     return finishWithLog(1, mirror, err);
   }
   written.keep();
+  display.result("Extracted " + names.h264 + ", " + fileNameOf(names.pcm) + ", " + fileNameOf(names.drv) + " and " +
+                 fileNameOf(names.ass));
   return finishWithLog(0, mirror, err);
 }
 
@@ -86,7 +96,7 @@ int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
 int runExtractCommand(const Args& args, std::ostream& out, std::ostream& err) {
   // Ctrl-C ends the command with status 1 and leaves no partial file behind: the
   // merge discards its outputs, the merged recording and the streams are removed.
-  return runInterruptible(args, out, err, &extract, "extract interrupted; the partial output was removed");
+  return runInterruptible("extract", args, out, err, &extract, "extract interrupted; the partial output was removed");
 }
 
 }  // namespace vk2::cli

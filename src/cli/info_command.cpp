@@ -14,15 +14,13 @@ int runInfoCommand(const Args& args, std::ostream& out, std::ostream& err) {
     if (!optionsEnded && a == "--") {
       optionsEnded = true;
     } else if (!optionsEnded && a.size() > 1 && a[0] == '-') {
-      err << "vk2mp4: info: unknown option '" << a << "'\n" << usageText();
-      return 2;
+      return usageError(err, "info", "info: unknown option '" + a + "'");
     } else {
       files.push_back(a);
     }
   }
   if (files.empty()) {
-    err << "vk2mp4: info: no MMV files given\n" << usageText();
-    return 2;
+    return usageError(err, "info", "info: no MMV files given");
   }
   ConversionState state;
   HiddenLog log, subtitles;

@@ -8,6 +8,10 @@
 
 namespace vk2::cli {
 
+LogMirror::LogMirror(std::ostream* terminal) {
+  if (terminal) show_ = [terminal](const std::string& line) { *terminal << line << '\n' << std::flush; };
+}
+
 void LogMirror::openFile(const std::string& path, const HiddenLog& log, const std::vector<std::string>& recordings,
                          const std::vector<std::string>& commandFiles) {
   if (path.empty()) return;
@@ -27,7 +31,7 @@ void LogMirror::openFile(const std::string& path, const HiddenLog& log, const st
 
 void LogMirror::attach(HiddenLog& log) {
   log.setObserver([this](const std::string& line) {
-    if (terminal_) *terminal_ << line << '\n' << std::flush;
+    if (show_) show_(line);
     writeToFile(line);
   });
 }

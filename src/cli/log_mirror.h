@@ -2,6 +2,7 @@
 // Where the progress log goes besides the hidden list: the terminal (for
 // commands that show it) and a --log file, one line each, "\n" ends.
 #include <fstream>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -12,7 +13,10 @@ namespace vk2::cli {
 
 class LogMirror {
  public:
-  explicit LogMirror(std::ostream* terminal = nullptr) : terminal_(terminal) {}
+  using Show = std::function<void(const std::string& line)>;
+  explicit LogMirror(std::ostream* terminal = nullptr);
+  // Each line goes to `show` instead, which decides whether and where it is shown.
+  explicit LogMirror(Show show) : show_(std::move(show)) {}
   LogMirror(const LogMirror&) = delete;
   LogMirror& operator=(const LogMirror&) = delete;
 
@@ -30,7 +34,7 @@ class LogMirror {
  private:
   void writeToFile(const std::string& line);
 
-  std::ostream* terminal_;
+  Show show_;
   std::string path_;
   std::ofstream file_;
   std::string fileError_;

@@ -10,16 +10,17 @@ namespace {
 
 int runCommandLine(int argc, char** argv) {
   using namespace vk2::cli;
-  if (argc < 2) {
-    std::cerr << "vk2mp4: missing command\n" << usageText();
-    return 2;
-  }
+  if (argc < 2) return usageError(std::cerr, "", "missing command");
   if (const std::string problem = argumentOutsideAnsiCodePage(); !problem.empty()) {
     std::cerr << "vk2mp4: " << problem << "\n";
     return 1;
   }
   const std::string command = argv[1];
   const Args args(argv + 2, argv + argc);
+  if (const std::optional<std::string> help = helpText(command); help && asksForHelp(args)) {
+    std::cout << *help;
+    return 0;
+  }
   try {
     if (command == "info") return runInfoCommand(args, std::cout, std::cerr);
     if (command == "merge") return runMergeCommand(args, std::cout, std::cerr);
@@ -32,15 +33,14 @@ int runCommandLine(int argc, char** argv) {
       return 0;
     }
     if (command == "-h" || command == "--help" || command == "help") {
-      std::cout << usageText();
+      std::cout << *helpText("");
       return 0;
     }
   } catch (const std::exception& e) {
     std::cerr << "vk2mp4: " << e.what() << "\n";
     return 1;
   }
-  std::cerr << "vk2mp4: unknown command '" << command << "'\n" << usageText();
-  return 2;
+  return usageError(std::cerr, "", "unknown command '" + command + "'");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "cli/log_mirror.h"
 #include "core/run_files.h"
 #include "cli/run_options.h"
+#include "cli/step_display.h"
 #include "mmv/merge.h"
 #include "core/file_error.h"
 #include "core/filesystem_names.h"
@@ -52,8 +53,7 @@ std::string parseMergeArgs(const Args& args, MergeArgs& m) {
 int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
   MergeArgs m;
   if (const std::string problem = parseMergeArgs(args, m); !problem.empty()) {
-    err << "vk2mp4: merge: " << problem << "\n" << usageText();
-    return 2;
+    return usageError(err, "merge", "merge: " + problem);
   }
   // From the start, so that a stop while the log file opens (it may be a pipe) is seen.
   watchForInterrupt();
@@ -78,7 +78,7 @@ int runMergeCommand(const Args& args, std::ostream& out, std::ostream& err) {
     const int count = static_cast<int>(m.files.size());
     for (int i = 0; i < count; ++i) {
       const std::string& input = m.files[static_cast<std::size_t>(i)];
-      if (!m.quiet) out << "Merging " << i + 1 << " of " << count << ": " << input << std::endl;
+      if (!m.quiet) out << mergingLine(i + 1, count, input) << std::endl;
       MergeMmvFile(ctx, input, i + 1, count, pending);
       throwIfInterrupted();
     }

@@ -5,6 +5,7 @@
 #include <climits>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <ostream>
 
 #include "cli/interrupt.h"
@@ -120,7 +121,7 @@ std::string createdFolder(std::string folder) {
 
 }  // namespace
 
-RunOptions parseRunOptions(const Args& args, bool trackOption) {
+RunOptions parseRunOptions(const Args& args, bool convertOptions) {
   RunOptions run;
   PlainConversionOptions& o = run.options;
   bool optionsEnded = false;
@@ -134,6 +135,8 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       optionsEnded = true;
       continue;
     }
+    if (!convertOptions && (arg == "--track" || arg == "--subtitles" || arg == "--trips" || arg == "--recursive"))
+      throw UsageError(arg + ": only convert takes it");
     if (arg == "--no-audio") {
       o.audio = false;
       continue;
@@ -142,11 +145,22 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       run.quiet = true;
       continue;
     }
+    if (arg == "-v" || arg == "--verbose") {
+      run.verbose = true;
+      continue;
+    }
     if (arg == "--recursive") {
       run.recursive = true;
       continue;
     }
-    if (i + 1 >= args.size()) throw UsageError(arg + ": missing value");
+    if (i + 1 >= args.size()) {
+      // The last argument: an option that takes no value is no option at all.
+      static const std::set<std::string> valued = {"-o",      "--trim-start", "--trim-end",  "--time-basis",
+                                                   "--sub-time", "--clock",   "--speed",     "--date-format",
+                                                   "--trips", "--subtitles",  "--hide",      "--track",
+                                                   "--log"};
+      throw UsageError(valued.count(arg) ? arg + ": missing value" : "unknown option '" + arg + "'");
+    }
     const std::string& value = args[++i];
     if (arg == "-o") {
       if (value.empty()) throw UsageError("-o: empty path");
@@ -171,7 +185,7 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       o.subtitles = subtitleDelivery(value);
     } else if (arg == "--hide") {
       hideItems(value, o);
-    } else if (arg == "--track" && trackOption) {
+    } else if (arg == "--track") {
       run.track = trackFormatNamed(value);
       if (!run.track) throw UsageError("--track: expected gpx, kml, geojson or csv, not '" + value + "'");
     } else if (arg == "--log") {
@@ -181,10 +195,13 @@ RunOptions parseRunOptions(const Args& args, bool trackOption) {
       throw UsageError("unknown option '" + arg + "'");
     }
   }
+  if (run.quiet && run.verbose) throw UsageError("-q and -v cannot be used together");
   if (run.recursive && !run.tripsFolder) throw UsageError("--recursive needs --trips");
   if (run.tripsFolder) {
     if (!run.inputs.empty()) throw UsageError("--trips takes a folder instead of MMV files");
     if (run.logFile) throw UsageError("--log cannot be used with --trips");
+    // Each trip shows its one line; the trips' logs would run into each other.
+    if (run.verbose) throw UsageError("-v cannot be used with --trips");
     return run;
   }
   if (run.inputs.empty()) throw UsageError("no MMV file given");
@@ -242,8 +259,7 @@ int scanRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mirr
     applyTimeWindow(options, ctx.state);
   } catch (const UsageError& e) {
     mirror.openFile(logPath, ctx.log, options.inputs, {});
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
+    return usageError(err, options.command, e.what());
   }
   return 0;
 }
@@ -261,27 +277,26 @@ int finishWithLog(int status, const LogMirror& mirror, std::ostream& err) {
   return status == 0 ? 1 : status;
 }
 
-int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
-                      bool trackOption) {
+int runWithRunOptions(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+                      bool convertOptions) {
   RunOptions options;
   try {
-    options = parseRunOptions(args, trackOption);
+    options = parseRunOptions(args, convertOptions);
   } catch (const UsageError& e) {
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
+    return usageError(err, name, e.what());
   }
+  options.command = name;
   try {
     return command(options, out, err);
   } catch (const UsageError& e) {
-    err << "vk2mp4: " << e.what() << "\n" << usageText();
-    return 2;
+    return usageError(err, name, e.what());
   } catch (const FileError& e) {
     err << "vk2mp4: " << e.what() << "\n";
     return 1;
   }
 }
 
-int runInterruptible(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+int runInterruptible(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
                      const char* interrupted) {
   const auto watched = [command, interrupted](const RunOptions& run, std::ostream& o, std::ostream& e) {
     watchForInterrupt();
@@ -292,7 +307,7 @@ int runInterruptible(const Args& args, std::ostream& out, std::ostream& err, Run
       return 1;
     }
   };
-  return runWithRunOptions(args, out, err, watched);
+  return runWithRunOptions(name, args, out, err, watched);
 }
 
 }  // namespace vk2::cli

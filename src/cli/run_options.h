@@ -17,7 +17,7 @@
 
 namespace vk2::cli {
 
-// A command line the program cannot use: exit status 2 with the usage text.
+// A command line the program cannot use: exit status 2, one line pointing to the help.
 class UsageError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -30,15 +30,17 @@ struct RunOptions {
   std::optional<std::string> target;  // -o exactly as given
   std::optional<std::string> logFile;
   bool quiet = false;
+  bool verbose = false;  // -v: the progress log on standard output too
+  std::string command;   // "convert": whose help a usage error points to
   std::vector<std::string> inputs;
   std::optional<std::string> tripsFolder;  // convert --trips FOLDER: every trip found there
   bool recursive = false;                  // --trips: the folder's subfolders too
   std::optional<TrackFormat> track;  // convert --track: the track file beside the video
 };
 
-// Parses the arguments after the command name; --track only when `trackOption`
-// (convert). Throws UsageError.
-RunOptions parseRunOptions(const Args& args, bool trackOption = false);
+// Parses the arguments after the command name; --subtitles, --track, --trips and
+// --recursive only when `convertOptions` (convert). Throws UsageError.
+RunOptions parseRunOptions(const Args& args, bool convertOptions = false);
 
 // The scan and the time window of selectRecordings, for a command that names
 // its own target: 0, or the exit status after printing why.
@@ -54,15 +56,15 @@ int selectRecordings(const RunOptions& options, StageContext& ctx, LogMirror& mi
 // Ends a command: a --log file that lost lines turns success into status 1.
 int finishWithLog(int status, const LogMirror& mirror, std::ostream& err);
 
-// Parses the arguments and runs `command` with them: a usage error gives status 2
-// with the usage text, a file that cannot be used gives status 1 naming it.
+// Parses the arguments of the command `name` and runs `command` with them: a
+// usage error gives status 2, a file that cannot be used gives status 1 naming it.
 using RunCommand = std::function<int(const RunOptions&, std::ostream& out, std::ostream& err)>;
-int runWithRunOptions(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
-                      bool trackOption = false);
+int runWithRunOptions(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+                      bool convertOptions = false);
 
 // As runWithRunOptions, with Ctrl-C watched: an interruption that ends `command`
 // gives status 1 and `interrupted` on the error stream.
-int runInterruptible(const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
+int runInterruptible(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
                      const char* interrupted);
 
 // Once the scan has set the recording span: checks the trims against it

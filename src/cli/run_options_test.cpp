@@ -51,7 +51,9 @@ TEST(RunOptions, RejectsWhatItCannotUse) {
                                  {"--clock", "12", "a"},
                                  {"--date-format", "5", "a"},
                                  {"--hide", "vehicle,colour", "a"},
-                                 {"--recursive", "a"}};
+                                 {"--recursive", "a"},
+                                 {"-q", "--verbose", "a"},
+                                 {"--subtitles", "track", "a"}};  // convert's alone
   for (const Args& args : bad) EXPECT_THROW(parseRunOptions(args), UsageError) << args.size();
 }
 

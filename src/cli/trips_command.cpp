@@ -18,15 +18,13 @@ int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
     } else if (args[i] == "--time-basis" && i + 1 < args.size() && (args[i + 1] == "local" || args[i + 1] == "utc")) {
       local = args[++i] == "local";
     } else if (!args[i].empty() && args[i][0] == '-') {
-      err << "vk2mp4: trips: unknown option or value '" << args[i] << "'\n" << usageText();
-      return 2;
+      return usageError(err, "trips", "trips: unknown option or value '" + args[i] + "'");
     } else {
       folders.push_back(args[i]);
     }
   }
   if (folders.empty()) {
-    err << "vk2mp4: trips: no folder given\n" << usageText();
-    return 2;
+    return usageError(err, "trips", "trips: no folder given");
   }
   const TripSearch search = FindTrips(folders, recursive);
   for (const std::string& folder : search.unreadableFolders) err << "vk2mp4: " << listingText(folder) << "\n";

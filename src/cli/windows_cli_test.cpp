@@ -175,6 +175,28 @@ TEST(WindowsConvert, AFailingConverterLosesNothing) {
   EXPECT_EQ(testing::entriesOf(w.data), (Lines{"X.mp4", "rec_1.mmv", "rec_2.mmv"}));
 }
 
+// What a person reads in a file (a console here is no terminal): a line per
+// stage and the target, in the system's line ends; the help; a usage error's one line.
+TEST(WindowsConvert, StageLinesHelpAndAUsageError) {
+  testing::TempDir dir;
+  WindowsRun w(dir.file("data\\"));
+  const std::string program = std::string("\"") + WINDOWS_VK2MP4_EXE + "\"";
+  const std::string target = w.data + "X.mp4";
+  const ProgramRun r = start(wide(program + " convert -o \"" + target + "\" \"" + w.inputs[0] + "\" \"" +
+                                  w.inputs[1] + "\""), w.work);
+  EXPECT_EQ(r.status, 0u);
+  EXPECT_EQ(r.err, "Merging 1 of 2: " + w.inputs[0] + "\r\nMerging 2 of 2: " + w.inputs[1] +
+                       "\r\nExtracting the streams and the subtitle script\r\nMaking the MP4\r\n"
+                       "Burning in the subtitles\r\n" + target + "\r\n");
+
+  const ProgramRun help = start(wide(program + " --help"), w.work);
+  EXPECT_EQ(help.status, 0u);
+  EXPECT_NE(help.err.find("  Windows:  %HOMEDRIVE%%HOMEPATH%\\Documents\\Velmora\\MMV_TO_MP4\\\r\n"), std::string::npos);
+  const ProgramRun usage = start(wide(program + " convert --bogus"), w.work);
+  EXPECT_EQ(usage.status, 2u);
+  EXPECT_EQ(usage.err, "vk2mp4: unknown option '--bogus'; see vk2mp4 convert --help\r\n");
+}
+
 TEST(WindowsConvert, NamesTheAnsiCodePageCannotHoldAreRefused) {
   testing::TempDir dir;
   WindowsRun w(dir.file("data\\"));

@@ -133,23 +133,29 @@ TEST(TrackReadback, OgrinfoReadsAllFourFormats) {
     expectPosition(numbersOf(points[i].geometry), 0, kept[i]);
   }
 
-  // KML and GeoJSON: the line through the fixes, then a point where FCW and Speeding start.
-  for (const auto& [file, nameField, timeField] :
-       {std::tuple{"t.kml", "Name", "timestamp"}, std::tuple{"t.geojson", "event", "time"}}) {
+  // KML and GeoJSON: the line through the fixes, then a point where FCW and Speeding
+  // start; GPX: those points as its waypoints.
+  for (const auto& [file, layer, nameField, timeField] :
+       {std::tuple{"t.kml", "", "Name", "timestamp"}, std::tuple{"t.geojson", "", "event", "time"},
+        std::tuple{"t.gpx", "waypoints", "name", "time"}}) {
     SCOPED_TRACE(file);
-    const std::vector<Feature> f = features(t.ogrinfo(file, "-al"));
-    ASSERT_EQ(f.size(), 3u);
-    if (std::string(file) == "t.kml") {
-      EXPECT_EQ(f[0].fields.at("Name"), "Track");
-    } else {
-      std::string times = "(11:";
-      for (std::size_t i = 0; i < kept.size(); ++i) times += (i ? "," : "") + isoUtcText(kept[i].sampleTime);
-      EXPECT_EQ(f[0].fields.at("times"), times + ")");
+    std::vector<Feature> f = features(t.ogrinfo(file, "-al", layer));
+    const bool withLine = std::string(layer).empty();
+    ASSERT_EQ(f.size(), withLine ? 3u : 2u);
+    if (withLine) {
+      if (std::string(file) == "t.kml") {
+        EXPECT_EQ(f[0].fields.at("Name"), "Track");
+      } else {
+        std::string times = "(11:";
+        for (std::size_t i = 0; i < kept.size(); ++i) times += (i ? "," : "") + isoUtcText(kept[i].sampleTime);
+        EXPECT_EQ(f[0].fields.at("times"), times + ")");
+      }
+      const std::vector<double> line = numbersOf(f[0].geometry);
+      ASSERT_EQ(line.size(), 2 * kept.size());
+      for (std::size_t i = 0; i < kept.size(); ++i) expectPosition(line, 2 * i, kept[i]);
+      f.erase(f.begin());
     }
-    const std::vector<double> line = numbersOf(f[0].geometry);
-    ASSERT_EQ(line.size(), 2 * kept.size());
-    for (std::size_t i = 0; i < kept.size(); ++i) expectPosition(line, 2 * i, kept[i]);
-    for (const auto& [at, name, record] : {std::tuple{1, "FCW", 2}, std::tuple{2, "Speeding", 9}}) {
+    for (const auto& [at, name, record] : {std::tuple{0, "FCW", 2}, std::tuple{1, "Speeding", 9}}) {
       const Feature& p = f[static_cast<std::size_t>(at)];
       EXPECT_EQ(p.fields.at(nameField), name);
       EXPECT_EQ(p.fields.at(timeField), slashTime(all[static_cast<std::size_t>(record)].sampleTime) + "+00");
@@ -198,18 +204,23 @@ TEST(TrackReadback, GpsbabelReadsTheGpxAndTheKml) {
     EXPECT_NEAR(decimalNumber(row[2]).value(), kept[i].longitude, 5e-7);
     EXPECT_EQ(row[3] + " " + row[4], slashTime(kept[i].sampleTime));
   }
-  // The KML: the line's points, then the event points with their names and times.
+  // The KML's line has the same points; the GPX's waypoints and the KML's event
+  // points, with their names and times.
   EXPECT_EQ(unicsvRows(t.gpsbabel("kml", "t.kml", true)).size(), kept.size() + 1);
-  const auto events = unicsvRows(t.gpsbabel("kml", "t.kml", false));
-  ASSERT_EQ(events.size(), 3u) << t.gpsbabel("kml", "t.kml", false);
-  EXPECT_EQ(events[0], (std::vector<std::string>{"No", "Latitude", "Longitude", "Name", "Date", "Time"}));
   const std::vector<DrvRecord> all = drive();
-  for (const auto& [at, name, record] : {std::tuple{1, "\"FCW\"", 2}, std::tuple{2, "\"Speeding\"", 9}}) {
-    const std::vector<std::string>& row = events[static_cast<std::size_t>(at)];
-    ASSERT_EQ(row.size(), 6u);
-    EXPECT_EQ(row[3], name);
-    EXPECT_EQ(row[4] + " " + row[5], slashTime(all[static_cast<std::size_t>(record)].sampleTime));
-    EXPECT_NEAR(decimalNumber(row[1]).value(), all[static_cast<std::size_t>(record)].latitude, 5e-7);
+  for (const char* format : {"gpx", "kml"}) {
+    SCOPED_TRACE(format);
+    const std::string file = std::string("t.") + format;
+    const auto events = unicsvRows(t.gpsbabel(format, file, false));
+    ASSERT_EQ(events.size(), 3u) << t.gpsbabel(format, file, false);
+    EXPECT_EQ(events[0], (std::vector<std::string>{"No", "Latitude", "Longitude", "Name", "Date", "Time"}));
+    for (const auto& [at, name, record] : {std::tuple{1, "\"FCW\"", 2}, std::tuple{2, "\"Speeding\"", 9}}) {
+      const std::vector<std::string>& row = events[static_cast<std::size_t>(at)];
+      ASSERT_EQ(row.size(), 6u);
+      EXPECT_EQ(row[3], name);
+      EXPECT_EQ(row[4] + " " + row[5], slashTime(all[static_cast<std::size_t>(record)].sampleTime));
+      EXPECT_NEAR(decimalNumber(row[1]).value(), all[static_cast<std::size_t>(record)].latitude, 5e-7);
+    }
   }
 }
 

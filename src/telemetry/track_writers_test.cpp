@@ -59,12 +59,15 @@ struct TrackCase {
   }
 };
 
-TEST(TrackWriters, Gpx) {
+// The event starts as waypoints before the track, as GPX 1.1 orders them; the
+// FCW raised without a fix has no place.
+TEST(TrackWriters, GpxLeavesOutTheEventStartWithoutAFix) {
   TrackCase t;
   EXPECT_EQ(t.write("t.gpx"),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<gpx version=\"1.1\" creator=\"vk2mp4\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
             "xmlns:vk2=\"urn:vk2:telemetry\">\n"
+            "<wpt lat=\"37.5665500\" lon=\"126.9781200\"><time>2021-10-29T08:05:05Z</time><name>Panic</name></wpt>\n"
             "<trk>\n<trkseg>\n"
             "<trkpt lat=\"37.5665000\" lon=\"126.9780000\"><time>2021-10-29T08:05:03Z</time><extensions>"
             "<vk2:speed>10.000</vk2:speed><vk2:course>90.00</vk2:course></extensions></trkpt>\n"

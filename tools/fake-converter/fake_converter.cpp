@@ -8,6 +8,8 @@
 //   fail  writes a partial file, says why on its standard error (not under
 //         "-loglevel quiet") and exits with status 1
 //   hang  writes a partial file and waits a minute
+//   progress  as ok, telling on its standard error, as the converter does, that
+//         half of a 4-second input is done, then half a second later all of it
 // Without modes.txt every call is "ok". A burn-in also copies the subtitle script
 // it was given to "burnt.ass", so a test can read what the video would show.
 #include <chrono>
@@ -82,6 +84,12 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s: Invalid data found when processing input\nConversion failed!\n", input.c_str());
     if (mode == "hang") std::this_thread::sleep_for(std::chrono::seconds(60));
     return 1;
+  }
+  if (mode == "progress") {
+    std::fprintf(stderr, "  Duration: 00:00:04.00, start: 0.000000, bitrate: 9 kb/s\n"
+                         "frame=   60 fps=0.0 q=-1.0 size=       0kB time=00:00:02.00 bitrate=N/A speed=1x    \r");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    std::fprintf(stderr, "frame=  120 fps=0.0 q=-1.0 size=       1kB time=00:00:04.00 bitrate=N/A speed=1x    \r");
   }
   if (!duration.empty()) {
     const double seconds = vk2::testing::muxingLineSeconds(args);
