@@ -1,5 +1,5 @@
 #pragma once
-// The positions of a track and the places where its events start, gathered for
+// The positions of a track and the places where its event episodes start, gathered for
 // the formats that write them apart (the line first, the event points after).
 // A few numbers a record: far less than the subtitle script holds.
 #include <cstdint>
@@ -27,11 +27,11 @@ class TrackPoints {
   // Records without a position fix add no point; an event that starts at one has
   // no place and is left out too.
   void add(const DrvRecord& record) {
-    const std::vector<const char*> started = starts_.feed(record);
+    const std::vector<std::size_t> started = starts_.feed(record);
     if (!hasPositionFix(record)) return;
     const TrackPosition at{record.latitude, record.longitude, record.sampleTime};
     positions_.push_back(at);
-    for (const char* name : started) events_.push_back(TrackEventPoint{name, at});
+    for (const std::size_t kind : started) events_.push_back(TrackEventPoint{kTrackEvents[kind].name, at});
   }
   const std::vector<TrackPosition>& positions() const { return positions_; }
   const std::vector<TrackEventPoint>& events() const { return events_; }

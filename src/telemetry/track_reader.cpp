@@ -12,7 +12,7 @@ namespace {
 
 class TrackWalk {
  public:
-  TrackWalk(StageContext& ctx, const TrackVisitor& visit) : ctx_(ctx), visit_(visit) {}
+  TrackWalk(StageContext& ctx, const PlacedTrackVisitor& visit) : ctx_(ctx), visit_(visit) {}
 
   TrackReading run();
 
@@ -20,10 +20,10 @@ class TrackWalk {
   void setWindow(int32_t startSeconds, int32_t endSeconds, int32_t totalFrameCount);
   // Walks one recording; a merged selection numbers its records on from `number`.
   // Returns the early end's text when its complete records end before its count.
-  std::string walk(RecordingFile& file, int32_t& number, bool merged);
+  std::string walk(RecordingFile& file, std::size_t index, int32_t& number, bool merged);
 
   StageContext& ctx_;
-  const TrackVisitor& visit_;
+  const PlacedTrackVisitor& visit_;
   TrackReading reading_;
   FrameWindow window_;
   std::vector<uint8_t> payload_;
@@ -37,8 +37,10 @@ void TrackWalk::setWindow(int32_t startSeconds, int32_t endSeconds, int32_t tota
                               seconds > 0);
 }
 
-std::string TrackWalk::walk(RecordingFile& file, int32_t& number, bool merged) {
+std::string TrackWalk::walk(RecordingFile& file, std::size_t index, int32_t& number, bool merged) {
   const int32_t count = file.info.totalFrameCount();
+  const int32_t seconds = file.seconds();
+  const double secondsPerFrame = seconds > 0 && count > 0 ? static_cast<double>(seconds) / count : 0.0;
   MmvRecordWalker walker(file.in, file.size, file.path, count);
   MmvFrameHeader header;
   while (walker.nextRecord(header)) {
@@ -49,7 +51,7 @@ std::string TrackWalk::walk(RecordingFile& file, int32_t& number, bool merged) {
         !window_.contains(number))
       continue;
     walker.readPayload(payload_);
-    visit_(DrvRecord::read(payload_.data()));
+    visit_(DrvRecord::read(payload_.data()), RecordPlace{index, header.sequenceNumber() * secondsPerFrame});
     ++reading_.records;
   }
   const auto& end = walker.earlyEnd();
@@ -63,15 +65,15 @@ TrackReading TrackWalk::run() {
   if (files.size() == 1) {
     RecordingFile file(files.front());
     setWindow(file.info.startStamp().seconds(), file.info.endStamp().seconds(), file.info.totalFrameCount());
-    if (std::string warning = walk(file, number, false); !warning.empty()) reading_.warnings.push_back(warning);
+    if (std::string warning = walk(file, 0, number, false); !warning.empty()) reading_.warnings.push_back(warning);
   } else if (files.size() >= 2) {
     // The window of the merged recording, whose info block counts what the merge copies.
     SelectionTotals totals = MergedTotals(ctx_, files);
     reading_.warnings = std::move(totals.warnings);
     setWindow(totals.startSeconds, totals.endSeconds, totals.totalFrameCount);
-    for (const std::string& path : files) {
-      RecordingFile file(path);
-      walk(file, number, true);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      RecordingFile file(files[i]);
+      walk(file, i, number, true);
     }
   }
   return std::move(reading_);
@@ -79,6 +81,12 @@ TrackReading TrackWalk::run() {
 
 }  // namespace
 
-TrackReading ReadTrack(StageContext& ctx, const TrackVisitor& visit) { return TrackWalk(ctx, visit).run(); }
+TrackReading ReadPlacedTrack(StageContext& ctx, const PlacedTrackVisitor& visit) {
+  return TrackWalk(ctx, visit).run();
+}
+
+TrackReading ReadTrack(StageContext& ctx, const TrackVisitor& visit) {
+  return ReadPlacedTrack(ctx, [&visit](const DrvRecord& record, const RecordPlace&) { visit(record); });
+}
 
 }  // namespace vk2

@@ -8,6 +8,7 @@
 // The window keeps every record when the recording's length is not positive,
 // as the extraction's cut does (the subtitle writer then gets none, for want of
 // a clock; a track needs none: each record carries its own time).
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,6 +23,15 @@ namespace vk2 {
 // record's sampleTime is its UTC time in seconds since 1970.
 using TrackVisitor = std::function<void(const DrvRecord&)>;
 
+// Where a record lies: which file of the selection, and how far into that
+// file's video, by its own sequence number at its own frame rate, as the trims
+// place a window (0 when the file's length is not positive).
+struct RecordPlace {
+  std::size_t file = 0;
+  double secondsIntoFile = 0.0;
+};
+using PlacedTrackVisitor = std::function<void(const DrvRecord&, const RecordPlace&)>;
+
 struct TrackReading {
   int32_t records = 0;                // records given to the visitor
   std::vector<std::string> warnings;  // recordings that end early: where, and what is missing
@@ -31,5 +41,7 @@ struct TrackReading {
 // as the scan and the window left them. Calls ctx.pump() once per record.
 // Throws FileError naming a recording that cannot be read.
 TrackReading ReadTrack(StageContext& ctx, const TrackVisitor& visit);
+// The same walk, each record with its place.
+TrackReading ReadPlacedTrack(StageContext& ctx, const PlacedTrackVisitor& visit);
 
 }  // namespace vk2

@@ -150,16 +150,20 @@ TEST(TrackWriters, FewerThanTwoFixesMakeNoLine) {
             "]}\n");
 }
 
-TEST(TrackWriters, EventsStartWhenRaisedAfterNotRaised) {
+TEST(TrackWriters, AnEpisodeStartsOnceRaisesThreeSecondsApartJoin) {
   EventStarts starts;
   std::vector<std::string> seen;
-  for (const uint8_t state : {1, 2, 0, 3, 2, 1, 0}) {
+  // G-Sensor at 0, 1, 4 (3 s after 1: the same episode), 8; state 3 raises nothing.
+  // FVSA on every record starts again after the clock's 4-second step.
+  const std::vector<std::pair<int32_t, uint8_t>> gsensor{{0, 1}, {1, 2}, {2, 0}, {3, 3}, {4, 2}, {8, 1}, {9, 0}};
+  for (const auto& [clock, state] : gsensor) {
     DrvRecord r;
+    r.sampleTime = kStart + clock;
     r.gsensorState = state;
     r.fvsaState = 1;
-    for (const char* name : starts.feed(r)) seen.push_back(name);
+    for (const std::size_t kind : starts.feed(r)) seen.push_back(kTrackEvents[kind].name);
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{"FVSA", "G-Sensor", "G-Sensor"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"FVSA", "G-Sensor", "FVSA", "G-Sensor"}));
 }
 
 TEST(TrackText, NumbersAndTimes) {
