@@ -37,20 +37,24 @@ std::string eventTimesText(long long eventNumber, double tenthsPerRecord) {
   return eventTimeText(n * tenthsPerRecord) + "," + eventTimeText((n + 1) * tenthsPerRecord);
 }
 
-std::string dateTimeText(const CalendarTime& t, int dateFormat, bool twelveHourClock) {
-  const std::string mm = formatText("%02d", t.month);
-  const std::string dd = formatText("%02d", t.day);
-  const std::string yyyy = formatText("%d", t.year);
+std::string clockText(const CalendarTime& t, bool twelveHourClock) {
   std::string hh;
   std::string ap;
   if (twelveHourClock) {
     hh = (t.hour == 0 || t.hour == 12) ? "12" : formatText("%02d", t.hour % 12);
-    ap = t.hour >= 12 ? "PM" : "AM";
+    ap = t.hour >= 12 ? "PM " : "AM ";
   } else {
     hh = formatText("%02d", t.hour);
   }
-  const std::string clock =
-      " " + ap + " " + hh + ":" + formatText("%02d", t.minute) + ":" + formatText("%02d", t.second);
+  return ap + hh + ":" + formatText("%02d", t.minute) + ":" + formatText("%02d", t.second);
+}
+
+std::string dateTimeText(const CalendarTime& t, int dateFormat, bool twelveHourClock) {
+  const std::string mm = formatText("%02d", t.month);
+  const std::string dd = formatText("%02d", t.day);
+  const std::string yyyy = formatText("%d", t.year);
+  // The 24-hour clock keeps the blank an empty AM/PM leaves: the camera's own layout.
+  const std::string clock = (twelveHourClock ? " " : "  ") + clockText(t, twelveHourClock);
   switch (dateFormat) {
     case 0:
       return mm + "/" + dd + "/" + yyyy + clock;

@@ -16,6 +16,9 @@ std::string eventTimeText(double tenths);
 // "start,end" of event `eventNumber` when every record lasts `tenthsPerRecord`.
 std::string eventTimesText(long long eventNumber, double tenthsPerRecord);
 
+// The clock piece of the date/time: "AM 08:05:03" (12-hour) or "08:05:03".
+std::string clockText(const CalendarTime& t, bool twelveHourClock);
+
 // The date/time piece for a layout position (0..3; anything else gives "").
 std::string dateTimeText(const CalendarTime& t, int dateFormat, bool twelveHourClock);
 
