@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "mmv/scan.h"
 #include "mmv/trips.h"
+#include "telemetry/event_episodes.h"
 #include "telemetry/track_export.h"
 
 using namespace vk2;
@@ -16,6 +17,26 @@ using namespace vk2::fuzz;
 namespace {
 
 const char* const kTargets[] = {"t.gpx", "t.kml", "t.geojson", "t.csv"};
+
+// The episodes of the same walk: each one well formed, and those with a place
+// are the GeoJSON's event points, one each.
+void checkEpisodes(StageContext& ctx, const std::vector<uint8_t>& geojson, std::size_t files) {
+  const std::vector<EventEpisode> episodes = FindEpisodes(ctx).episodes;
+  std::size_t placed = 0;
+  for (const EventEpisode& e : episodes) {
+    require(e.kind < kTrackEvents.size() && e.startClock <= e.endClock && e.startSpeedKmh <= e.maxSpeedKmh,
+            "an episode that ends before it starts or is slower than its start");
+    require(e.start.file <= e.end.file && e.end.file < files, "an episode whose files run backwards");
+    require(e.maxAcceleration >= 0 && e.maxAcceleration < 100, "an acceleration out of range");
+    placed += e.position.has_value();
+  }
+  if (geojson.empty()) return;
+  const std::string text(geojson.begin(), geojson.end());
+  std::size_t points = 0;
+  for (std::size_t at = text.find("\"event\":"); at != std::string::npos; at = text.find("\"event\":", at + 1)) ++points;
+  require(points == placed, "the GeoJSON marks " + std::to_string(points) + " event starts, the episodes " +
+                                std::to_string(placed));
+}
 
 void exportTrack(Controls& controls, const std::vector<std::string>& recordings, const std::string& outFolder,
                  const PlainConversionOptions& options) {
@@ -44,6 +65,7 @@ void exportTrack(Controls& controls, const std::vector<std::string>& recordings,
       require(crlf == static_cast<std::size_t>(result.records) + 1 && breaks == 2 * crlf,
               "the CSV holds " + std::to_string(crlf) + " lines for " + std::to_string(result.records) + " records");
     }
+    checkEpisodes(ctx, format == 2 ? readBytes(target) : std::vector<uint8_t>{}, recordings.size());
   } catch (const FileError& e) {
     bool named = false;
     for (const std::string& r : recordings) named = named || names(e.what(), r);
