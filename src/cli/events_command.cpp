@@ -174,8 +174,13 @@ int listCard(const EventsOptions& e, std::ostream& out, std::ostream& err) {
     total += episodes.size();
     const std::vector<std::string> texts = episodeTexts(episodes, trip.files, e.output, display);
     if (e.output == EventsOutput::Json) {
-      jsonTrips.push_back("{" + tripJsonMembers(i, trip, names[i]) + ",\"episodes\":" + jsonLines(texts) +
-                          (problem.empty() ? "" : ",\"error\":" + jsonString(problem)) + "}");
+      std::string more = ",\"episodes\":";
+      more += jsonLines(texts);
+      if (!problem.empty()) {
+        more += ",\"error\":";
+        more += jsonString(problem);
+      }
+      jsonTrips.push_back(tripJson(i, trip, names[i], more));
     } else if (e.output == EventsOutput::Csv) {
       for (const std::string& row : texts) out << i + 1 << "," << row;
     } else {

@@ -14,12 +14,22 @@ std::string tripLine(std::size_t index, const Trip& trip, const std::string& nam
          (trip.files.size() == 1 ? " file, " : " files, ") + name;
 }
 
-std::string tripJsonMembers(std::size_t index, const Trip& trip, const std::string& name) {
-  return "\"number\":" + std::to_string(index + 1) + ",\"start\":\"" + isoUtcText(trip.start) +
-         "\",\"start_local\":\"" + isoLocalText(trip.start) + "\",\"end\":\"" + isoUtcText(trip.end) +
-         "\",\"end_local\":\"" + isoLocalText(trip.end) +
-         "\",\"seconds\":" + std::to_string(static_cast<int64_t>(trip.end) - trip.start) +
-         ",\"files\":" + jsonStrings(trip.files) + ",\"name\":" + jsonString(name);
+// Appended piece by piece: mingw's GCC 12 sees a false overlap in a literal + std::string.
+std::string tripJson(std::size_t index, const Trip& trip, const std::string& name, const std::string& more) {
+  std::string j = "{\"number\":";
+  j += std::to_string(index + 1);
+  j += ",\"start\":\"" + isoUtcText(trip.start);
+  j += "\",\"start_local\":\"" + isoLocalText(trip.start);
+  j += "\",\"end\":\"" + isoUtcText(trip.end);
+  j += "\",\"end_local\":\"" + isoLocalText(trip.end);
+  j += "\",\"seconds\":" + std::to_string(static_cast<int64_t>(trip.end) - trip.start);
+  j += ",\"files\":";
+  j += jsonStrings(trip.files);
+  j += ",\"name\":";
+  j += jsonString(name);
+  j += more;
+  j += '}';
+  return j;
 }
 
 std::string jsonLines(const std::vector<std::string>& values) {
@@ -31,7 +41,10 @@ std::string jsonLines(const std::vector<std::string>& values) {
 
 std::string jsonStrings(const std::vector<std::string>& texts) {
   std::string text = "[";
-  for (std::size_t i = 0; i < texts.size(); ++i) text += (i ? "," : "") + jsonString(texts[i]);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    if (i) text += ',';
+    text += jsonString(texts[i]);
+  }
   return text + "]";
 }
 

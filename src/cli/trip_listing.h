@@ -13,9 +13,9 @@ namespace vk2::cli {
 // for the 0-based `index`, its times in local time or UTC.
 std::string tripLine(std::size_t index, const Trip& trip, const std::string& name, bool local);
 
-// The members of the trip's JSON object, without its braces, so a command can add its own:
-// "number":1,"start":"…Z","start_local":"…+02:00","end":…,"end_local":…,"seconds":30,"files":[…],"name":"…"
-std::string tripJsonMembers(std::size_t index, const Trip& trip, const std::string& name);
+// The trip's JSON object, `more` members (",\"episodes\":[…]") before its closing brace:
+// {"number":1,"start":"…Z","start_local":"…+02:00","end":…,"end_local":…,"seconds":30,"files":[…],"name":"…"}
+std::string tripJson(std::size_t index, const Trip& trip, const std::string& name, const std::string& more = "");
 
 // JSON values as an array: "[]", or one value a line so a long listing stays readable.
 std::string jsonLines(const std::vector<std::string>& values);

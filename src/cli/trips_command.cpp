@@ -36,7 +36,7 @@ int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
     // One trip a task for a batch system: its files and name are a convert command line.
     std::vector<std::string> trips;
     for (std::size_t i = 0; i < search.trips.size(); ++i)
-      trips.push_back("{" + tripJsonMembers(i, search.trips[i], names[i]) + "}");
+      trips.push_back(tripJson(i, search.trips[i], names[i]));
     out << "{\"trips\":" << jsonLines(trips) << ",\"unreadable\":" << jsonStrings(search.unreadable)
         << ",\"unusable\":" << jsonStrings(search.unusable) << "}\n";
     return 0;
