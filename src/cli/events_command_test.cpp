@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "mmv/trips.h"
+#include "telemetry/episode_text.h"
 #include "testing/command_run.h"
 #include "testing/telemetry_recording.h"
 #include "testing/test_support.h"
@@ -37,14 +38,19 @@ void writeRecording(const std::string& path, int from, int to) {
   testing::telemetryRecording(records).writeTo(path);
 }
 
-std::string jsonParses(const std::string& json, const std::string& folder) {
-  testing::writeText(folder + "doc.json", json);
-  return testing::commandOutput("python3 -c 'import json,sys; json.load(sys.stdin)' < " +
-                                testing::shellQuoted(folder + "doc.json") + " 2>&1 && echo valid");
+// A JSON parser reads the document whole; the Windows tests have no shell to run it.
+void expectParses([[maybe_unused]] const std::string& json) {
+#ifndef _WIN32
+  TempDir dir;
+  testing::writeText(dir.file("doc.json"), json);
+  EXPECT_EQ(testing::commandOutput("python3 -c 'import json,sys; json.load(sys.stdin)' < " +
+                                   testing::shellQuoted(dir.file("doc.json")) + " 2>&1 && echo valid"),
+            "valid\n");
+#endif
 }
 
 TEST(EventsCommand, LinesJsonAndCsvOfAMergedSelection) {
-  testing::ScopedTimeZone seoul("Asia/Seoul");
+  testing::ScopedTimeZone seoul("KST-9");  // no daylight saving
   TempDir dir;
   const std::string a = dir.file("a.mmv"), b = dir.file("b.mmv");
   writeRecording(a, 0, 6);
@@ -76,15 +82,16 @@ TEST(EventsCommand, LinesJsonAndCsvOfAMergedSelection) {
   EXPECT_EQ(r.out,
             "{\"episodes\":[\n"
             "{\"kind\":\"G-Sensor\",\"start\":\"2021-10-29T08:05:07Z\",\"start_local\":\"2021-10-29T17:05:07+09:00\","
-            "\"end\":\"2021-10-29T08:05:09Z\",\"end_local\":\"2021-10-29T17:05:09+09:00\",\"recording\":\"" + a +
-            "\",\"seconds_into_recording\":4.5,\"latitude\":48.0040000,\"longitude\":11.0000000,"
+            "\"end\":\"2021-10-29T08:05:09Z\",\"end_local\":\"2021-10-29T17:05:09+09:00\","
+            "\"recording\":" + jsonString(a) +
+            ",\"seconds_into_recording\":4.5,\"latitude\":48.0040000,\"longitude\":11.0000000,"
             "\"speed_kmh_at_start\":14,\"highest_speed_kmh\":16,\"largest_acceleration_g\":1.234},\n"
             "{\"kind\":\"FCW\",\"start\":\"2021-10-29T08:05:17Z\",\"start_local\":\"2021-10-29T17:05:17+09:00\","
-            "\"end\":\"2021-10-29T08:05:17Z\",\"end_local\":\"2021-10-29T17:05:17+09:00\",\"recording\":\"" + b +
-            "\",\"seconds_into_recording\":8.5,\"latitude\":null,\"longitude\":null,"
+            "\"end\":\"2021-10-29T08:05:17Z\",\"end_local\":\"2021-10-29T17:05:17+09:00\","
+            "\"recording\":" + jsonString(b) + ",\"seconds_into_recording\":8.5,\"latitude\":null,\"longitude\":null,"
             "\"speed_kmh_at_start\":24,\"highest_speed_kmh\":24,\"largest_acceleration_g\":0.000}\n"
             "]}\n");
-  EXPECT_EQ(jsonParses(r.out, dir.file("")), "valid\n");
+  expectParses(r.out);
   r = events({"--csv", a, b});
   EXPECT_EQ(r.out,
             "kind,start,start_local,end,end_local,recording,seconds_into_recording,latitude,longitude,"
@@ -97,13 +104,13 @@ TEST(EventsCommand, LinesJsonAndCsvOfAMergedSelection) {
   writeRecording(dir.file("calm.mmv"), 20, 26);
   EXPECT_EQ(events({"--json", dir.file("calm.mmv")}).out, "{\"episodes\":[]}\n");
   EXPECT_EQ(events({dir.file("calm.mmv")}).out, "0 event episodes in 1 recording\n");
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.mmv", "b.mmv", "calm.mmv", "doc.json"}));
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"a.mmv", "b.mmv", "calm.mmv"}));
 }
 
 // A card of two trips and a file that cannot be read: trips --json lists what
 // events --card goes through, and the skipped file stays out of the JSON and CSV output.
 TEST(EventsCommand, EveryTripOfACardAndTripsAsJson) {
-  testing::ScopedTimeZone seoul("Asia/Seoul");
+  testing::ScopedTimeZone seoul("KST-9");  // no daylight saving
   TempDir dir;
   const std::string card = dir.path();
   const std::string a = card + "a.mmv", b = card + "b.mmv", c = card + "c.mmv";
@@ -129,16 +136,16 @@ TEST(EventsCommand, EveryTripOfACardAndTripsAsJson) {
   const std::string trip1 =
       "{\"number\":1,\"start\":\"2021-10-29T08:05:03Z\",\"start_local\":\"2021-10-29T17:05:03+09:00\","
       "\"end\":\"2021-10-29T08:05:21Z\",\"end_local\":\"2021-10-29T17:05:21+09:00\",\"seconds\":18,"
-      "\"files\":[\"" + a + "\",\"" + b + "\"],\"name\":\"20211029_080503_18\"";
+      "\"files\":[" + jsonString(a) + "," + jsonString(b) + "],\"name\":\"20211029_080503_18\"";
   const std::string trip2 =
       "{\"number\":2,\"start\":\"2021-10-29T09:05:03Z\",\"start_local\":\"2021-10-29T18:05:03+09:00\","
       "\"end\":\"2021-10-29T09:05:09Z\",\"end_local\":\"2021-10-29T18:05:09+09:00\",\"seconds\":6,"
-      "\"files\":[\"" + c + "\"],\"name\":\"20211029_090503_6\"";
-  const std::string skipped = "],\"unreadable\":[\"" + unreadable[0] + "\"],\"unusable\":[]}\n";
+      "\"files\":[" + jsonString(c) + "],\"name\":\"20211029_090503_6\"";
+  const std::string skipped = "],\"unreadable\":[" + jsonString(unreadable[0]) + "],\"unusable\":[]}\n";
   r = runCommand(runTripsCommand, {"--json", "--time-basis", "utc", card});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "{\"trips\":[\n" + trip1 + "},\n" + trip2 + "}\n" + skipped);
-  EXPECT_EQ(jsonParses(r.out, dir.file("")), "valid\n");
+  expectParses(r.out);
 
   r = events({"--json", "--time-basis", "utc", "--card", card});
   EXPECT_EQ(r.status, 0);
@@ -147,7 +154,7 @@ TEST(EventsCommand, EveryTripOfACardAndTripsAsJson) {
   EXPECT_NE(r.out.find("\"highest_speed_kmh\":24,\"largest_acceleration_g\":0.000}\n]},\n" + trip2 +
                        ",\"episodes\":[]}\n" + skipped),
             std::string::npos);
-  EXPECT_EQ(jsonParses(r.out, dir.file("")), "valid\n");
+  expectParses(r.out);
   r = events({"--csv", "--card", card});
   EXPECT_EQ(r.err, "vk2mp4: unreadable: " + unreadable[0] + "\n");
   const std::vector<std::string> rows = testing::splitLines(r.out);
