@@ -23,7 +23,7 @@ std::vector<std::pair<std::string, std::string>> optionsOf(const std::string& he
 }
 
 TEST(Help, EveryOptionWithItsDefault) {
-  for (const std::string command : {"", "merge", "extract", "convert", "trips", "track"}) {
+  for (const std::string command : {"", "merge", "extract", "convert", "trips", "track", "events"}) {
     SCOPED_TRACE(command);
     const std::optional<std::string> help = helpText(command);
     ASSERT_TRUE(help);
@@ -37,19 +37,30 @@ TEST(Help, EveryOptionWithItsDefault) {
                            "(default burn)", "12h|24h         the subtitles' hours (default 12h)",
                            "kmh|mph         the subtitles' speed unit (default kmh)"})
     EXPECT_NE(convert.find(fact), std::string::npos) << fact;
+  // Commands with options of their own: each option they take has its line.
+  const std::pair<const char*, std::vector<std::string>> own[] = {
+      {"events", {"--card", "--recursive", "--json", "--csv", "--trim-start", "--trim-end", "--time-basis",
+                  "--date-format", "--clock", "--speed"}},
+      {"trips", {"--json", "--recursive", "--time-basis"}}};
+  for (const auto& [command, taken] : own) {
+    std::vector<std::string> listed;
+    for (const auto& option : optionsOf(*helpText(command))) listed.push_back(option.first);
+    EXPECT_EQ(listed, taken) << command;
+  }
 }
 
 TEST(Help, ExitStatusesFoldersTheTrimsMinimumAndVersion) {
-  for (const std::string command : {"", "info", "merge", "extract", "convert", "trips", "track"}) {
+  for (const std::string command : {"", "info", "merge", "extract", "convert", "trips", "track", "events"}) {
     SCOPED_TRACE(command);
     const std::string help = *helpText(command);
     EXPECT_EQ(help.rfind("usage:", 0), 0u);  // as scripts look for it
     EXPECT_NE(help.find("exit status:\n  0  "), std::string::npos);
     EXPECT_NE(help.find("\n  1  "), std::string::npos);
     EXPECT_NE(help.find("\n  2  usage error\n"), std::string::npos);
-    const bool window = command.empty() || command == "extract" || command == "convert" || command == "track";
+    const bool window =
+        command.empty() || command == "extract" || command == "convert" || command == "track" || command == "events";
     EXPECT_EQ(help.find("The trims must leave at least 5 seconds") != std::string::npos, window);
-    const bool folder = window && command != "track";
+    const bool folder = window && command != "track" && command != "events";
     EXPECT_EQ(help.find("  Linux:    $HOME/Documents/Velmora/MMV_TO_MP4/\n"
                         "  Windows:  %HOMEDRIVE%%HOMEPATH%\\Documents\\Velmora\\MMV_TO_MP4\\\n") != std::string::npos,
               folder);

@@ -51,35 +51,12 @@ void hideItems(const std::string& list, PlainConversionOptions& options) {
   }
 }
 
-int32_t seconds(const std::string& option, const std::string& text) {
-  int32_t value = 0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end || value < 0)
-    throw UsageError(option + ": '" + text + "' is not a whole number of seconds >= 0");
-  return value;
-}
-
-// Picks between two spellings; true for the first.
-bool choice(const std::string& option, const std::string& text, const char* first,
-            const char* second) {
-  if (text == first) return true;
-  if (text == second) return false;
-  throw UsageError(option + ": expected " + first + " or " + second + ", not '" + text + "'");
-}
-
 SubtitleDelivery subtitleDelivery(const std::string& text) {
   if (text == "burn") return SubtitleDelivery::Burn;
   if (text == "burn-fast") return SubtitleDelivery::BurnFast;
   if (text == "track") return SubtitleDelivery::Track;
   if (text == "none") return SubtitleDelivery::None;
   throw UsageError("--subtitles: expected burn, burn-fast, track or none, not '" + text + "'");
-}
-
-int dateFormat(const std::string& text) {
-  if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') return text[0] - '0';
-  if (text == "4" || text == "none") return kDateFormatNone;
-  throw UsageError("--date-format: expected 0, 1, 2, 3, 4 or none, not '" + text + "'");
 }
 
 bool endsWithSeparator(const std::string& path) {
@@ -120,6 +97,27 @@ std::string createdFolder(std::string folder) {
 }
 
 }  // namespace
+
+int32_t secondsValue(const std::string& option, const std::string& text) {
+  int32_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (text.empty() || ec != std::errc() || ptr != end || value < 0)
+    throw UsageError(option + ": '" + text + "' is not a whole number of seconds >= 0");
+  return value;
+}
+
+bool choiceValue(const std::string& option, const std::string& text, const char* first, const char* second) {
+  if (text == first) return true;
+  if (text == second) return false;
+  throw UsageError(option + ": expected " + first + " or " + second + ", not '" + text + "'");
+}
+
+int dateFormatValue(const std::string& text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '3') return text[0] - '0';
+  if (text == "4" || text == "none") return kDateFormatNone;
+  throw UsageError("--date-format: expected 0, 1, 2, 3, 4 or none, not '" + text + "'");
+}
 
 RunOptions parseRunOptions(const Args& args, bool convertOptions) {
   RunOptions run;
@@ -166,19 +164,19 @@ RunOptions parseRunOptions(const Args& args, bool convertOptions) {
       if (value.empty()) throw UsageError("-o: empty path");
       run.target = value;
     } else if (arg == "--trim-start") {
-      run.trimStart = seconds(arg, value);
+      run.trimStart = secondsValue(arg, value);
     } else if (arg == "--trim-end") {
-      run.trimEnd = seconds(arg, value);
+      run.trimEnd = secondsValue(arg, value);
     } else if (arg == "--time-basis") {
-      o.timeLocal = choice(arg, value, "local", "utc");
+      o.timeLocal = choiceValue(arg, value, "local", "utc");
     } else if (arg == "--sub-time") {
-      o.subLocal = choice(arg, value, "local", "utc");
+      o.subLocal = choiceValue(arg, value, "local", "utc");
     } else if (arg == "--clock") {
-      o.sub12h = choice(arg, value, "12h", "24h");
+      o.sub12h = choiceValue(arg, value, "12h", "24h");
     } else if (arg == "--speed") {
-      o.speedKmh = choice(arg, value, "kmh", "mph");
+      o.speedKmh = choiceValue(arg, value, "kmh", "mph");
     } else if (arg == "--date-format") {
-      o.dateFormat = dateFormat(value);
+      o.dateFormat = dateFormatValue(value);
     } else if (arg == "--trips") {
       run.tripsFolder = value;
     } else if (arg == "--subtitles") {

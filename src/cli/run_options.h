@@ -38,6 +38,13 @@ struct RunOptions {
   std::optional<TrackFormat> track;  // convert --track: the track file beside the video
 };
 
+// The values of the options every command spells alike, for a command with
+// options of its own; each throws UsageError naming the option.
+int32_t secondsValue(const std::string& option, const std::string& text);  // --trim-start 2
+// Picks between two spellings, true for the first: --clock 12h|24h.
+bool choiceValue(const std::string& option, const std::string& text, const char* first, const char* second);
+int dateFormatValue(const std::string& text);  // --date-format 0..4|none
+
 // Parses the arguments after the command name; --subtitles, --track, --trips and
 // --recursive only when `convertOptions` (convert). Throws UsageError.
 RunOptions parseRunOptions(const Args& args, bool convertOptions = false);

@@ -45,6 +45,7 @@ TEST(SelectionRefusals, EveryCommandSaysWhatItRefuses) {
       {runExtractCommand, {"-o", dir.file("x")}},
       {runConvertCommand, {"-o", dir.file("x")}},
       {runTrackCommand, {"-o", dir.file("t.gpx")}},
+      {runEventsCommand, {"--json"}},
   };
   for (const auto& [command, options] : commands) {
     for (const auto& [files, err] : refusals) {

@@ -1,20 +1,21 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/trip_listing.h"
 #include "conversion/trip_names.h"
-#include "core/calendar_time.h"
 #include "core/listing_text.h"
-#include "core/time_window.h"
 #include "mmv/trips.h"
 
 namespace vk2::cli {
 
 int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  bool recursive = false, local = true;
+  bool recursive = false, local = true, json = false;
   Args folders;
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--recursive") {
       recursive = true;
+    } else if (args[i] == "--json") {
+      json = true;
     } else if (args[i] == "--time-basis" && i + 1 < args.size() && (args[i + 1] == "local" || args[i + 1] == "utc")) {
       local = args[++i] == "local";
     } else if (!args[i].empty() && args[i][0] == '-') {
@@ -31,13 +32,16 @@ int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err) {
   if (search.unreadableFolders.size() == folders.size()) return 1;
   // The names convert --trips writes them under, numbered where two trips propose one.
   const std::vector<std::string> names = tripFileNames(search.trips, 0, 0, local, "");
-  for (std::size_t i = 0; i < search.trips.size(); ++i) {
-    const Trip& trip = search.trips[i];
-    const TimeWindowView view = describeTimeWindow(trip.start, trip.end, local);
-    out << "trip " << i + 1 << ": " << isoDateTime(view.start, ' ') << " - " << isoDateTime(view.end, ' ') << ", "
-        << view.lengthText << " s, " << trip.files.size() << (trip.files.size() == 1 ? " file, " : " files, ")
-        << names[i] << "\n";
+  if (json) {
+    // One trip a task for a batch system: its files and name are a convert command line.
+    std::vector<std::string> trips;
+    for (std::size_t i = 0; i < search.trips.size(); ++i)
+      trips.push_back(tripJson(i, search.trips[i], names[i]));
+    out << "{\"trips\":" << jsonLines(trips) << ",\"unreadable\":" << jsonStrings(search.unreadable)
+        << ",\"unusable\":" << jsonStrings(search.unusable) << "}\n";
+    return 0;
   }
+  for (std::size_t i = 0; i < search.trips.size(); ++i) out << tripLine(i, search.trips[i], names[i], local) << "\n";
   for (const std::string& skipped : search.unreadable) out << "unreadable: " << listingText(skipped) << "\n";
   for (const std::string& skipped : search.unusable) out << "unusable: " << listingText(skipped) << "\n";
   out << tripSummary(search) << "\n";

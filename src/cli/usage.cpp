@@ -21,8 +21,10 @@ const std::string kUsageLines =
     "  vk2mp4 extract [OPTIONS] [-o TARGET] FILE.mmv...\n"
     "  vk2mp4 convert [OPTIONS] [-o TARGET] FILE.mmv...\n"
     "  vk2mp4 convert [OPTIONS] --trips FOLDER [--recursive] -o OUTDIR/\n"
-    "  vk2mp4 trips [--recursive] [--time-basis local|utc] FOLDER...\n"
+    "  vk2mp4 trips [--json] [--recursive] [--time-basis local|utc] FOLDER...\n"
     "  vk2mp4 track [OPTIONS] -o OUT.gpx|OUT.kml|OUT.geojson|OUT.csv FILE.mmv...\n"
+    "  vk2mp4 events [OPTIONS] [--json|--csv] FILE.mmv...\n"
+    "  vk2mp4 events [OPTIONS] [--json|--csv] --card FOLDER [--recursive]\n"
     "  vk2mp4 COMMAND --help    the command in full\n"
     "  vk2mp4 --help            this text\n"
     "  vk2mp4 --version         the program's version\n";
@@ -110,10 +112,11 @@ const std::string kProgramHelp =
     "           one for every trip of a memory card\n"
     "  trips    the trips among a memory card's recordings, with their names\n"
     "  track    the telemetry as a GPX, KML, GeoJSON or CSV file\n"
+    "  events   the alarm events of recordings or of a card's trips\n"
     "\nOPTIONS of extract and convert:\n" +
     kTargetOption + kTrimOptions + kSubtitleOptions + kOutputOptions + "\nOPTIONS of convert alone:\n" +
     kConvertOptions + "\ntrack takes the options of extract; its -o OUT is required (see vk2mp4\n"
-    "track --help).\n" +
+    "track --help). events takes its own (see vk2mp4 events --help).\n" +
     kConverterShare + "\n" + kDefaultFolder + "\n" + kExitSuccess + kExitFailed + kExitUsage;
 
 const std::string kInfoHelp =
@@ -156,11 +159,15 @@ const std::string kConvertHelp =
     kConverterShare + "\n" + kDefaultFolder + "\n" + kExitSuccess + kExitFailed + "     With --trips: 1 when any trip failed.\n" + kExitUsage;
 
 const std::string kTripsHelp =
-    "usage: vk2mp4 trips [--recursive] [--time-basis local|utc] FOLDER...\n\n"
+    "usage: vk2mp4 trips [--json] [--recursive] [--time-basis local|utc] FOLDER...\n\n"
     "Lists the trips among the folders' MMV files: runs of recordings in start\n"
     "order, each starting within 4 seconds of the previous one's end, at most " + kMaxFiles + "\n"
     "files each, with the names `vk2mp4 convert --trips` gives them; then what\n"
     "cannot be read or used, and a summary.\n\n"
+    "  --json                  the same as one JSON document: each trip's number,\n"
+    "                          start and end (UTC and local), seconds, files and\n"
+    "                          name, then what cannot be read or used (default:\n"
+    "                          the lines)\n"
     "  --recursive             the folders' subfolders too (default: not)\n"
     "  --time-basis local|utc  times and names in local time or in UTC\n"
     "                          (default local)\n\n"
@@ -182,6 +189,45 @@ const std::string kTrackHelp =
     "\nThe other options of extract are taken as well and change nothing here.\n\n" + kExitSuccess + kExitFailed +
     kExitUsage;
 
+const std::string kEventsHelp =
+    "usage: vk2mp4 events [OPTIONS] [--json|--csv] FILE.mmv...\n"
+    "       vk2mp4 events [OPTIONS] [--json|--csv] --card FOLDER [--recursive]\n\n"
+    "Lists the alarm-event episodes (FCW, LDW, FPW, FVSA, G-Sensor, Speeding,\n"
+    "Panic) in the records the subtitles show. An episode starts at a record that\n"
+    "raises its event (state 1 or 2) and goes on while the raises follow each\n"
+    "other at most 3 seconds apart; each event has its own. A line per episode:\n"
+    "the event, its start and end, the recording and how far into it the episode\n"
+    "starts, the position, the speed at the start and the highest, and the largest\n"
+    "acceleration besides gravity within 2 seconds of the episode; then a summary.\n"
+    "With --card, every trip of the folder as `vk2mp4 trips` lists it, its\n"
+    "episodes below it.\n" + kSelection + "\n"
+    "  --card FOLDER           every trip of a memory card's folder instead of\n"
+    "                          FILE.mmv (default: none, the FILE.mmv given)\n"
+    "  --recursive             with --card: the subfolders too (default: not)\n"
+    "  --json                  one JSON document instead of the lines (default:\n"
+    "                          the lines)\n"
+    "  --csv                   a CSV table with CRLF line ends instead of the\n"
+    "                          lines (default: the lines)\n" +
+    kTrimOptions +
+    "                          Not with --card.\n"
+    "  --time-basis local|utc  the lines' times, and with --card the trips'\n"
+    "                          times and names, in local time or in UTC\n"
+    "                          (default local)\n"
+    "  --date-format N         the lines' date: 0 MM/DD/YYYY, 1 MM.DD.YYYY,\n"
+    "                          2 YYYY/MM/DD, 3 YYYY.MM.DD, 4 or none: no date\n"
+    "                          (default 0)\n"
+    "  --clock 12h|24h         the lines' hours (default 12h)\n"
+    "  --speed kmh|mph         the lines' speed unit (default kmh)\n\n"
+    "The JSON and the CSV give every time in UTC and in local time with its\n"
+    "offset, and speeds in km/h, whatever the options. With --json or --csv,\n"
+    "the files that cannot be read or used go to standard error.\n\n"
+    "exit status:\n"
+    "  0  success, also when no episode is found\n"
+    "  1  a recording cannot be read or the selection is refused; with --card,\n"
+    "     the folder or a trip cannot be read (the other trips are still listed):\n"
+    "     a line on standard error says why\n" +
+    kExitUsage;
+
 }  // namespace
 
 std::optional<std::string> helpText(const std::string& command) {
@@ -192,6 +238,7 @@ std::optional<std::string> helpText(const std::string& command) {
   if (command == "convert") return kConvertHelp;
   if (command == "trips") return kTripsHelp;
   if (command == "track") return kTrackHelp;
+  if (command == "events") return kEventsHelp;
   return std::nullopt;
 }
 

@@ -20,6 +20,7 @@
 #include "platform/folders.h"
 #include "platform/process_launch.h"
 #include "platform/stop_signals.h"
+#include "telemetry/episode_text.h"
 #include "testing/fake_mp4.h"
 #include "testing/test_support.h"
 
@@ -195,6 +196,16 @@ TEST(WindowsConvert, StageLinesHelpAndAUsageError) {
   const ProgramRun usage = start(wide(program + " convert --bogus"), w.work);
   EXPECT_EQ(usage.status, 2u);
   EXPECT_EQ(usage.err, "vk2mp4: unknown option '--bogus'; see vk2mp4 convert --help\r\n");
+
+  // The events' lines get the system's line ends; a CSV keeps its own CRLF, not one CR more.
+  const std::string files = " \"" + w.inputs[0] + "\" \"" + w.inputs[1] + "\"";
+  const ProgramRun lines = start(wide(program + " events" + files), w.work);
+  EXPECT_EQ(lines.status, 0u) << lines.err;
+  EXPECT_NE(lines.err.find(" in 2 recordings\r\n"), std::string::npos) << lines.err;
+  const ProgramRun csv = start(wide(program + " events --csv" + files), w.work);
+  EXPECT_EQ(csv.status, 0u) << csv.err;
+  EXPECT_EQ(csv.err.substr(0, episodeCsvHeader().size()), episodeCsvHeader());
+  EXPECT_EQ(csv.err.find("\r\r"), std::string::npos) << csv.err;
 }
 
 TEST(WindowsConvert, NamesTheAnsiCodePageCannotHoldAreRefused) {

@@ -1,6 +1,10 @@
 #include "platform/terminal.h"
 
+#include <cstdio>
+
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -15,6 +19,13 @@ bool standardOutputIsTerminal() {
   return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 #else
   return ::isatty(STDOUT_FILENO) == 1;
+#endif
+}
+
+void writeStandardOutputUnchanged() {
+#ifdef _WIN32
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
 #endif
 }
 

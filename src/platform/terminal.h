@@ -6,4 +6,8 @@ namespace vk2 {
 
 bool standardOutputIsTerminal();
 
+// Standard output written byte for byte from now on: a table with its own CRLF
+// line ends would otherwise get a second CR on Windows. Nothing to do elsewhere.
+void writeStandardOutputUnchanged();
+
 }  // namespace vk2
