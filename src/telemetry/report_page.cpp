@@ -176,8 +176,8 @@ class PageWriter {
     };
     const ReportSample& start = d_.samples[points.front()];
     const ReportSample& end = d_.samples[points.back()];
-    mark(start, "start", "#2ca02c", "Start " + dateTimeOf(start.clock, d_.display), radius * 1.3);
-    mark(end, "end", "#444444", "End " + dateTimeOf(end.clock, d_.display), radius * 1.3);
+    mark(start, "start", "#2ca02c", std::string("Start ").append(dateTimeOf(start.clock, d_.display)), radius * 1.3);
+    mark(end, "end", "#444444", std::string("End ").append(dateTimeOf(end.clock, d_.display)), radius * 1.3);
     for (const EventEpisode& e : d_.episodes) {
       if (!e.position) continue;
       ReportSample at;
@@ -301,16 +301,16 @@ class PageWriter {
     for (const std::size_t i : chart_) {
       const ReportSample& s = d_.samples[i];
       const char* sep = t.empty() ? "" : ",";
-      t += sep + number(s.videoSeconds, 3);
-      clock += sep + jsonString(clockOf(s.clock, d_.display));
-      speed += sep + number(speedIn(s.speedKmh, kmh), kmh ? 0 : 1);
-      rpm += sep + std::to_string(s.engineRpm);
-      ax += sep + number(s.accel[0] / 1000.0, 3);
-      ay += sep + number(s.accel[1] / 1000.0, 3);
-      az += sep + number(s.accel[2] / 1000.0, 3);
+      t.append(sep).append(number(s.videoSeconds, 3));
+      clock.append(sep).append(jsonString(clockOf(s.clock, d_.display)));
+      speed.append(sep).append(number(speedIn(s.speedKmh, kmh), kmh ? 0 : 1));
+      rpm.append(sep).append(std::to_string(s.engineRpm));
+      ax.append(sep).append(number(s.accel[0] / 1000.0, 3));
+      ay.append(sep).append(number(s.accel[1] / 1000.0, 3));
+      az.append(sep).append(number(s.accel[2] / 1000.0, 3));
       const auto [px, py] = plane_.at(s);
-      rx += sep + (s.fix ? number(px, 1) : std::string("null"));
-      ry += sep + (s.fix ? number(-py, 1) : std::string("null"));
+      rx.append(sep).append(s.fix ? number(px, 1) : "null");
+      ry.append(sep).append(s.fix ? number(-py, 1) : "null");
     }
     std::string episodes;
     for (const EventEpisode& e : d_.episodes) {
@@ -319,7 +319,7 @@ class PageWriter {
                   ",\"start\":" + jsonString(f.start) + ",\"t\":" + number(e.start.secondsIntoVideo, 3) +
                   ",\"end_t\":" + number(e.end.secondsIntoVideo, 3) + "}";
     }
-    const std::string json = "{\"span\":" + number(span_, 3) + ",\"width\":" + number(kChartWidth, 0) +
+    const std::string json = std::string("{\"span\":") + number(span_, 3) + ",\"width\":" + number(kChartWidth, 0) +
                              ",\"speed_unit\":" + jsonString(kmh ? "km/h" : "mph") + ",\"vehicle\":" +
                              jsonString(d_.vehicle) + ",\"video\":" + jsonString(d_.videoName) + ",\"t\":[" + t +
                              "],\"clock\":[" + clock + "],\"speed\":[" + speed + "],\"rpm\":[" + rpm + "],\"ax\":[" +
