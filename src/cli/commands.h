@@ -17,6 +17,7 @@ int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runTripsCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runTrackCommand(const Args& args, std::ostream& out, std::ostream& err);
 int runEventsCommand(const Args& args, std::ostream& out, std::ostream& err);
+int runReportCommand(const Args& args, std::ostream& out, std::ostream& err);
 
 // The help of the program ("") or of one command; nullopt for no such command.
 std::optional<std::string> helpText(const std::string& command);

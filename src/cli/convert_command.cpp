@@ -19,6 +19,7 @@
 #include "conversion/trip_names.h"
 #include "core/listing_text.h"
 #include "platform/process_launch.h"
+#include "telemetry/report_export.h"
 #include "telemetry/track_export.h"
 
 namespace vk2::cli {
@@ -64,6 +65,32 @@ int writeTrackBeside(StageContext& ctx, TrackFormat format, const std::string& t
   return 1;
 }
 
+// convert --report, once the video (and its track) is made: the page beside it,
+// playing it. As for the track, a page that cannot be written fails the command
+// and the video stays; a page already there stays too.
+int writeReportBeside(StageContext& ctx, const std::string& video, const std::string& page,
+                      const std::vector<std::string>& shownWarnings, StepDisplay& display, std::ostream& err) {
+  StageContext pageCtx = ctx;
+  pageCtx.pump = throwIfInterrupted;
+  display.stage(kReportLine);
+  try {
+    const ReportExport result = ExportReport(pageCtx, page, video);
+    display.finishLine();
+    for (const std::string& warning : result.warnings)
+      if (std::find(shownWarnings.begin(), shownWarnings.end(), warning) == shownWarnings.end())
+        err << "vk2mp4: warning: " << warning << "\n";
+    display.result(page);
+    return 0;
+  } catch (const Interrupted&) {
+    display.finishLine();
+    err << "vk2mp4: interrupted; the video was made, the report page " << page << " was not written\n";
+  } catch (const FileError& e) {
+    display.finishLine();
+    err << "vk2mp4: the video was made, but the report page could not be written: " << e.what() << "\n";
+  }
+  return 1;
+}
+
 // One conversion of options.inputs; `converted` gets the target it wrote.
 int convertSelection(const RunOptions& options, std::ostream& out, std::ostream& err, std::string* converted) {
   ConversionState state;
@@ -81,6 +108,7 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   // Every name the run writes, the track's included, is checked before anything is written.
   RunFiles files = RunFiles::forConversion(target, options.inputs.size());
   if (options.track) files.track = trackPathBeside(target, *options.track);
+  if (options.report) files.report = reportPathBeside(target);
   CheckRunFiles(options.inputs, files);
   // Opened only now that every file the run writes is known, so it can replace none of them.
   if (options.logFile) mirror.openFile(*options.logFile, log, options.inputs, files.all());
@@ -105,10 +133,13 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
     case RunStatus::Succeeded:
       display.result(target);
       if (converted) *converted = target;
-      if (options.track)
-        return finishWithLog(writeTrackBeside(ctx, *options.track, files.track, outcome.warnings, display, err),
-                             mirror, err);
-      return finishWithLog(0, mirror, err);
+      {
+        int status = 0;
+        if (options.track) status = writeTrackBeside(ctx, *options.track, files.track, outcome.warnings, display, err);
+        if (options.report)
+          status = std::max(status, writeReportBeside(ctx, target, files.report, outcome.warnings, display, err));
+        return finishWithLog(status, mirror, err);
+      }
     case RunStatus::Cancelled:
       err << "vk2mp4: interrupted. "
           << (outcome.message.empty() ? "The partial output was removed." : outcome.message) << "\n";
@@ -210,7 +241,7 @@ int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
 }  // namespace
 
 int runConvertCommand(const Args& args, std::ostream& out, std::ostream& err) {
-  return runWithRunOptions("convert", args, out, err, &convert, /*convertOptions=*/true);
+  return runWithRunOptions("convert", args, out, err, &convert, CommandOptions::Convert);
 }
 
 }  // namespace vk2::cli

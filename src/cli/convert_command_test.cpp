@@ -286,15 +286,18 @@ TEST(TripsCommand, TripsProposingOneNameGetOneFileEach) {
 
   f.fakeConverter("ok\nok\nok\nok\n");
   const std::string convert = vk2mp4In(f.work, berlin,
-                                       "convert --track csv --trips " + shellQuoted(card) + " -o " + shellQuoted(out) +
+                                       "convert --track csv --report --trips " + shellQuoted(card) + " -o " +
+                                           shellQuoted(out) +
                                            " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
                                            shellQuoted(f.dir.file("stderr")));
   EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 0) << f.err();
   EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/2: " + out + "20211031_023000_60.mp4\n"
                                             "trip 2/2: " + out + "20211031_023000_60-2.mp4\n"
                                             "2 of 2 trips converted\n");
-  EXPECT_EQ(testing::entriesOf(out), (std::vector<std::string>{"20211031_023000_60-2.csv", "20211031_023000_60-2.mp4",
-                                                                "20211031_023000_60.csv", "20211031_023000_60.mp4"}));
+  EXPECT_EQ(testing::entriesOf(out),
+            (std::vector<std::string>{"20211031_023000_60-2.csv", "20211031_023000_60-2.html", "20211031_023000_60-2.mp4",
+                                      "20211031_023000_60.csv", "20211031_023000_60.html", "20211031_023000_60.mp4"}));
+  EXPECT_NE(readText(out + "20211031_023000_60-2.html").find("src=\"20211031_023000_60-2.mp4\""), std::string::npos);
   EXPECT_NE(readText(out + "20211031_023000_60.mp4"), readText(out + "20211031_023000_60-2.mp4"));
   EXPECT_EQ(splitLines(readText(out + "20211031_023000_60.csv")).at(1).rfind(
                 "2021-10-31T00:30:00Z,2021-10-31T02:30:00+02:00,", 0), 0u);
@@ -415,6 +418,31 @@ TEST(ConvertCommand, TrackBesideTheVideo) {
             std::string::npos) << f.err();
   EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.csv", "X.gpx", "X.mp4"}));
   EXPECT_EQ(testing::fakeMp4Marker(readText(f.target)), "made by call 2\n");  // the burn-in copies the muxed MP4
+}
+
+// convert --report: the page beside the video, playing it, once the video is
+// made; never over a recording, and an earlier page stays when the run fails.
+TEST(ConvertCommand, ReportBesideTheVideo) {
+  ConvertFixture f(2);
+  f.fakeConverter("ok\nok\nfail\nfail\n");
+  EXPECT_EQ(f.convert("--report --trim-start 2"), 0) << f.err();
+  EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.html", "X.mp4"}));
+  const std::string page = readText(f.data + "X.html");
+  EXPECT_NE(page.find("src=\"X.mp4\""), std::string::npos);
+  EXPECT_NE(page.find(", 100 records, "), std::string::npos);  // ten a second, 10 of the 12 seconds
+
+  writeText(f.data + "X.html", "older");
+  EXPECT_EQ(f.convert("--report"), 1);
+  EXPECT_EQ(readText(f.data + "X.html"), "older");
+
+  const std::string calls = readText(f.work + "calls");
+  writeText(f.data + "X.html", readText(f.inputs[0]));
+  f.inputs = {f.data + "X.html"};
+  EXPECT_EQ(f.convert("--report"), 1);
+  EXPECT_NE(f.err().find(f.data + "X.html: is a selected recording, and this run would write its report page"),
+            std::string::npos)
+      << f.err();
+  EXPECT_EQ(readText(f.work + "calls"), calls);  // the converter was not started
 }
 
 // The target on a small disk of its own, which the converter fills up.

@@ -23,7 +23,7 @@ std::vector<std::pair<std::string, std::string>> optionsOf(const std::string& he
 }
 
 TEST(Help, EveryOptionWithItsDefault) {
-  for (const std::string command : {"", "merge", "extract", "convert", "trips", "track", "events"}) {
+  for (const std::string command : {"", "merge", "extract", "convert", "trips", "track", "events", "report"}) {
     SCOPED_TRACE(command);
     const std::optional<std::string> help = helpText(command);
     ASSERT_TRUE(help);
@@ -50,22 +50,26 @@ TEST(Help, EveryOptionWithItsDefault) {
 }
 
 TEST(Help, ExitStatusesFoldersTheTrimsMinimumAndVersion) {
-  for (const std::string command : {"", "info", "merge", "extract", "convert", "trips", "track", "events"}) {
+  for (const std::string command : {"", "info", "merge", "extract", "convert", "trips", "track", "events", "report"}) {
     SCOPED_TRACE(command);
     const std::string help = *helpText(command);
     EXPECT_EQ(help.rfind("usage:", 0), 0u);  // as scripts look for it
     EXPECT_NE(help.find("exit status:\n  0  "), std::string::npos);
     EXPECT_NE(help.find("\n  1  "), std::string::npos);
     EXPECT_NE(help.find("\n  2  usage error\n"), std::string::npos);
-    const bool window =
-        command.empty() || command == "extract" || command == "convert" || command == "track" || command == "events";
+    const bool window = command.empty() || command == "extract" || command == "convert" || command == "track" ||
+                        command == "events" || command == "report";
     EXPECT_EQ(help.find("The trims must leave at least 5 seconds") != std::string::npos, window);
-    const bool folder = window && command != "track" && command != "events";
+    const bool folder = window && command != "track" && command != "events" && command != "report";
     EXPECT_EQ(help.find("  Linux:    $HOME/Documents/Velmora/MMV_TO_MP4/\n"
                         "  Windows:  %HOMEDRIVE%%HOMEPATH%\\Documents\\Velmora\\MMV_TO_MP4\\\n") != std::string::npos,
               folder);
   }
   EXPECT_NE(helpText("")->find("  vk2mp4 --version         the program's version\n"), std::string::npos);
+  // Each command's own options are in its help.
+  for (const auto& [command, option] : {std::pair{"report", "--video FILE"}, {"report", "--trips FOLDER"},
+                                        {"convert", "--report  "}, {"", "--report  "}})
+    EXPECT_NE(helpText(command)->find("\n  " + std::string(option)), std::string::npos) << command << option;
   EXPECT_FALSE(helpText("frobnicate"));
   EXPECT_TRUE(asksForHelp({"-o", "x.mp4", "--help"}));
   EXPECT_FALSE(asksForHelp({"--", "--help"}));

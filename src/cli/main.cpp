@@ -29,6 +29,7 @@ int runCommandLine(int argc, char** argv) {
     if (command == "trips") return runTripsCommand(args, std::cout, std::cerr);
     if (command == "track") return runTrackCommand(args, std::cout, std::cerr);
     if (command == "events") return runEventsCommand(args, std::cout, std::cerr);
+    if (command == "report") return runReportCommand(args, std::cout, std::cerr);
     if (command == "--version") {
       std::cout << "vk2mp4 " << VK2_VERSION << "\n";
       return 0;

@@ -119,7 +119,9 @@ int dateFormatValue(const std::string& text) {
   throw UsageError("--date-format: expected 0, 1, 2, 3, 4 or none, not '" + text + "'");
 }
 
-RunOptions parseRunOptions(const Args& args, bool convertOptions) {
+RunOptions parseRunOptions(const Args& args, CommandOptions own) {
+  const bool convertOptions = own == CommandOptions::Convert;
+  const bool tripOptions = convertOptions || own == CommandOptions::Report;
   RunOptions run;
   PlainConversionOptions& o = run.options;
   bool optionsEnded = false;
@@ -133,8 +135,11 @@ RunOptions parseRunOptions(const Args& args, bool convertOptions) {
       optionsEnded = true;
       continue;
     }
-    if (!convertOptions && (arg == "--track" || arg == "--subtitles" || arg == "--trips" || arg == "--recursive"))
+    if (!convertOptions && (arg == "--track" || arg == "--subtitles" || arg == "--report"))
       throw UsageError(arg + ": only convert takes it");
+    if (!tripOptions && (arg == "--trips" || arg == "--recursive"))
+      throw UsageError(arg + ": only convert and report take it");
+    if (own != CommandOptions::Report && arg == "--video") throw UsageError(arg + ": only report takes it");
     if (arg == "--no-audio") {
       o.audio = false;
       continue;
@@ -151,12 +156,16 @@ RunOptions parseRunOptions(const Args& args, bool convertOptions) {
       run.recursive = true;
       continue;
     }
+    if (arg == "--report") {
+      run.report = true;
+      continue;
+    }
     if (i + 1 >= args.size()) {
       // The last argument: an option that takes no value is no option at all.
       static const std::set<std::string> valued = {"-o",      "--trim-start", "--trim-end",  "--time-basis",
                                                    "--sub-time", "--clock",   "--speed",     "--date-format",
                                                    "--trips", "--subtitles",  "--hide",      "--track",
-                                                   "--log"};
+                                                   "--log",   "--video"};
       throw UsageError(valued.count(arg) ? arg + ": missing value" : "unknown option '" + arg + "'");
     }
     const std::string& value = args[++i];
@@ -186,6 +195,9 @@ RunOptions parseRunOptions(const Args& args, bool convertOptions) {
     } else if (arg == "--track") {
       run.track = trackFormatNamed(value);
       if (!run.track) throw UsageError("--track: expected gpx, kml, geojson or csv, not '" + value + "'");
+    } else if (arg == "--video") {
+      if (value.empty()) throw UsageError("--video: empty path");
+      run.video = value;
     } else if (arg == "--log") {
       if (value.empty()) throw UsageError("--log: empty path");
       run.logFile = value;
@@ -200,6 +212,7 @@ RunOptions parseRunOptions(const Args& args, bool convertOptions) {
     if (run.logFile) throw UsageError("--log cannot be used with --trips");
     // Each trip shows its one line; the trips' logs would run into each other.
     if (run.verbose) throw UsageError("-v cannot be used with --trips");
+    if (run.video) throw UsageError("--video cannot be used with --trips: a trip's page has no video");
     return run;
   }
   if (run.inputs.empty()) throw UsageError("no MMV file given");
@@ -276,10 +289,10 @@ int finishWithLog(int status, const LogMirror& mirror, std::ostream& err) {
 }
 
 int runWithRunOptions(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
-                      bool convertOptions) {
+                      CommandOptions own) {
   RunOptions options;
   try {
-    options = parseRunOptions(args, convertOptions);
+    options = parseRunOptions(args, own);
   } catch (const UsageError& e) {
     return usageError(err, name, e.what());
   }
@@ -295,7 +308,7 @@ int runWithRunOptions(const char* name, const Args& args, std::ostream& out, std
 }
 
 int runInterruptible(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
-                     const char* interrupted) {
+                     const char* interrupted, CommandOptions own) {
   const auto watched = [command, interrupted](const RunOptions& run, std::ostream& o, std::ostream& e) {
     watchForInterrupt();
     try {
@@ -305,7 +318,7 @@ int runInterruptible(const char* name, const Args& args, std::ostream& out, std:
       return 1;
     }
   };
-  return runWithRunOptions(name, args, out, err, watched);
+  return runWithRunOptions(name, args, out, err, watched, own);
 }
 
 }  // namespace vk2::cli

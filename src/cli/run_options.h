@@ -36,6 +36,8 @@ struct RunOptions {
   std::optional<std::string> tripsFolder;  // convert --trips FOLDER: every trip found there
   bool recursive = false;                  // --trips: the folder's subfolders too
   std::optional<TrackFormat> track;  // convert --track: the track file beside the video
+  bool report = false;                // convert --report: the report page beside the video
+  std::optional<std::string> video;   // report --video: the video the page plays
 };
 
 // The values of the options every command spells alike, for a command with
@@ -45,9 +47,13 @@ int32_t secondsValue(const std::string& option, const std::string& text);  // --
 bool choiceValue(const std::string& option, const std::string& text, const char* first, const char* second);
 int dateFormatValue(const std::string& text);  // --date-format 0..4|none
 
-// Parses the arguments after the command name; --subtitles, --track, --trips and
-// --recursive only when `convertOptions` (convert). Throws UsageError.
-RunOptions parseRunOptions(const Args& args, bool convertOptions = false);
+// Which command's own options the parse takes besides the shared ones.
+enum class CommandOptions { Shared, Convert, Report };
+
+// Parses the arguments after the command name; --subtitles, --track and --report
+// only for convert, --video only for report, --trips and --recursive for both.
+// Throws UsageError.
+RunOptions parseRunOptions(const Args& args, CommandOptions own = CommandOptions::Shared);
 
 // The scan and the time window of selectRecordings, for a command that names
 // its own target: 0, or the exit status after printing why.
@@ -67,12 +73,12 @@ int finishWithLog(int status, const LogMirror& mirror, std::ostream& err);
 // usage error gives status 2, a file that cannot be used gives status 1 naming it.
 using RunCommand = std::function<int(const RunOptions&, std::ostream& out, std::ostream& err)>;
 int runWithRunOptions(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
-                      bool convertOptions = false);
+                      CommandOptions own = CommandOptions::Shared);
 
 // As runWithRunOptions, with Ctrl-C watched: an interruption that ends `command`
 // gives status 1 and `interrupted` on the error stream.
 int runInterruptible(const char* name, const Args& args, std::ostream& out, std::ostream& err, RunCommand command,
-                     const char* interrupted);
+                     const char* interrupted, CommandOptions own = CommandOptions::Shared);
 
 // Once the scan has set the recording span: checks the trims against it
 // (UsageError when the dialog could not have reached them) and sets the window

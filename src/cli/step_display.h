@@ -48,5 +48,6 @@ class StepDisplay {
 std::string mergingLine(int index, int count, const std::string& recording);
 inline constexpr const char* kExtractingLine = "Extracting the streams and the subtitle script";
 inline constexpr const char* kTrackLine = "Writing the track";
+inline constexpr const char* kReportLine = "Writing the report page";
 
 }  // namespace vk2::cli

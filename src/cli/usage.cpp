@@ -25,6 +25,8 @@ const std::string kUsageLines =
     "  vk2mp4 track [OPTIONS] -o OUT.gpx|OUT.kml|OUT.geojson|OUT.csv FILE.mmv...\n"
     "  vk2mp4 events [OPTIONS] [--json|--csv] FILE.mmv...\n"
     "  vk2mp4 events [OPTIONS] [--json|--csv] --card FOLDER [--recursive]\n"
+    "  vk2mp4 report [OPTIONS] [--video FILE] -o OUT.html FILE.mmv...\n"
+    "  vk2mp4 report [OPTIONS] --trips FOLDER [--recursive] -o OUTDIR/\n"
     "  vk2mp4 COMMAND --help    the command in full\n"
     "  vk2mp4 --help            this text\n"
     "  vk2mp4 --version         the program's version\n";
@@ -68,6 +70,8 @@ const std::string kConvertOptions =
     "                          in a .mkv, no re-encoding), none\n"
     "  --track FORMAT          the telemetry also beside the video, under its\n"
     "                          name: gpx, kml, geojson or csv (default: none)\n"
+    "  --report                the report page also beside the video, under its\n"
+    "                          name with .html, playing it (default: not)\n"
     "  --trips FOLDER          every trip of a memory card's folder, each into its\n"
     "                          own file in OUTDIR under the name `vk2mp4 trips`\n"
     "                          lists; -o OUTDIR/ is required, --log and -v are\n"
@@ -113,10 +117,12 @@ const std::string kProgramHelp =
     "  trips    the trips among a memory card's recordings, with their names\n"
     "  track    the telemetry as a GPX, KML, GeoJSON or CSV file\n"
     "  events   the alarm events of recordings or of a card's trips\n"
+    "  report   a page to read a trip in a browser: route, charts, events, video\n"
     "\nOPTIONS of extract and convert:\n" +
     kTargetOption + kTrimOptions + kSubtitleOptions + kOutputOptions + "\nOPTIONS of convert alone:\n" +
     kConvertOptions + "\ntrack takes the options of extract; its -o OUT is required (see vk2mp4\n"
-    "track --help). events takes its own (see vk2mp4 events --help).\n" +
+    "track --help). So does report, with --video, --trips and --recursive (see\n"
+    "vk2mp4 report --help). events takes its own (see vk2mp4 events --help).\n" +
     kConverterShare + "\n" + kDefaultFolder + "\n" + kExitSuccess + kExitFailed + kExitUsage;
 
 const std::string kInfoHelp =
@@ -227,6 +233,33 @@ const std::string kEventsHelp =
     "     the folder or a trip cannot be read (the other trips are still listed):\n"
     "     a line on standard error says why\n" +
     kExitUsage;
+const std::string kReportHelp =
+    "usage: vk2mp4 report [OPTIONS] [--video FILE] -o OUT.html FILE.mmv...\n"
+    "       vk2mp4 report [OPTIONS] --trips FOLDER [--recursive] -o OUTDIR/\n\n"
+    "One HTML page to read the recordings in a browser, offline: the route, the\n"
+    "speed, engine speed and acceleration over the trip's time with the events\n"
+    "as bands, and the table of events. Pointing at a chart shows its values;\n"
+    "with a video, clicking a chart or an event plays the video from there.\n" +
+    kSelection + "\n"
+    "  -o OUT.html             the page (required); with --trips, the folder\n"
+    "                          the pages are written to\n"
+    "  --video FILE            the video the page plays, referred to relative\n"
+    "                          to the page, as `convert --report` does\n"
+    "                          (default: none)\n"
+    "  --trips FOLDER          every trip of a memory card's folder, each into its\n"
+    "                          own page in OUTDIR under the name `vk2mp4 trips`\n"
+    "                          lists; --log, -v and --video are refused\n"
+    "                          (default: none, the FILE.mmv given)\n"
+    "  --recursive             with --trips: the subfolders too (default: not)\n" +
+    kTrimOptions +
+    "  --time-basis local|utc  the page's times in local time or in UTC\n"
+    "                          (default local)\n"
+    "  --clock 12h|24h         the page's hours (default 12h)\n"
+    "  --speed kmh|mph         the page's speed unit (default kmh)\n"
+    "  --date-format N         the page's date, as for convert (default 0)\n" +
+    kOutputOptions +
+    "\nThe other options of extract are taken as well and change nothing here.\n\n" + kExitSuccess + kExitFailed +
+    "     With --trips: 1 when any trip failed.\n" + kExitUsage;
 
 }  // namespace
 
@@ -239,6 +272,7 @@ std::optional<std::string> helpText(const std::string& command) {
   if (command == "trips") return kTripsHelp;
   if (command == "track") return kTrackHelp;
   if (command == "events") return kEventsHelp;
+  if (command == "report") return kReportHelp;
   return std::nullopt;
 }
 

@@ -88,10 +88,11 @@ struct WindowsRun {
     o.fillerBytes = 1000;
     inputs = synth::generateRecordings(o);
   }
-  ProgramRun convert(const std::string& target, const std::string& modes = "") {
+  ProgramRun convert(const std::string& target, const std::string& modes = "", const std::string& extra = "") {
     testing::writeText(work + "modes.txt", modes);
     std::remove((work + "calls.txt").c_str());
-    std::string line = std::string("\"") + WINDOWS_VK2MP4_EXE + "\" convert -q --log \"" + work + "run.log\" -o \"" + target + "\"";
+    std::string line = std::string("\"") + WINDOWS_VK2MP4_EXE + "\" convert -q " + extra + "--log \"" + work +
+                       "run.log\" -o \"" + target + "\"";
     for (const std::string& in : inputs) line += " \"" + in + "\"";
     return start(wide(line), work);
   }
@@ -174,6 +175,24 @@ TEST(WindowsConvert, AFailingConverterLosesNothing) {
   EXPECT_EQ(readText(target), "older");
   // Ctrl-C is scripts/windows-ctrl-c's test: Wine delivers it only from a terminal.
   EXPECT_EQ(testing::entriesOf(w.data), (Lines{"X.mp4", "rec_1.mmv", "rec_2.mmv"}));
+}
+
+// The report page beside the video, and on its own in another folder: the
+// video named relative to the page with '/', whatever the system's separator.
+TEST(WindowsConvert, ReportPagesNameTheirVideoRelatively) {
+  testing::TempDir dir;
+  WindowsRun w(dir.file("it's a b\\"));
+  const std::string target = w.data + "X.mp4";
+  const ProgramRun r = w.convert(target, "", "--report ");
+  ASSERT_EQ(r.status, 0u) << r.err;
+  EXPECT_NE(readText(w.data + "X.html").find("src=\"X.mp4\""), std::string::npos);
+  const std::string page = w.data + "pages\\p.html";
+  const ProgramRun alone = start(wide(std::string("\"") + WINDOWS_VK2MP4_EXE + "\" report -q --video \"" + target +
+                                      "\" -o \"" + page + "\" \"" + w.inputs[0] + "\" \"" + w.inputs[1] + "\""),
+                                 w.work);
+  ASSERT_EQ(alone.status, 0u) << alone.err;
+  EXPECT_NE(readText(page).find("src=\"../X.mp4\""), std::string::npos);
+  EXPECT_EQ(testing::entriesOf(w.data), (Lines{"X.html", "X.mp4", "pages", "rec_1.mmv", "rec_2.mmv"}));
 }
 
 // What a person reads in a file (a console here is no terminal): a line per

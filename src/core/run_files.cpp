@@ -83,6 +83,7 @@ std::vector<RunFiles::Name> RunFiles::named() const {
   add(merged, "merged recording");
   for (const std::string* p : {&h264, &pcm, &drv, &ass, &subtitledMp4}) add(*p, "working file");
   add(track, "track file");
+  add(report, "report page");
   return names;
 }
 
@@ -95,7 +96,7 @@ std::vector<std::string> RunFiles::all() const {
 std::vector<std::string> RunFiles::intermediates() const {
   std::vector<std::string> paths;
   for (const Name& n : named())
-    if (n.path != target && n.path != track) paths.push_back(n.path);
+    if (n.path != target && n.path != track && n.path != report) paths.push_back(n.path);
   return paths;
 }
 

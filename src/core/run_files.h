@@ -18,6 +18,7 @@ struct RunFiles {
   std::string h264, pcm, drv, ass;
   std::string subtitledMp4;  // the target without its last 4 characters + "_Sub.mp4" (".mkv" for a .mkv target)
   std::string track;         // convert --track: the track file beside the video
+  std::string report;        // convert --report: the report page beside the video
 
   // A conversion: the merged recording is written under the target's own name.
   static RunFiles forConversion(const std::string& target, std::size_t recordings);
@@ -30,7 +31,7 @@ struct RunFiles {
 
   struct Name {
     std::string path;
-    const char* role;  // "target", "merged recording", "working file", "track file"
+    const char* role;  // "target", "merged recording", "working file", "track file", "report page"
   };
   // Every name that is set, each once, the target first.
   std::vector<Name> named() const;

@@ -454,13 +454,19 @@ class GuiTest : public QObject {
     QVERIFY(!w.dialogChild<QCheckBox>("checkBoxTrack")->isChecked());
     w.dialogChild<QCheckBox>("checkBoxTrack")->setChecked(true);
     w.dialogChild<QComboBox>("cbTrackFormat")->setCurrentIndex(3);  // CSV
+    // "Report", off by default too, drawn from the control table: the page beside the video.
+    auto* report = w.dialogChild<QCheckBox>("checkBoxReport");
+    QVERIFY(!report->isChecked() && report->text() == "Report" && report->isVisible());
+    report->setChecked(true);
     w.dialogChild<QPushButton>("btnStart")->click();
-    QCOMPARE(w.dialogs.messages.back(), "MP4 converted successfully\nThe track is saved as " + out + "/clip.csv\n" +
+    QCOMPARE(w.dialogs.messages.back(), "MP4 converted successfully\nThe track is saved as " + out +
+                                            "/clip.csv\nThe report page is saved as " + out + "/clip.html\n" +
                                             out + "/clip.csv: no position fix in the selection: no row of the track "
                                                   "holds a position");
     QVERIFY(vk2::testing::fileExists(out + "/clip.mp4"));
     QVERIFY(!vk2::testing::fileExists(out + "clip.mp4"));
     QCOMPARE(vk2::testing::splitLines(vk2::testing::readText(out + "/clip.csv")).size(), size_t(5));  // the header and 4 records
+    QVERIFY(vk2::testing::readText(out + "/clip.html").find("src=\"clip.mp4\"") != std::string::npos);
   }
 
   void cancelDuringAMergeThenAFullRunThenAFailedConverterStep() {

@@ -126,6 +126,23 @@ std::string jsonString(const std::string& text) {
   return out + "\"";
 }
 
+std::string utf8Text(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = c >= 0x80 ? utf8Length(text, i) : 1;
+    if (n > 0) {
+      out.append(text, i, n);
+      i += n;
+      continue;
+    }
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+    ++i;
+  }
+  return out;
+}
+
 std::string csvField(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string out = "\"";

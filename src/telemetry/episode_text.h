@@ -49,6 +49,8 @@ std::string episodeCsvRow(const EventEpisode& e, const std::string& recording);
 // `text` as a JSON string, quoted: '"', '\\' and control bytes escaped; a byte
 // that is not part of valid UTF-8 taken as Latin-1, so the result is valid UTF-8.
 std::string jsonString(const std::string& text);
+// `text` as valid UTF-8: a byte that is not part of valid UTF-8 taken as Latin-1.
+std::string utf8Text(const std::string& text);
 // `text` as a CSV field: quoted when it holds a comma, a quote or a line break.
 std::string csvField(const std::string& text);
 

@@ -117,6 +117,11 @@ TEST(EventEpisodes, PlacesAcrossTheFilesOfAMergedSelection) {
   EXPECT_STREQ(e[1].name(), "FCW");
   EXPECT_EQ(e[1].start.file, 1u);
   EXPECT_DOUBLE_EQ(e[1].start.secondsIntoFile, 8.5);
+  // On the merged video's timeline: b's records follow a's 12 frames; a start trim moves them all.
+  EXPECT_DOUBLE_EQ(e[0].start.secondsIntoVideo, 4.5);
+  EXPECT_DOUBLE_EQ(e[1].start.secondsIntoVideo, 14.5);
+  h.state.trimStart = 2;
+  EXPECT_DOUBLE_EQ(FindEpisodes(h.ctx).episodes.at(1).start.secondsIntoVideo, 12.5);
 }
 
 }  // namespace

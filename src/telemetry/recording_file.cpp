@@ -20,6 +20,7 @@ RecordingFile::RecordingFile(const std::string& p) : path(p) {
   std::vector<uint8_t> bytes(kNeeded);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (in.gcount() != static_cast<std::streamsize>(bytes.size())) throw FileError(path, "cannot read its info block");
+  header.assign(bytes.data());
   info.assign(bytes.data() + kInfoBlockOffset);
 }
 

@@ -13,6 +13,7 @@ struct RecordingFile {
   std::string path;
   std::ifstream in;
   uint64_t size = 0;
+  MmvFileHeader header;
   MmvInfoBlock info;
 
   // Reads the file header and info block; throws FileError naming the file and

@@ -26,6 +26,7 @@ class TrackWalk {
   const PlacedTrackVisitor& visit_;
   TrackReading reading_;
   FrameWindow window_;
+  double windowFramesPerSecond_ = 0.0;
   std::vector<uint8_t> payload_;
 };
 
@@ -33,6 +34,7 @@ void TrackWalk::setWindow(int32_t startSeconds, int32_t endSeconds, int32_t tota
   const int32_t seconds =
       static_cast<int32_t>(static_cast<uint32_t>(endSeconds) - static_cast<uint32_t>(startSeconds));
   const double framesPerSecond = seconds != 0 ? static_cast<double>(totalFrameCount) / seconds : 0.0;
+  windowFramesPerSecond_ = seconds > 0 ? framesPerSecond : 0.0;
   window_ = FrameWindow::from(ctx_.state.trimStart, ctx_.state.trimEnd, totalFrameCount, framesPerSecond,
                               seconds > 0);
 }
@@ -51,7 +53,8 @@ std::string TrackWalk::walk(RecordingFile& file, std::size_t index, int32_t& num
         !window_.contains(number))
       continue;
     walker.readPayload(payload_);
-    visit_(DrvRecord::read(payload_.data()), RecordPlace{index, header.sequenceNumber() * secondsPerFrame});
+    const double intoVideo = windowFramesPerSecond_ > 0 ? (number - window_.first) / windowFramesPerSecond_ : 0.0;
+    visit_(DrvRecord::read(payload_.data()), RecordPlace{index, header.sequenceNumber() * secondsPerFrame, intoVideo});
     ++reading_.records;
   }
   const auto& end = walker.earlyEnd();

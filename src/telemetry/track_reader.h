@@ -29,6 +29,11 @@ using TrackVisitor = std::function<void(const DrvRecord&)>;
 struct RecordPlace {
   std::size_t file = 0;
   double secondsIntoFile = 0.0;
+  // How far into the converted video: from the window's first record, by the
+  // number the extraction gives the record (in the merged file for two or
+  // more) at that file's rate. Equals secondsIntoFile less the start trim for
+  // one recording; 0 when the length is not positive.
+  double secondsIntoVideo = 0.0;
 };
 using PlacedTrackVisitor = std::function<void(const DrvRecord&, const RecordPlace&)>;
 

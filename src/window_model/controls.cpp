@@ -110,6 +110,12 @@ constexpr ControlSpec kTable[] = {
       return s;
     }(),
     item(C::cbTrackFormat, S, C::GroupBox1, K::DropDownList, "cbTrackFormat", "", {362, 87, 70, 21}),
+    // The report page beside the video, left of the track's choice, under the window's end; off by default.
+    [] {
+      ControlSpec s = checkBox(C::checkBoxReport, C::GroupBox1, "checkBoxReport", "Report", {150, 92, 62, 17});
+      s.checked = false;
+      return s;
+    }(),
 
     group(C::GroupBox2, C::None, "GroupBox2", " Items of Subtitles ", {9, 183, 441, 243}),
     checkBox(C::checkBoxVehicleNo, C::GroupBox2, "checkBoxVehicleNo", "Vehicle No", {24, 38, 97, 17}),

@@ -17,7 +17,7 @@ enum class Control {
   // TformSaveMp4
   GroupBox5, checkBoxCam1, checkBoxAudio, cbSubtitles,
   GroupBox1, lbTimeFrom, lbTimeTo, sbtnTimeFromPlus, sbtnTimeFromMinus, sbtnTimeToPlus, sbtnTimeToMinus, rbTimeLocal,
-  rbTimeUtc, lbSec, Label1, checkBoxTrack, cbTrackFormat,
+  rbTimeUtc, lbSec, Label1, checkBoxTrack, cbTrackFormat, checkBoxReport,
   GroupBox2, checkBoxVehicleNo, checkBoxLatLong, checkBoxGsensor, checkBoxRpm, checkBoxDateTime, checkBoxSpeed,
   checkBoxDirection, GroupBox3, checkBoxFcw, checkBoxLdw, checkBoxFpw, checkBoxFvsa, checkBoxAlarmGsensor,
   checkBoxPanic, checkBoxOverSpeeding, GroupBox7, rbSpeedKmh, rbSpeedMph, GroupBox4, rbSubLocal, rbSubUtc, GroupBox6,

@@ -111,6 +111,8 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   // After a conversion that made its video: the track file beside it when
   // "Save the track" is ticked; the message says where, or why not.
   void saveTrackIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome);
+  // ... and the report page beside it, playing it, when "Report" is ticked.
+  void saveReportIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome);
   RunFiles runFiles(const std::string& target) const;
   TrackFormat trackFormat() const;
   // Start in trip mode: every trip of the card, one message at the end.

@@ -5,6 +5,7 @@
 #include "conversion/conversion_run.h"
 #include "conversion/trip_batch.h"
 #include "core/paths.h"
+#include "telemetry/report_export.h"
 #include "telemetry/track_export.h"
 #include "telemetry/track_format.h"
 #include "window_model/main_window_model.h"
@@ -134,6 +135,7 @@ void SaveMp4Model::btnStartClick() {
   try {
     outcome = run_->start(runFiles(target.path));
     saveTrackIfChosen(ctx, target.path, outcome);
+    saveReportIfChosen(ctx, target.path, outcome);
   } catch (const std::exception& e) {
     // An error inside a stage ends the run; the dialog goes back to idle.
     run_.reset();
@@ -182,6 +184,7 @@ StageContext SaveMp4Model::beginRun() {
 RunFiles SaveMp4Model::runFiles(const std::string& target) const {
   RunFiles files = RunFiles::forConversion(target, state_.selectedFiles.size());
   if (checked(Control::checkBoxTrack)) files.track = trackPathBeside(target, trackFormat());
+  if (checked(Control::checkBoxReport)) files.report = reportPathBeside(target);
   return files;
 }
 
@@ -204,6 +207,22 @@ void SaveMp4Model::saveTrackIfChosen(StageContext& ctx, const std::string& targe
                       "\nThe track is saved as " + path;
   } catch (const std::exception& e) {
     outcome.warnings.push_back(std::string("The video was made, but the track could not be written: ") + e.what());
+  }
+}
+
+void SaveMp4Model::saveReportIfChosen(StageContext& ctx, const std::string& target, RunOutcome& outcome) {
+  if (outcome.status != RunStatus::Succeeded || !checked(Control::checkBoxReport)) return;
+  const std::string path = reportPathBeside(target);
+  try {
+    const ReportExport page = ExportReport(ctx, path, target);
+    for (const std::string& w : page.warnings)
+      if (std::find(outcome.warnings.begin(), outcome.warnings.end(), w) == outcome.warnings.end())
+        outcome.warnings.push_back(w);
+    outcome.message = (outcome.message.empty() ? std::string(convertedMessage(runDelivery_)) : outcome.message) +
+                      "\nThe report page is saved as " + path;
+  } catch (const std::exception& e) {
+    outcome.warnings.push_back(std::string("The video was made, but the report page could not be written: ") +
+                               e.what());
   }
 }
 
@@ -248,6 +267,7 @@ void SaveMp4Model::startTrips() {
     } release{run_};
     RunOutcome outcome = run_->start(runFiles(target));
     saveTrackIfChosen(ctx, target, outcome);
+    saveReportIfChosen(ctx, target, outcome);
     return outcome;
   };
   batch_ = std::make_unique<TripBatch>(ctx, main_.trips(), settings, std::move(callbacks));

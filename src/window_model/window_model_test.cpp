@@ -120,6 +120,19 @@ TEST(WindowModel, ControlTableMatchesTheWindows) {
     EXPECT_EQ(spec(s.parent).window, s.window) << s.name;
   }
   EXPECT_EQ(dropDownItems(Control::cbSubtitles).size(), 4u);
+  // "Report" beside the track's choice, off, clear of every other control of its group.
+  const ControlSpec& report = spec(Control::checkBoxReport);
+  EXPECT_EQ(std::string(report.caption), "Report");
+  EXPECT_EQ(report.parent, Control::GroupBox1);
+  EXPECT_FALSE(report.checked);
+  const Rect r = report.place;
+  EXPECT_LE(r.y + r.height, spec(Control::GroupBox1).place.height - 2);
+  for (const ControlSpec& s : controlTable()) {
+    if (s.parent != Control::GroupBox1 || s.id == report.id) continue;
+    const Rect o = s.id == Control::lbSec ? kLengthPlace : s.place;
+    EXPECT_TRUE(r.x + r.width <= o.x || o.x + o.width <= r.x || r.y + r.height <= o.y || o.y + o.height <= r.y)
+        << s.name;
+  }
 }
 
 TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
@@ -178,10 +191,12 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   w.dialogView.messages.clear();
   w.dialogView.barPositions.clear();
   w.dialog->userChecked(Control::checkBoxTrack, true);
+  w.dialog->userChecked(Control::checkBoxReport, true);
   w.dialog->btnStartClick();
   const std::string track = w.state.outputFolder + name + ".gpx";
+  const std::string page = w.state.outputFolder + name + ".html";
   EXPECT_EQ(w.dialogView.messages, std::vector<std::string>{"MP4 converted successfully\nThe track is saved as " +
-                                                            track + "\n" + track +
+                                                            track + "\nThe report page is saved as " + page + "\n" + track +
                                                             ": no position fix in the selection: the track holds no "
                                                             "points"});
   EXPECT_EQ(w.dialogView.progress.back(), "4/4");
@@ -190,6 +205,7 @@ TEST(WindowModel, OpenNarrowUntickStartAndTheConverterStepLock) {
   EXPECT_EQ(moves.back(), w.dialogView.controls[Control::barFile].maximum);
   EXPECT_EQ(w.opened, std::vector<std::string>{w.state.outputFolder});
   EXPECT_TRUE(testing::fileExists(w.state.outputFolder + name + ".mp4"));
+  EXPECT_NE(testing::readText(page).find("src=\"" + name + ".mp4\""), std::string::npos);
   EXPECT_FALSE(w.dialogView.window.visible);
   EXPECT_TRUE(w.mainView.window.enabled);
   EXPECT_FALSE(w.mainView.controls[Control::sbtnSaveMp4].enabled);
