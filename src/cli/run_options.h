@@ -36,10 +36,14 @@ struct RunOptions {
   std::optional<std::string> tripsFolder;  // convert --trips FOLDER: every trip found there
   bool recursive = false;                  // --trips: the folder's subfolders too
   std::optional<TrackFormat> track;  // convert --track: the track file beside the video
+  bool events = false;                     // convert --events: a clip per alarm event
+  std::optional<std::string> cardFolder;   // --events --card FOLDER: every trip found there
+  std::optional<int32_t> before, after;    // --events: seconds around each episode
 };
 
-// Parses the arguments after the command name; --subtitles, --track, --trips and
-// --recursive only when `convertOptions` (convert). Throws UsageError.
+// Parses the arguments after the command name; --subtitles, --track, --trips,
+// --recursive, --events, --card, --before and --after only when
+// `convertOptions` (convert). Throws UsageError.
 RunOptions parseRunOptions(const Args& args, bool convertOptions = false);
 
 // The scan and the time window of selectRecordings, for a command that names
