@@ -100,6 +100,10 @@ TripBatchResult ClipBatch::run() {
   return result;
 }
 
+std::string clipCaption(const std::string& caption, std::size_t index, std::size_t count) {
+  return caption + " - clip " + std::to_string(index + 1) + " of " + std::to_string(count);
+}
+
 std::string clipBatchMessage(const TripBatchResult& result, const std::string& folder) {
   if (result.count > 0 || result.cancelled) return result.message(folder);
   std::string text = "No alarm event was found in the trips, so no clip was made.";

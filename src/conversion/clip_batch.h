@@ -68,6 +68,9 @@ class ClipBatch {
   bool cancelRequested_ = false;
 };
 
+// "Save as MP4 Video - clip 2 of 5" for the 0-based `index`.
+std::string clipCaption(const std::string& caption, std::size_t index, std::size_t count);
+
 // The completion text of a clip batch: the count made, and for a batch without
 // clips that no alarm event was found.
 std::string clipBatchMessage(const TripBatchResult& result, const std::string& folder);
