@@ -515,6 +515,16 @@ TEST(ConvertCommand, StopSignalsEndAHangingConverterCleanly) {
   EXPECT_EQ(testing::entriesOf(out), std::vector<std::string>{});
   const std::vector<std::string> calls = splitLines(readText(f.work + "calls"));
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "--"), 1);
+
+  // convert --events: so does the running clip, of several.
+  ConvertFixture e(1, "--filler 3000 --seconds 30 --size 320x240 --events on");
+  e.fakeConverter("hang\nok\nok\n");
+  const StoppedRun clips = stopWhileConverting(
+      e, "convert -q --events --before 2 --after 2 -o " + shellQuoted(out) + " " + shellQuoted(e.inputs[0]), SIGINT);
+  EXPECT_EQ(clips.status, 1) << clips.err;
+  EXPECT_EQ(testing::entriesOf(out), std::vector<std::string>{});
+  const std::vector<std::string> clipCalls = splitLines(readText(e.work + "calls"));
+  EXPECT_EQ(std::count(clipCalls.begin(), clipCalls.end(), "--"), 1);
 }
 
 // `vk2mp4 convert ... | head`: a reader of the output that goes away takes the
