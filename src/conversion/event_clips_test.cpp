@@ -87,11 +87,11 @@ TEST(EventClips, TheTrimsMinimumAndNamesForTheBatch) {
   std::vector<EventClip> batch = planClips(files({{0, 60}}), {episode(kGSensor, 0, 50, 50)}, ClipMargins{});
   batch.push_back(batch.front());
   batch.push_back(planClips(files({{0, 60}}), {episode(kFcw, 0, 50, 50)}, ClipMargins{}).front());
-  testing::ScopedTimeZone berlin("CET-1CEST,M3.5.0,M10.5.0/3");
+  testing::ScopedTimeZone tokyo("JST-9");  // nine hours ahead of UTC, no daylight saving
   nameClips(batch, true, ".mkv");
-  EXPECT_EQ(batch[0].name, "20211029_100553_G-Sensor.mkv");
-  EXPECT_EQ(batch[1].name, "20211029_100553_G-Sensor-2.mkv");
-  EXPECT_EQ(batch[2].name, "20211029_100553_FCW.mkv");
+  EXPECT_EQ(batch[0].name, "20211029_170553_G-Sensor.mkv");
+  EXPECT_EQ(batch[1].name, "20211029_170553_G-Sensor-2.mkv");
+  EXPECT_EQ(batch[2].name, "20211029_170553_FCW.mkv");
   nameClips(batch, false, ".mp4");
   EXPECT_EQ(batch[0].name, "20211029_080553_G-Sensor.mp4");
   EXPECT_TRUE(planClips(files({{0, 60}}), {}, ClipMargins{}).empty());
