@@ -96,7 +96,7 @@ EventClip clipOf(const std::vector<ClipFile>& files, const Window& window, ClipM
 
 std::string EventClip::kindsText() const {
   std::string text;
-  for (const std::size_t kind : kinds) text += (text.empty() ? "" : ", ") + std::string(kTrackEvents[kind].name);
+  for (const std::size_t kind : kinds) text.append(text.empty() ? "" : ", ").append(kTrackEvents[kind].name);
   return text;
 }
 
@@ -127,8 +127,8 @@ void nameClips(std::vector<EventClip>& clips, bool local, const std::string& ext
     // The proposed name's date and time, without the length it ends in.
     std::string name = proposedFileName(breakDownTime(clip.firstStartClock, local), 0);
     name.resize(name.rfind('_'));
-    name += "_" + std::string(kTrackEvents[clip.firstKind].name);
-    if (const int n = ++uses[name]; n > 1) name += "-" + std::to_string(n);
+    name.append(1, '_').append(kTrackEvents[clip.firstKind].name);
+    if (const int n = ++uses[name]; n > 1) name.append(1, '-').append(std::to_string(n));
     clip.name = name + extension;
   }
 }

@@ -27,7 +27,7 @@ EventEpisode episode(std::size_t kind, std::size_t file, double from, double to,
 std::vector<ClipFile> files(const std::vector<std::pair<int32_t, int32_t>>& spans) {
   std::vector<ClipFile> out;
   for (const auto& [from, to] : spans)
-    out.push_back(ClipFile{"f" + std::to_string(out.size()), kStart + from, kStart + to, 2 * (to - from)});
+    out.push_back(ClipFile{std::string("f").append(std::to_string(out.size())), kStart + from, kStart + to, 2 * (to - from)});
   return out;
 }
 
