@@ -125,7 +125,7 @@ RunOptions parseRunOptions(const Args& args, bool convertOptions) {
   RunOptions run;
   PlainConversionOptions& o = run.options;
   bool optionsEnded = false;
-  bool trimmed = false;  // --events cuts its own windows; even a trim of 0 asks for something else
+  bool trimmed = false;  // given at all, even as 0: --events refuses them, as each clip cuts its own
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
