@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
 #include "cli/step_display.h"
+#include "conversion/clip_batch.h"
 #include "conversion/conversion_run.h"
 #include "core/filesystem_names.h"
 #include "core/paths.h"
@@ -151,79 +153,119 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   return finishWithLog(1, mirror, err);
 }
 
-// The names a trip's messages may quote, to be escaped in its lines.
-std::vector<std::string> quotedNames(const RunOptions& options, const std::string& outFolder, const Trip& trip,
-                                     const std::string& target) {
-  std::vector<std::string> names{*options.tripsFolder, outFolder, target};
-  for (const std::string& file : trip.files) {
+// -o OUTDIR/ of a batch, ending in a separator.
+std::string batchFolder(const RunOptions& options, const std::string& what) {
+  std::string folder = options.target.value_or("");
+  std::error_code ec;
+  if (folder.empty() || !(folder.back() == '/' || folder.back() == kPathSeparator ||
+                          std::filesystem::is_directory(pathOf(folder), ec)))
+    throw UsageError(what + " needs -o OUTDIR/, the folder the " + (what == "--trips" ? "trips" : "clips") +
+                     " are written to");
+  if (folder.back() != '/' && folder.back() != kPathSeparator) folder += kPathSeparator;
+  return folder;
+}
+
+// The trips of a card; what cannot be read is named and skipped. Nothing when
+// the folder itself cannot be read: that is said, and the batch fails.
+std::optional<TripSearch> searchCard(const std::string& folder, bool recursive, std::ostream& err) {
+  TripSearch search = FindTrips({folder}, recursive);
+  if (!search.unreadableFolders.empty()) {
+    err << "vk2mp4: " << listingText(search.unreadableFolders.front()) << "\n";
+    return std::nullopt;
+  }
+  for (const auto* list : {&search.unreadable, &search.unusable})
+    for (const std::string& skipped : *list) err << "vk2mp4: skipped " << listingText(skipped) << "\n";
+  return search;
+}
+
+// One conversion of a batch, quietly: its files with its trims into `target`.
+struct BatchItem {
+  std::vector<std::string> files;
+  int32_t trimStart = 0;
+  int32_t trimEnd = 0;
+  std::string target;
+  std::string problem;  // why it cannot be converted at all; empty when it can
+};
+struct BatchItemResult {
+  bool converted = false;
+  std::string target;   // what was written
+  std::string reasons;  // the failure, or the warnings of a success; one message a line
+};
+
+BatchItemResult convertBatchItem(const RunOptions& options, const BatchItem& item,
+                                 const std::vector<std::string>& folders) {
+  RunOptions run = options;
+  run.tripsFolder.reset();
+  run.cardFolder.reset();
+  run.events = false;
+  run.inputs = item.files;
+  run.trimStart = item.trimStart;
+  run.trimEnd = item.trimEnd;
+  run.target = item.target;
+  run.quiet = true;
+  std::ostringstream itemOut, itemErr;
+  BatchItemResult result;
+  int status = 1;
+  std::error_code ec;
+  if (!item.problem.empty()) {
+    itemErr << item.problem;
+  } else if (std::filesystem::is_directory(pathOf(item.target), ec)) {
+    // The target rules would put it inside.
+    itemErr << item.target << ": is a folder";
+  } else {
+    try {
+      status = convertSelection(run, itemOut, itemErr, &result.target);
+    } catch (const std::exception& e) {
+      itemErr << "vk2mp4: " << e.what() << "\n";
+    }
+  }
+  // The names its messages may quote, escaped first, so only the messages' own line starts are found.
+  std::vector<std::string> names = folders;
+  names.push_back(item.target);
+  for (const std::string& file : item.files) {
     names.push_back(file);
     names.push_back(fileNameOf(file));
   }
-  return names;
+  std::string reasons = listingLines(itemErr.str(), names);
+  for (std::size_t at = 0; (at = reasons.find("vk2mp4: ", at)) != std::string::npos;) {
+    if (at == 0 || reasons[at - 1] == '\n')
+      reasons.erase(at, 8);
+    else
+      ++at;
+  }
+  while (!reasons.empty() && reasons.back() == '\n') reasons.pop_back();
+  result.converted = status == 0;
+  result.reasons = reasons;
+  return result;
 }
 
 // Every trip of the folder into its own file in the target folder; a failed
 // trip does not stop the others, Ctrl-C ends the current one and the rest.
 int convertTrips(const RunOptions& options, std::ostream& out, std::ostream& err) {
-  std::string outFolder = options.target.value_or("");
-  std::error_code ec;
-  if (outFolder.empty() || !(outFolder.back() == '/' || outFolder.back() == kPathSeparator ||
-                             std::filesystem::is_directory(pathOf(outFolder), ec)))
-    throw UsageError("--trips needs -o OUTDIR/, the folder the trips are written to");
-  if (outFolder.back() != '/' && outFolder.back() != kPathSeparator) outFolder += kPathSeparator;
-  const TripSearch search = FindTrips({*options.tripsFolder}, options.recursive);
-  if (!search.unreadableFolders.empty()) {
-    err << "vk2mp4: " << listingText(search.unreadableFolders.front()) << "\n";
-    return 1;
-  }
-  for (const auto* list : {&search.unreadable, &search.unusable})
-    for (const std::string& skipped : *list) err << "vk2mp4: skipped " << listingText(skipped) << "\n";
+  const std::string outFolder = batchFolder(options, "--trips");
+  const std::optional<TripSearch> search = searchCard(*options.tripsFolder, options.recursive, err);
+  if (!search) return 1;
   // Fixed before the first trip runs: a trip that proposes an earlier one's name
   // gets it numbered rather than replacing that trip's file.
   const std::vector<std::string> names =
-      tripFileNames(search.trips, options.trimStart, options.trimEnd, options.options.timeLocal,
+      tripFileNames(search->trips, options.trimStart, options.trimEnd, options.options.timeLocal,
                     outputExtension(options.options.subtitles));
-  const std::size_t count = search.trips.size();
+  const std::size_t count = search->trips.size();
   std::size_t converted = 0;
   for (std::size_t i = 0; i < count && !interruptRequested(); ++i) {
-    const Trip& found = search.trips[i];
-    RunOptions trip = options;
-    trip.tripsFolder.reset();
-    trip.inputs = found.files;
-    trip.target = outFolder + names[i];
-    trip.quiet = true;
-    std::ostringstream tripOut, tripErr;
-    std::string target;
-    int status = 1;
-    if (names[i].empty()) {
-      tripErr << trimsProblem(found.files.front(), static_cast<int64_t>(found.end) - found.start, options.trimStart,
-                              options.trimEnd);
-    } else if (std::filesystem::is_directory(pathOf(*trip.target), ec)) {
-      // The target rules would put the trip inside it.
-      tripErr << *trip.target << ": is a folder";
-    } else {
-      try {
-        status = convertSelection(trip, tripOut, tripErr, &target);
-      } catch (const std::exception& e) {
-        tripErr << "vk2mp4: " << e.what() << "\n";
-      }
-    }
+    const Trip& found = search->trips[i];
+    BatchItem item{found.files, options.trimStart, options.trimEnd, outFolder + names[i], ""};
+    if (names[i].empty())
+      item.problem = trimsProblem(found.files.front(), static_cast<int64_t>(found.end) - found.start,
+                                  options.trimStart, options.trimEnd);
+    const BatchItemResult result = convertBatchItem(options, item, {*options.tripsFolder, outFolder});
     const std::string label = "trip " + std::to_string(i + 1) + "/" + std::to_string(count);
-    // Escaped first, so only the messages' own line starts are found.
-    std::string reasons = listingLines(tripErr.str(), quotedNames(options, outFolder, found, *trip.target));
-    for (std::size_t at = 0; (at = reasons.find("vk2mp4: ", at)) != std::string::npos;) {
-      if (at == 0 || reasons[at - 1] == '\n')
-        reasons.erase(at, 8);
-      else
-        ++at;
-    }
-    while (!reasons.empty() && reasons.back() == '\n') reasons.pop_back();
-    if (status == 0) {
+    if (result.converted) {
       ++converted;
-      out << label << ": " << listingText(target) << "\n";
-      if (!reasons.empty()) err << label << ": " << reasons << "\n";  // warnings
+      out << label << ": " << listingText(result.target) << "\n";
+      if (!result.reasons.empty()) err << label << ": " << result.reasons << "\n";  // warnings
     } else {
-      err << label << " failed: " << reasons << "\n";
+      err << label << " failed: " << result.reasons << "\n";
     }
   }
   out << converted << " of " << count << (count == 1 ? " trip" : " trips") << " converted"
@@ -231,9 +273,90 @@ int convertTrips(const RunOptions& options, std::ostream& out, std::ostream& err
   return converted == count && !interruptRequested() ? 0 : 1;
 }
 
+// A clip per alarm event: the episodes of every trip (or of the one selection)
+// read first, so the clips are numbered and named for the whole batch, then
+// each clip converted as its own selection with its own trims.
+int convertClips(const RunOptions& options, std::ostream& out, std::ostream& err) {
+  const std::string outFolder = batchFolder(options, "--events");
+  std::vector<std::vector<std::string>> selections;
+  std::vector<std::string> folders{outFolder};
+  if (options.cardFolder) {
+    const std::optional<TripSearch> search = searchCard(*options.cardFolder, options.recursive, err);
+    if (!search) return 1;
+    for (const Trip& trip : search->trips) selections.push_back(trip.files);
+    folders.push_back(*options.cardFolder);
+  } else {
+    selections.push_back(options.inputs);
+  }
+  const bool local = options.options.timeLocal;
+  const ClipMargins margins{options.before.value_or(kDefaultSecondsBefore),
+                            options.after.value_or(kDefaultSecondsAfter)};
+  ConversionState state;
+  HiddenLog log, subtitles;
+  StageContext ctx{state, log, subtitles, options.options, throwIfInterrupted, nullptr, ""};
+  std::vector<EventClip> clips;
+  std::size_t unread = 0;
+  try {
+    for (std::size_t i = 0; i < selections.size(); ++i) {
+      ClipSource source;
+      if (!options.cardFolder) {
+        // The one selection is refused as convert refuses it.
+        const OpenResult opened = OpenMmvFiles(ctx, selections[i]);
+        if (opened.outcome != OpenOutcome::Selected) {
+          err << opened.refusalText() << "\n";
+          return 1;
+        }
+        source = readClipSource(ctx);
+      } else {
+        try {
+          source = readClipSource(ctx, selections[i]);
+        } catch (const Interrupted&) {
+          throw;
+        } catch (const std::exception& e) {
+          ++unread;
+          err << "trip " << i + 1 << "/" << selections.size() << " failed: " << listingText(e.what()) << "\n";
+          continue;
+        }
+      }
+      for (const std::string& warning : source.warnings) err << "vk2mp4: warning: " << listingText(warning) << "\n";
+      for (EventClip& clip : planClips(source.files, source.episodes, margins)) clips.push_back(std::move(clip));
+    }
+  } catch (const Interrupted&) {
+    err << "vk2mp4: interrupted while the recordings were read for alarm events; no clip was made\n";
+    return 1;
+  }
+  nameClips(clips, local, outputExtension(options.options.subtitles));
+  const std::string unreadText =
+      unread == 0 ? "" : "; " + std::to_string(unread) + (unread == 1 ? " trip" : " trips") + " could not be read";
+  if (clips.empty()) {
+    out << "No alarm event found, so no clip was made" << unreadText << "\n";
+    return unread == 0 ? 0 : 1;
+  }
+  const std::size_t count = clips.size();
+  std::size_t made = 0;
+  for (std::size_t i = 0; i < count && !interruptRequested(); ++i) {
+    const EventClip& clip = clips[i];
+    const BatchItem item{clip.files, clip.trimStart, clip.trimEnd, outFolder + clip.name, ""};
+    const BatchItemResult result = convertBatchItem(options, item, folders);
+    const std::string label = "clip " + std::to_string(i + 1) + "/" + std::to_string(count);
+    const std::string description = clipDescription(clip, local);
+    if (result.converted) {
+      ++made;
+      out << label << ": " << description << ": " << listingText(result.target) << "\n";
+      if (!result.reasons.empty()) err << label << ": " << result.reasons << "\n";  // warnings
+    } else {
+      err << label << " failed: " << description << ": " << result.reasons << "\n";
+    }
+  }
+  out << made << " of " << count << (count == 1 ? " clip" : " clips") << " made" << unreadText
+      << (interruptRequested() ? "; interrupted, no further clip was made" : "") << "\n";
+  return made == count && unread == 0 && !interruptRequested() ? 0 : 1;
+}
+
 int convert(const RunOptions& options, std::ostream& out, std::ostream& err) {
   // Ctrl-C only raises a flag; the run then ends the converter and removes what it wrote.
   watchForInterrupt();
+  if (options.events) return convertClips(options, out, err);
   if (options.tripsFolder) return convertTrips(options, out, err);
   return convertSelection(options, out, err, nullptr);
 }

@@ -543,6 +543,16 @@ TEST(ConvertCommand, StopSignalsEndAHangingConverterCleanly) {
   EXPECT_EQ(testing::entriesOf(out), std::vector<std::string>{});
   const std::vector<std::string> calls = splitLines(readText(f.work + "calls"));
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "--"), 1);
+
+  // convert --events: so does the running clip, of several.
+  ConvertFixture e(1, "--filler 3000 --seconds 30 --size 320x240 --events on");
+  e.fakeConverter("hang\nok\nok\n");
+  const StoppedRun clips = stopWhileConverting(
+      e, "convert -q --events --before 2 --after 2 -o " + shellQuoted(out) + " " + shellQuoted(e.inputs[0]), SIGINT);
+  EXPECT_EQ(clips.status, 1) << clips.err;
+  EXPECT_EQ(testing::entriesOf(out), std::vector<std::string>{});
+  const std::vector<std::string> clipCalls = splitLines(readText(e.work + "calls"));
+  EXPECT_EQ(std::count(clipCalls.begin(), clipCalls.end(), "--"), 1);
 }
 
 // `vk2mp4 convert ... | head`: a reader of the output that goes away takes the
@@ -802,6 +812,91 @@ TEST(ConvertCommandEndToEnd, EveryChoiceWithWindowsBetweenKeyFramesAndJoins) {
       EXPECT_EQ(decoded.find_first_not_of("0123456789\n"), std::string::npos) << decoded;
       std::remove((f.data + name).c_str());
     }
+  }
+}
+
+// A clip per alarm event, of two 30-second files with mmv-synth's events: one
+// line per clip and a summary; a failed clip lets the others go on and keeps
+// the file that stood at its name. Then the same from a card, and a card
+// without events; and the command lines that make no sense.
+TEST(EventsCommand, AClipPerEventFromFilesOrACard) {
+  ConvertFixture f(2, "--filler 3000 --seconds 30 --size 320x240 --events on");
+  const std::string out = f.dir.file("out/");
+  ::mkdir(out.c_str(), 0755);
+  writeText(out + "20211029_080538_LDW.mp4", "earlier");
+  f.fakeConverter("ok\nok\nok\nok\nfail\nok\nok\nok\nok\nok\n");
+  f.target = out;
+  EXPECT_EQ(f.convert("--events --before 2 --after 2 --time-basis utc", "TZ=UTC"), 1);
+  const std::string lines[] = {
+      "clip 1/5: 2021-10-29 08:05:09 - 2021-10-29 08:05:23, 14 s, FCW, LDW, Speeding: ",
+      "clip 2/5: 2021-10-29 08:05:26 - 2021-10-29 08:05:36, 10 s, FCW, Panic: ",
+      "clip 4/5: 2021-10-29 08:05:43 - 2021-10-29 08:05:49, 6 s, FCW: ",
+      "clip 5/5: 2021-10-29 08:05:58 - 2021-10-29 08:06:03, 5 s, LDW, FCW: "};
+  const std::string names[] = {"20211029_080511_FCW.mp4", "20211029_080528_FCW.mp4", "20211029_080545_FCW.mp4",
+                               "20211029_080601_LDW.mp4"};
+  std::string listing;
+  for (int i = 0; i < 4; ++i) listing += lines[i] + out + names[i] + "\n";
+  EXPECT_EQ(readText(f.dir.file("stdout")), listing + "4 of 5 clips made\n");
+  EXPECT_NE(f.err().find("clip 3/5 failed: 2021-10-29 08:05:36 - 2021-10-29 08:05:42, 6 s, LDW: Making the MP4 "
+                         "failed: the converter ended with exit status 1"),
+            std::string::npos) << f.err();
+  EXPECT_EQ(testing::entriesOf(out), (std::vector<std::string>{names[0], names[1], "20211029_080538_LDW.mp4",
+                                                                names[2], names[3]}));
+  EXPECT_EQ(readText(out + "20211029_080538_LDW.mp4"), "earlier");
+
+  // The same recordings as a card, below it a drive without events: the same clips, status 0.
+  ::mkdir((f.data + "sub").c_str(), 0755);
+  commandOutput(shellQuoted(MMV_SYNTH_EXE) + " --filler 3000 --seconds 6 --size 320x240 --events off --start " +
+                "1635498303 --out " + shellQuoted(f.data + "sub/calm"));
+  std::remove((f.work + "calls").c_str());
+  f.fakeConverter("ok\nok\nok\nok\nok\nok\nok\nok\nok\nok\n");
+  const std::string card = vk2mp4In(f.work, "TZ=UTC", "convert --events --before 2 --after 2 --time-basis utc ");
+  const std::string cardOut = f.dir.file("card-out/");
+  std::string cardListing;
+  for (int i = 0; i < 5; ++i)
+    cardListing += (i == 2 ? "clip 3/5: 2021-10-29 08:05:36 - 2021-10-29 08:05:42, 6 s, LDW: " : lines[i - (i > 2)]) +
+                   cardOut + (i == 2 ? "20211029_080538_LDW.mp4" : names[i - (i > 2)]) + "\n";
+  EXPECT_EQ(commandOutput(card + "--recursive --card " + shellQuoted(f.data) + " -o " + shellQuoted(cardOut) +
+                          " 2>&1; echo $?"),
+            cardListing + "5 of 5 clips made\n0\n");
+  EXPECT_EQ(commandOutput(card + "--card " + shellQuoted(f.data + "sub") + " -o " + shellQuoted(cardOut) +
+                          " 2>&1; echo $?"),
+            "No alarm event found, so no clip was made\n0\n");
+
+  const std::pair<const char*, const char*> usage[] = {
+      {"--events x.mmv", "--events needs -o OUTDIR/, the folder the clips are written to"},
+      {"--events -o o.mp4 x.mmv", "--events needs -o OUTDIR/, the folder the clips are written to"},
+      {"--events --trim-end 0 -o o/ x.mmv",
+       "--events cuts its own windows; --trim-start and --trim-end cannot be used with it"},
+      {"--after 5 -o o/ x.mmv", "--after needs --events"},
+      {"--events --before -1 -o o/ x.mmv", "--before: '-1' is not a whole number of seconds >= 0"},
+      {"--events --trips d -o o/", "--events takes --card FOLDER instead of --trips"},
+      {"--card d -o o/", "--card needs --events (--trips converts every trip)"},
+      {"--events --card d -v -o o/", "-v cannot be used with --events"},
+  };
+  for (const auto& [args, message] : usage)
+    EXPECT_EQ(commandOutput(vk2mp4In(f.work, "", std::string("convert ") + args + " 2>&1; echo $?")),
+              std::string("vk2mp4: ") + message + "; see vk2mp4 convert --help\n2\n");
+}
+
+// With the real converter: each clip as long as its line says.
+TEST(ConvertCommandEndToEnd, AClipPerEventAcrossTwoFiles) {
+  if (converterPath().empty() || commandOutput("command -v ffprobe").empty()) GTEST_SKIP() << "no ffmpeg/ffprobe";
+  ConvertFixture f(2, "--seconds 20 --size 320x240 --events on");
+  f.target = f.dir.file("out/");
+  ASSERT_EQ(f.convert("--events --before 2 --after 3"), 0) << f.err();
+  const std::vector<std::string> lines = splitLines(readText(f.dir.file("stdout")));
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines.back(), std::to_string(lines.size() - 1) + " of " + std::to_string(lines.size() - 1) +
+                              " clips made");
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+    SCOPED_TRACE(lines[i]);
+    const std::size_t length = lines[i].find(" s, ");
+    ASSERT_NE(length, std::string::npos);
+    const double seconds = std::atof(lines[i].substr(lines[i].rfind(", ", length) + 2).c_str());
+    const std::string path = lines[i].substr(lines[i].find(": " + f.target) + 2);
+    EXPECT_NEAR(probe(path).second, seconds, 0.5);
+    EXPECT_GE(seconds, 5.0);
   }
 }
 

@@ -125,6 +125,7 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
   RunOptions run;
   PlainConversionOptions& o = run.options;
   bool optionsEnded = false;
+  bool trimmed = false;  // given at all, even as 0: --events refuses them, as each clip cuts its own
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -135,8 +136,9 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
       optionsEnded = true;
       continue;
     }
-    if (!convertOptions && (arg == "--track" || arg == "--subtitles" || arg == "--report"))
-      throw UsageError(arg + ": only convert takes it");
+    static const std::set<std::string> convertOnly = {"--track",  "--subtitles", "--report", "--events",
+                                                      "--card",   "--before",    "--after"};
+    if (!convertOptions && convertOnly.count(arg)) throw UsageError(arg + ": only convert takes it");
     if (!tripOptions && (arg == "--trips" || arg == "--recursive"))
       throw UsageError(arg + ": only convert and report take it");
     if (own != CommandOptions::Report && arg == "--video") throw UsageError(arg + ": only report takes it");
@@ -160,12 +162,17 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
       run.report = true;
       continue;
     }
+    if (arg == "--events") {
+      run.events = true;
+      continue;
+    }
     if (i + 1 >= args.size()) {
       // The last argument: an option that takes no value is no option at all.
       static const std::set<std::string> valued = {"-o",      "--trim-start", "--trim-end",  "--time-basis",
                                                    "--sub-time", "--clock",   "--speed",     "--date-format",
                                                    "--trips", "--subtitles",  "--hide",      "--track",
-                                                   "--log",   "--video"};
+                                                   "--log",   "--video",      "--card",      "--before",
+                                                   "--after"};
       throw UsageError(valued.count(arg) ? arg + ": missing value" : "unknown option '" + arg + "'");
     }
     const std::string& value = args[++i];
@@ -174,8 +181,16 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
       run.target = value;
     } else if (arg == "--trim-start") {
       run.trimStart = secondsValue(arg, value);
+      trimmed = true;
     } else if (arg == "--trim-end") {
       run.trimEnd = secondsValue(arg, value);
+      trimmed = true;
+    } else if (arg == "--before") {
+      run.before = secondsValue(arg, value);
+    } else if (arg == "--after") {
+      run.after = secondsValue(arg, value);
+    } else if (arg == "--card") {
+      run.cardFolder = value;
     } else if (arg == "--time-basis") {
       o.timeLocal = choiceValue(arg, value, "local", "utc");
     } else if (arg == "--sub-time") {
@@ -206,8 +221,20 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
     }
   }
   if (run.quiet && run.verbose) throw UsageError("-q and -v cannot be used together");
-  if (run.recursive && !run.tripsFolder) throw UsageError("--recursive needs --trips");
-  if (run.tripsFolder) {
+  if ((run.before || run.after) && !run.events)
+    throw UsageError(std::string(run.before ? "--before" : "--after") + " needs --events");
+  if (run.cardFolder && !run.events) throw UsageError("--card needs --events (--trips converts every trip)");
+  if (run.recursive && !run.tripsFolder && !run.cardFolder) throw UsageError("--recursive needs --trips or --card");
+  if (run.events) {
+    if (run.tripsFolder) throw UsageError("--events takes --card FOLDER instead of --trips");
+    if (trimmed) throw UsageError("--events cuts its own windows; --trim-start and --trim-end cannot be used with it");
+    if (!run.target) throw UsageError("--events needs -o OUTDIR/, the folder the clips are written to");
+    if (run.cardFolder && !run.inputs.empty()) throw UsageError("--card takes a folder instead of MMV files");
+    // Each clip shows its one line, as each trip does.
+    if (run.logFile) throw UsageError("--log cannot be used with --events");
+    if (run.verbose) throw UsageError("-v cannot be used with --events");
+    if (run.cardFolder) return run;
+  } else if (run.tripsFolder) {
     if (!run.inputs.empty()) throw UsageError("--trips takes a folder instead of MMV files");
     if (run.logFile) throw UsageError("--log cannot be used with --trips");
     // Each trip shows its one line; the trips' logs would run into each other.

@@ -36,8 +36,11 @@ struct RunOptions {
   std::optional<std::string> tripsFolder;  // convert --trips FOLDER: every trip found there
   bool recursive = false;                  // --trips: the folder's subfolders too
   std::optional<TrackFormat> track;  // convert --track: the track file beside the video
-  bool report = false;                // convert --report: the report page beside the video
-  std::optional<std::string> video;   // report --video: the video the page plays
+  bool report = false;                     // convert --report: the report page beside the video
+  std::optional<std::string> video;        // report --video: the video the page plays
+  bool events = false;                     // convert --events: a clip per alarm event
+  std::optional<std::string> cardFolder;   // --events --card FOLDER: every trip found there
+  std::optional<int32_t> before, after;    // --events: seconds around each episode
 };
 
 // The values of the options every command spells alike, for a command with
@@ -50,9 +53,9 @@ int dateFormatValue(const std::string& text);  // --date-format 0..4|none
 // Which command's own options the parse takes besides the shared ones.
 enum class CommandOptions { Shared, Convert, Report };
 
-// Parses the arguments after the command name; --subtitles, --track and --report
-// only for convert, --video only for report, --trips and --recursive for both.
-// Throws UsageError.
+// Parses the arguments after the command name; --subtitles, --track, --report,
+// --events, --card, --before and --after only for convert, --video only for
+// report, --trips and --recursive for both. Throws UsageError.
 RunOptions parseRunOptions(const Args& args, CommandOptions own = CommandOptions::Shared);
 
 // The scan and the time window of selectRecordings, for a command that names

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "conversion/event_clips.h"
 #include "core/time_window.h"
 #include "mmv/scan.h"
 
@@ -21,6 +22,8 @@ const std::string kUsageLines =
     "  vk2mp4 extract [OPTIONS] [-o TARGET] FILE.mmv...\n"
     "  vk2mp4 convert [OPTIONS] [-o TARGET] FILE.mmv...\n"
     "  vk2mp4 convert [OPTIONS] --trips FOLDER [--recursive] -o OUTDIR/\n"
+    "  vk2mp4 convert [OPTIONS] --events [--before SEC] [--after SEC]\n"
+    "                 (FILE.mmv... | --card FOLDER [--recursive]) -o OUTDIR/\n"
     "  vk2mp4 trips [--json] [--recursive] [--time-basis local|utc] FOLDER...\n"
     "  vk2mp4 track [OPTIONS] -o OUT.gpx|OUT.kml|OUT.geojson|OUT.csv FILE.mmv...\n"
     "  vk2mp4 events [OPTIONS] [--json|--csv] FILE.mmv...\n"
@@ -76,7 +79,19 @@ const std::string kConvertOptions =
     "                          own file in OUTDIR under the name `vk2mp4 trips`\n"
     "                          lists; -o OUTDIR/ is required, --log and -v are\n"
     "                          refused (default: none, the FILE.mmv given)\n"
-    "  --recursive             with --trips: the subfolders too (default: not)\n";
+    "  --recursive             with --trips or --card: the subfolders too\n"
+    "                          (default: not)\n"
+    "  --events                a clip per alarm event into OUTDIR (-o OUTDIR/ is\n"
+    "                          required; --trim-start, --trim-end, --trips, --log\n"
+    "                          and -v are refused), named by the event's start\n"
+    "                          and kind: 20211029_080553_G-Sensor.mp4; events\n"
+    "                          whose windows overlap share one clip (default: not)\n"
+    "  --before SEC            with --events: whole seconds before an event's\n"
+    "                          start (default " + std::to_string(kDefaultSecondsBefore) + ")\n"
+    "  --after SEC             with --events: whole seconds after its end\n"
+    "                          (default " + std::to_string(kDefaultSecondsAfter) + ")\n"
+    "  --card FOLDER           with --events: every trip of a memory card's folder\n"
+    "                          instead of FILE.mmv... (default: none)\n";
 
 const std::string kOutputOptions =
     "  --log FILE              the progress log written to FILE (default: none)\n"
@@ -113,7 +128,8 @@ const std::string kProgramHelp =
     "  merge    2 to " + kMaxFiles + " files that follow each other joined into one MMV file\n"
     "  extract  the streams and the subtitle script, without the converter\n"
     "  convert  an MP4 (or MKV) with the telemetry as subtitles; with --trips,\n"
-    "           one for every trip of a memory card\n"
+    "           one for every trip of a memory card; with --events, a clip per\n"
+    "           alarm event\n"
     "  trips    the trips among a memory card's recordings, with their names\n"
     "  track    the telemetry as a GPX, KML, GeoJSON or CSV file\n"
     "  events   the alarm events of recordings or of a card's trips\n"
@@ -157,12 +173,17 @@ const std::string kExtractHelp =
 
 const std::string kConvertHelp =
     "usage: vk2mp4 convert [OPTIONS] [-o TARGET] FILE.mmv...\n"
-    "       vk2mp4 convert [OPTIONS] --trips FOLDER [--recursive] -o OUTDIR/\n\n"
+    "       vk2mp4 convert [OPTIONS] --trips FOLDER [--recursive] -o OUTDIR/\n"
+    "       vk2mp4 convert [OPTIONS] --events [--before SEC] [--after SEC]\n"
+    "                      (FILE.mmv... | --card FOLDER [--recursive]) -o OUTDIR/\n\n"
     "Converts the recordings into one video with the telemetry as subtitles;\n"
     "on success exactly one new file is left, TARGET. With --trips, every trip\n"
-    "of the folder is converted; a failed trip does not stop the others.\n" +
+    "of the folder is converted; a failed trip does not stop the others. With\n"
+    "--events, each alarm event gets a clip from SEC before its start to SEC\n"
+    "after its end, within the recordings; a failed clip does not stop the others.\n" +
     kSelection + "\n" + kTargetOption + kTrimOptions + kSubtitleOptions + kConvertOptions + kOutputOptions +
-    kConverterShare + "\n" + kDefaultFolder + "\n" + kExitSuccess + kExitFailed + "     With --trips: 1 when any trip failed.\n" + kExitUsage;
+    kConverterShare + "\n" + kDefaultFolder + "\n" + kExitSuccess + kExitFailed + "     With --trips: 1 when any trip failed; with --events, when any clip\n"
+    "     failed or a trip could not be read (0 when there is no event).\n" + kExitUsage;
 
 const std::string kTripsHelp =
     "usage: vk2mp4 trips [--json] [--recursive] [--time-basis local|utc] FOLDER...\n\n"

@@ -227,6 +227,22 @@ TEST(WindowsConvert, StageLinesHelpAndAUsageError) {
   EXPECT_EQ(csv.err.find("\r\r"), std::string::npos) << csv.err;
 }
 
+// A clip per event: the one FCW of the two files, within the second, in the system's line ends.
+// (The folder's last backslash is doubled, or it would make the closing quote a character of its own.)
+TEST(WindowsConvert, AClipPerEvent) {
+  testing::TempDir dir;
+  WindowsRun w(dir.file("data\\"));
+  const std::string out = dir.file("clips\\");
+  testing::writeText(w.work + "modes.txt", "");
+  const ProgramRun r = start(wide(std::string("\"") + WINDOWS_VK2MP4_EXE + "\" convert --events --before 1 --after 1 "
+                                  "--time-basis utc -o \"" + out + "\\\" \"" + w.inputs[0] + "\" \"" + w.inputs[1] + "\""),
+                             w.work);
+  EXPECT_EQ(r.status, 0u) << r.err;
+  EXPECT_EQ(r.err, "clip 1/1: 2021-10-29 08:05:10 - 2021-10-29 08:05:15, 5 s, FCW: " + out +
+                       "20211029_080511_FCW.mp4\r\n1 of 1 clip made\r\n");
+  EXPECT_EQ(testing::entriesOf(out), Lines{"20211029_080511_FCW.mp4"});
+}
+
 TEST(WindowsConvert, NamesTheAnsiCodePageCannotHoldAreRefused) {
   testing::TempDir dir;
   WindowsRun w(dir.file("data\\"));

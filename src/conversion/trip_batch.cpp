@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "conversion/saved_selection.h"
 #include "conversion/trip_names.h"
 #include "core/calendar_time.h"
 #include "mmv/scan.h"
@@ -10,44 +11,6 @@
 namespace vk2 {
 
 namespace {
-
-// The part of the state a trip's scan and window replace; the dialog shows the
-// first trip from it, so it comes back after the batch.
-struct Selection {
-  explicit Selection(const ConversionState& s)
-      : files(s.selectedFiles), fileStart(s.fileStartTime), fileEnd(s.fileEndTime),
-        previousEnd(s.previousEndTime), spanStartTime(s.spanStartTime), spanEndTime(s.spanEndTime),
-        spanStart(s.spanStart), spanEnd(s.spanEnd), scanStart(s.scanStartStamp),
-        windowStartTime(s.windowStartTime), windowEndTime(s.windowEndTime), windowStart(s.windowStart),
-        windowEnd(s.windowEnd), trimStart(s.trimStart), trimEnd(s.trimEnd) {}
-  void restore(ConversionState& s) const {
-    s.selectedFiles = files;
-    s.mergeFailed = false;
-    s.fileStartTime = fileStart;
-    s.fileEndTime = fileEnd;
-    s.previousEndTime = previousEnd;
-    s.spanStartTime = spanStartTime;
-    s.spanEndTime = spanEndTime;
-    s.spanStart = spanStart;
-    s.spanEnd = spanEnd;
-    s.scanStartStamp = scanStart;
-    s.windowStartTime = windowStartTime;
-    s.windowEndTime = windowEndTime;
-    s.windowStart = windowStart;
-    s.windowEnd = windowEnd;
-    s.trimStart = trimStart;
-    s.trimEnd = trimEnd;
-  }
-
-  std::vector<std::string> files;
-  uint32_t fileStart, fileEnd, previousEnd;
-  int32_t spanStartTime, spanEndTime;
-  CalendarTime spanStart, spanEnd;
-  MmvTimeStamp scanStart;
-  int32_t windowStartTime, windowEndTime;
-  CalendarTime windowStart, windowEnd;
-  int32_t trimStart, trimEnd;
-};
 
 std::string tripLabel(std::size_t index, const std::string& target) {
   return "Trip " + std::to_string(index + 1) + (target.empty() ? "" : " (" + target + ")");
@@ -76,7 +39,7 @@ std::string tripCaption(const std::string& caption, std::size_t index, std::size
 }
 
 std::string TripBatchResult::message(const std::string& folder) const {
-  std::string text = std::to_string(converted) + " of " + std::to_string(count) + (count == 1 ? " trip " : " trips ") +
+  std::string text = std::to_string(converted) + " of " + std::to_string(count) + " " + unit + (count == 1 ? " " : "s ") +
                      (converted == 1 ? "was" : "were") + " converted into " + folder + ".";
   for (const std::string& failure : failures) text += "\n" + failure;
   if (cancelled) text += "\n" + cancelLine;
@@ -89,7 +52,7 @@ TripBatch::TripBatch(StageContext& ctx, std::vector<Trip> trips, TripSettings se
       names_(tripFileNames(trips_, settings_.trimStart, settings_.trimEnd, settings_.local, settings_.extension)) {}
 
 TripBatchResult TripBatch::run() {
-  const Selection before(ctx_.state);
+  const SavedSelection before(ctx_.state);
   TripBatchResult result;
   result.count = trips_.size();
   cancelRequested_ = false;

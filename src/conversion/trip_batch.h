@@ -39,10 +39,11 @@ struct TripBatchCallbacks {
 };
 
 struct TripBatchResult {
+  std::string unit = "trip";  // what was converted: "trip", or "clip" for a clip per event
   std::size_t count = 0;
   std::size_t converted = 0;
   bool cancelled = false;
-  std::vector<std::string> failures;  // "Trip 1 (NAME.mp4): reason", one a trip
+  std::vector<std::string> failures;  // "Trip 1 (NAME.mp4): reason", one a trip (or clip)
   std::string cancelLine;             // set when cancelled
   std::vector<std::string> warnings;  // recordings that ended early, of every trip
   bool allConverted() const { return converted == count; }

@@ -81,7 +81,7 @@ ControlWidgets::ControlWidgets(QWidget* window, ui::WindowModel& model) : QObjec
   // The two choices of a pair exclude each other.
   for (const ui::ControlSpec& s : ui::controlTable()) {
     if (s.window != model.windowId() || s.kind != ControlKind::RadioButton || !s.checked) continue;
-    auto* group = new QButtonGroup(widget(s.parent));
+    auto* group = new QButtonGroup(s.parent == Control::None ? window : widget(s.parent));
     group->addButton(static_cast<QRadioButton*>(widget(s.id)));
     group->addButton(static_cast<QRadioButton*>(widget(static_cast<Control>(static_cast<int>(s.id) + 1))));
   }

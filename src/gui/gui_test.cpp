@@ -32,6 +32,7 @@
 #include "synth/synth.h"
 #include "testing/fake_mp4.h"
 #include "testing/sample_card.h"
+#include "testing/second_records.h"
 
 using vk2::gui::testing::Windows;
 namespace fs = std::filesystem;
@@ -697,6 +698,38 @@ class GuiTest : public QObject {
     QCOMPARE(w.state.selectedFiles, trips[0]);
     QCOMPARE(w.dialog->windowTitle(), QString("Save as MP4 Video"));
     w.dialog->close();
+  }
+
+  // "A clip per event" beside the name's label, for a card only: Start makes a
+  // clip of each trip's G-Sensor raise, the title counting the clips.
+  void sdCardClipPerEvent() {
+    FakeConverter converter(kWritingConverter);
+    Windows w;
+    const std::string card = w.recordings.file("events/");
+    fs::create_directories(card);
+    vk2::testing::writeSecondRecords(card + "a.mmv", kMorning, 40, {30});
+    vk2::testing::writeSecondRecords(card + "b.mmv", kMorning + 3600, 40, {5});
+    w.dialogs.folderAnswers = {card};
+    w.mainChild<QToolButton>("sbtnSdCard")->click();
+    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
+    auto* clips = w.dialogChild<QRadioButton>("rbEventClips");
+    QVERIFY(clips->isVisible() && !clips->isChecked() && w.dialogChild<QRadioButton>("rbEveryTrip")->isChecked());
+    QCOMPARE(clips->pos(), QPoint(250, 478));
+    QCOMPARE(clips->text(), QString("A clip per event"));
+    clips->click();
+    QVERIFY(!w.dialogChild<QRadioButton>("rbEveryTrip")->isChecked());
+
+    QStringList titles;
+    QObject::connect(w.dialog, &vk2::gui::TformSaveMp4::progressShown, [&](const QString&, int, int) {
+      if (titles.isEmpty() || titles.back() != w.dialog->windowTitle()) titles << w.dialog->windowTitle();
+    });
+    w.dialogChild<QPushButton>("btnStart")->click();
+    QCOMPARE(titles, QStringList({"Save as MP4 Video - clip 1 of 2", "Save as MP4 Video - clip 2 of 2"}));
+    QCOMPARE(w.dialogs.messages,
+             std::vector<std::string>{"2 of 2 clips were converted into " + w.state.outputFolder + "."});
+    QCOMPARE(vk2::testing::entriesOf(w.state.outputFolder),
+             (std::vector<std::string>{"20211029_080533_G-Sensor.mp4", "20211029_090508_G-Sensor.mp4"}));
+    QVERIFY(w.dialog->isHidden());
   }
 
   // Each subtitle choice with the real converter: the target's extension and

@@ -151,6 +151,17 @@ constexpr ControlSpec kTable[] = {
     item(C::Button1, S, C::None, K::PushButton, "Button1", "---", {400, 449, 49, 25}),
     label(C::Label4, C::None, "Label4", "MP4 File Name", 16, 480),
     item(C::edMp4Filename, S, C::None, K::Edit, "edMp4Filename", "", {16, 499, 433, 21}),
+    // What Start makes of a card's trips, beside the name's label; shown only for a card.
+    [] {
+      ControlSpec s = radio(C::rbEveryTrip, C::None, "rbEveryTrip", "Every trip", {150, 478, 90, 17}, true);
+      s.visible = false;
+      return s;
+    }(),
+    [] {
+      ControlSpec s = radio(C::rbEventClips, C::None, "rbEventClips", "A clip per event", {250, 478, 130, 17}, false);
+      s.visible = false;
+      return s;
+    }(),
     item(C::barFile, S, C::None, K::ProgressBar, "barFile", "", {16, 526, 393, 23}),
     [] {
       ControlSpec s = item(C::lbProgress, S, C::None, K::Label, "lbProgress", "0/1", {415, 530, 36, 16});

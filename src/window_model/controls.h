@@ -21,7 +21,8 @@ enum class Control {
   GroupBox2, checkBoxVehicleNo, checkBoxLatLong, checkBoxGsensor, checkBoxRpm, checkBoxDateTime, checkBoxSpeed,
   checkBoxDirection, GroupBox3, checkBoxFcw, checkBoxLdw, checkBoxFpw, checkBoxFvsa, checkBoxAlarmGsensor,
   checkBoxPanic, checkBoxOverSpeeding, GroupBox7, rbSpeedKmh, rbSpeedMph, GroupBox4, rbSubLocal, rbSubUtc, GroupBox6,
-  rbSub12h, rbSub24h, Label2, cbSubDateFormat, Label3, edFolder, Button1, Label4, edMp4Filename, barFile, lbProgress,
+  rbSub12h, rbSub24h, Label2, cbSubDateFormat, Label3, edFolder, Button1, Label4, edMp4Filename, rbEveryTrip,
+  rbEventClips, barFile, lbProgress,
   btnStart, btnCancel, btnClose, lbConverter, memoMessage,
   None,  // no control: the parent of a window's top-level controls
 };

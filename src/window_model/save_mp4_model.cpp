@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "conversion/conversion_run.h"
+#include "conversion/clip_batch.h"
 #include "conversion/trip_batch.h"
 #include "core/time_window.h"
 #include "window_model/main_window_model.h"
@@ -57,6 +58,8 @@ void SaveMp4Model::FormShow() {
   setControlText(Control::edFolder, state_.outputFolder);
   // Each trip of a card gets its own proposed name; the field shows the first trip's.
   setControlReadOnly(Control::edMp4Filename, main_.tripMode());
+  setControlVisible(Control::rbEveryTrip, main_.tripMode());
+  setControlVisible(Control::rbEventClips, main_.tripMode());
   resetProgress();
   main_.enableWindow(false);
   ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);

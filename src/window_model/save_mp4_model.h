@@ -18,6 +18,7 @@
 #include "window_model/window_model.h"
 
 namespace vk2 {
+class ClipBatch;
 class ConversionRun;
 class TripBatch;
 struct RunCallbacks;
@@ -117,6 +118,10 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   TrackFormat trackFormat() const;
   // Start in trip mode: every trip of the card, one message at the end.
   void startTrips();
+  // Start with "A clip per event": the clips of every trip, one message at the end.
+  void startClips();
+  // The folder Start writes a card's files into, checked as for one recording; nothing when refused (said).
+  std::optional<std::string> batchFolder(const std::string& extension);
   // The trip about to be converted to `target`: its window, length, name and counter.
   void showTrip(const std::string& target, const std::string& extension);
   void finishShown();
@@ -126,6 +131,7 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   HiddenLog memoMessage_;
   std::unique_ptr<ConversionRun> run_;
   std::unique_ptr<TripBatch> batch_;  // while the trips of a card run
+  std::unique_ptr<ClipBatch> clipBatch_;  // while the clips of a card's events run
   bool converterStepLocked_ = false;
   bool stoppedFromOutside_ = false;  // this run, by stopRun()
   std::vector<Control> lockedByConverterStep_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "conversion/conversion_run.h"
+#include "conversion/clip_batch.h"
 #include "conversion/trip_batch.h"
 #include "core/paths.h"
 #include "telemetry/report_export.h"
@@ -22,7 +23,7 @@ std::string withWarnings(std::string text, const std::vector<std::string>& warni
 }
 }  // namespace
 
-bool SaveMp4Model::running() const { return batch_ || (run_ && run_->running()); }
+bool SaveMp4Model::running() const { return batch_ || clipBatch_ || (run_ && run_->running()); }
 
 WindowView& SaveMp4Model::boxOwner() {
   return (windowStatus().visible || !main_.view()) ? *view() : *main_.view();
@@ -119,7 +120,10 @@ void SaveMp4Model::finishShown() {
 void SaveMp4Model::btnStartClick() {
   if (running()) return;
   if (main_.tripMode()) {
-    startTrips();
+    if (checked(Control::rbEventClips))
+      startClips();
+    else
+      startTrips();
     return;
   }
   const OutputTarget target = outputTarget(control(Control::edFolder).text, control(Control::edMp4Filename).text,
@@ -229,6 +233,7 @@ void SaveMp4Model::saveReportIfChosen(StageContext& ctx, const std::string& targ
 void SaveMp4Model::btnCancelClick() {
   state_.cancelRequested = true;
   if (batch_) batch_->requestCancel();
+  if (clipBatch_) clipBatch_->requestCancel();
   if (run_) run_->requestCancel();
 }
 
@@ -237,21 +242,29 @@ void SaveMp4Model::stopRun() {
   stoppedFromOutside_ = true;
   state_.cancelRequested = true;
   if (batch_) batch_->requestCancel();
+  if (clipBatch_) clipBatch_->requestCancel();
   if (run_) run_->requestStop();
 }
 
 // Start in trip mode: every trip of the memory card into the chosen folder, one
 // after another with the dialog's choices, and one message at the end.
+std::optional<std::string> SaveMp4Model::batchFolder(const std::string& extension) {
+  const std::string folderText = control(Control::edFolder).text;
+  const OutputTarget first = outputTarget(folderText, control(Control::edMp4Filename).text, extension.c_str());
+  if (!first.problem.empty()) {
+    view()->showMessage(first.problem);
+    return std::nullopt;
+  }
+  return outputFolder(folderText);
+}
+
 void SaveMp4Model::startTrips() {
   const std::string folderText = control(Control::edFolder).text;
   const std::string extension = outputExtension(cbSubtitles());
   // The folder is checked before anything runs, as for one recording.
-  const OutputTarget first = outputTarget(folderText, control(Control::edMp4Filename).text, extension.c_str());
-  if (!first.problem.empty()) {
-    view()->showMessage(first.problem);
-    return;
-  }
-  const TripSettings settings{outputFolder(folderText), state_.trimStart, state_.trimEnd, rbTimeLocal(), extension};
+  const std::optional<std::string> folder = batchFolder(extension);
+  if (!folder) return;
+  const TripSettings settings{*folder, state_.trimStart, state_.trimEnd, rbTimeLocal(), extension};
   StageContext ctx = beginRun();
   const std::string caption = windowStatus().caption;
   TripBatchCallbacks callbacks;
@@ -283,6 +296,53 @@ void SaveMp4Model::startTrips() {
   // As after one recording: done, the dialog closes; otherwise it is ready for
   // another Start, which begins with the first trip again.
   if (!result.allConverted()) {
+    ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
+    resetProgress();
+  } else {
+    finishShown();
+  }
+}
+
+// Start with "A clip per event": every trip read for its alarm events, then a
+// clip per event (or per run of overlapping ones) into the chosen folder with
+// the dialog's choices; the time window's trims do not apply, each clip cuts its own.
+void SaveMp4Model::startClips() {
+  const std::string folderText = control(Control::edFolder).text;
+  const std::string extension = outputExtension(cbSubtitles());
+  const std::optional<std::string> folder = batchFolder(extension);
+  if (!folder) return;
+  const ClipSettings settings{*folder, ClipMargins{}, rbTimeLocal(), extension};
+  StageContext ctx = beginRun();
+  const std::string caption = windowStatus().caption;
+  ClipBatchCallbacks callbacks;
+  callbacks.tripRead = [this, &caption](std::size_t index, std::size_t count) {
+    setCaption(caption + " - reading trip " + std::to_string(index + 1) + " of " + std::to_string(count));
+  };
+  callbacks.clipStarted = [this, &caption](std::size_t index, std::size_t count, const EventClip&) {
+    setCaption(clipCaption(caption, index, count));
+  };
+  callbacks.convert = [this, &ctx, &extension](const std::string& target) {
+    showTrip(target, extension);
+    run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
+    struct Release {
+      std::unique_ptr<ConversionRun>& run;
+      ~Release() { run.reset(); }
+    } release{run_};
+    RunOutcome outcome = run_->start(runFiles(target));
+    saveTrackIfChosen(ctx, target, outcome);
+    return outcome;
+  };
+  clipBatch_ = std::make_unique<ClipBatch>(ctx, main_.trips(), settings, std::move(callbacks));
+  const TripBatchResult result = clipBatch_->run();
+  clipBatch_.reset();
+  setCaption(caption);
+  returnToIdle();
+  if (stoppedFromOutside_) return;
+
+  boxOwner().showMessage(clipBatchMessage(result, settings.folder));
+  WindowEnvironment& env = main_.environment();
+  if (result.converted > 0 && env.openFolder) env.openFolder(env.launcher, folderText);
+  if (!result.allConverted() || !result.failures.empty() || result.cancelled) {
     ShowTimeWindow(state_.windowStartTime, state_.windowEndTime);
     resetProgress();
   } else {

@@ -272,5 +272,48 @@ TEST(WindowModel, TheTripThatRunsIsTheOneShown) {
   EXPECT_EQ(w.dialogView.window.caption, "Save as MP4 Video");
 }
 
+// A card's choice "A clip per event": shown for a card only, "Every trip" first;
+// Start reads every trip, then makes each clip with its own window and name.
+TEST(WindowModel, AClipPerEventOfEveryTrip) {
+  Windows w;
+  w.main->SpeedButton2Click();  // no card yet: no choice shown
+  w.mainView.fileAnswers = {w.files};
+  w.main->SpeedButton2Click();
+  w.main->sbtnSaveMp4Click();
+  EXPECT_FALSE(w.dialogView.controls[Control::rbEveryTrip].visible);
+  w.dialog->FormClose();
+
+  const std::string card = w.recordings.file("card/");
+  std::filesystem::create_directories(card);
+  writeSecondRecords(card + "a.mmv", kMorning, 30, {3, 25});  // two windows that overlap: one clip
+  writeSecondRecords(card + "b.mmv", kMorning + 3600, 30, {10});
+  writeSecondRecords(card + "c.mmv", kMorning + 7200, 30, {});
+  w.mainView.folderAnswer = card;
+  w.main->sbtnSdCardClick();
+  w.main->sbtnSaveMp4Click();
+  EXPECT_TRUE(w.dialogView.controls[Control::rbEveryTrip].visible);
+  EXPECT_TRUE(w.dialogView.controls[Control::rbEveryTrip].checked);
+  EXPECT_FALSE(w.dialogView.controls[Control::rbEventClips].checked);
+  w.dialog->userChecked(Control::rbEventClips, true);
+  EXPECT_FALSE(w.dialog->control(Control::rbEveryTrip).checked);
+
+  w.launcher.script = {{}, {}, {}, {true, false, 1, "boom"}};  // the second clip's burn-in fails
+  w.dialog->btnStartClick();
+  // Trip 2's window: 20 s before its raise at 10 s held at its start, 10 s after.
+  const std::string first = "2021/10/29   08:05:03 AM | 30 | 20211029_080506_G-Sensor | ";
+  const std::string second = "2021/10/29   09:05:03 AM | 21 | 20211029_090513_G-Sensor | ";
+  EXPECT_EQ(w.dialogView.shownWithCounter, (std::vector<std::string>{first + "0/2", first + "1/2", first + "2/2",
+                                                                     second + "0/2", second + "1/2"}));
+  ASSERT_EQ(w.dialogView.messages.size(), 1u);
+  const std::string folder = w.state.outputFolder;
+  EXPECT_EQ(w.dialogView.messages[0], "1 of 2 clips was converted into " + folder +
+                                          ".\nClip 2 (20211029_090513_G-Sensor.mp4): The subtitles could not be "
+                                          "burnt in: the converter ended with exit status 1: boom. " +
+                                          folder + "20211029_090513_G-Sensor.mp4 holds the MP4 without subtitles.");
+  EXPECT_EQ(testing::entriesOf(folder),
+            (std::vector<std::string>{"20211029_080506_G-Sensor.mp4", "20211029_090513_G-Sensor.mp4"}));
+  EXPECT_EQ(w.dialogView.window.caption, "Save as MP4 Video");
+}
+
 }  // namespace
 }  // namespace vk2::ui

@@ -117,6 +117,9 @@ class DrivenProgram {
     expect(!IsIconic(dialog()), "the options dialog was minimised");
     expectEqual(dialogText(Control::lbSec), "12", "the recording's length");
     expectEqual(dialogText(Control::lbProgress), "0/4", "the progress counter before Start");
+    // What Start makes of a card's trips is a card's choice alone.
+    expect(!IsWindowVisible(dialogControl(Control::rbEveryTrip)) && !IsWindowVisible(dialogControl(Control::rbEventClips)),
+           "the choice between every trip and a clip per event is shown for a plain selection");
     const std::string fullName = dialogText(Control::edMp4Filename);
     const std::string from = dialogText(Control::lbTimeFrom);
     clickDialog(Control::sbtnTimeFromPlus);
