@@ -4,8 +4,9 @@
 Makes a 40-second recording with mmv-synth --events on, converts it with
 `vk2mp4 convert --report --subtitles none` and checks, in the browser: no
 console error, no request leaving the machine, the route and every chart drawn,
-the event table listing the episodes the page holds and the synthetic drive
-raises, and a click on an event seeking the video to its start within a frame.
+the event table listing the episodes the page holds, the ones `vk2mp4 events
+--json` lists (kind, recording, place) and the ones the synthetic drive raises,
+and a click on an event seeking the video to its start within a frame.
 The vehicle number is hostile markup, which must stay text.
 
 With --screenshot PATH it saves the page as the README shows it instead, made
@@ -55,7 +56,9 @@ def make_page(vk2mp4, synth, folder, vehicle):
     page = os.path.join(folder, "out", "drive.html")
     if not os.path.isfile(page):
         fail("convert --report wrote no " + page)
-    return page
+    listing = subprocess.run([vk2mp4, "events", "--json", os.path.join(folder, "rec_1.mmv"),
+                              os.path.join(folder, "rec_2.mmv")], check=True, stdout=subprocess.PIPE)
+    return page, json.loads(listing.stdout)["episodes"]
 
 
 def open_browser(width, height):
@@ -86,7 +89,7 @@ def wait_for(driver, script, what, seconds=20):
     fail("timed out waiting for " + what)
 
 
-def check_page(driver, page, vehicle):
+def check_page(driver, page, vehicle, listed):
     from selenium.webdriver.common.by import By
 
     driver.get("file://" + page)
@@ -127,6 +130,15 @@ def check_page(driver, page, vehicle):
         if cells[0].text.strip() != episode["kind"] or cells[1].text.strip() != episode["start"]:
             fail("row %s does not match %s" % ([c.text for c in cells[:2]], episode))
         kinds[episode["kind"]] = kinds.get(episode["kind"], 0) + 1
+    # ... and those `vk2mp4 events --json` lists: kind, recording and place, row by row.
+    if len(rows) != len(listed):
+        fail("%d table rows, %d episodes listed by vk2mp4 events" % (len(rows), len(listed)))
+    for row, episode in zip(rows, listed):
+        cells = [c.text.strip() for c in row.find_elements(By.TAG_NAME, "td")]
+        wanted = [episode["kind"], os.path.basename(episode["recording"]),
+                  "%.1f" % episode["seconds_into_recording"]]
+        if [cells[0], cells[4], cells[5]] != wanted:
+            fail("row %s, vk2mp4 events lists %s" % (cells, wanted))
     for kind, count in EXPECTED_KINDS.items():
         if kinds.get(kind) != count:
             fail("%s episodes: %s, expected %d" % (kind, kinds.get(kind), count))
@@ -185,9 +197,9 @@ def main():
     driver = None
     try:
         vehicle = PLAIN if args.screenshot else HOSTILE
-        page = make_page(os.path.abspath(args.vk2mp4), os.path.abspath(args.synth), folder, vehicle)
+        page, listed = make_page(os.path.abspath(args.vk2mp4), os.path.abspath(args.synth), folder, vehicle)
         driver = open_browser(1200, 1560 if args.screenshot else 1000)
-        check_page(driver, page, vehicle)
+        check_page(driver, page, vehicle, listed)
         check_logs(driver)
         if args.screenshot:
             driver.execute_script("window.scrollTo(0, 0)")
