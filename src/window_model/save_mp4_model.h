@@ -117,6 +117,7 @@ class SaveMp4Model : public WindowModel, public ConversionOptions {
   RunFiles runFiles(const std::string& target) const;
   TrackFormat trackFormat() const;
   // Start in trip mode: every trip of the card, one message at the end.
+  RunOutcome convertBatchItem(StageContext& ctx, const std::string& target, const std::string& extension);
   void startTrips();
   // Start with "A clip per event": the clips of every trip, one message at the end.
   void startClips();

@@ -246,8 +246,7 @@ void SaveMp4Model::stopRun() {
   if (run_) run_->requestStop();
 }
 
-// Start in trip mode: every trip of the memory card into the chosen folder, one
-// after another with the dialog's choices, and one message at the end.
+// The folder a batch writes into, or none after the box saying why not.
 std::optional<std::string> SaveMp4Model::batchFolder(const std::string& extension) {
   const std::string folderText = control(Control::edFolder).text;
   const OutputTarget first = outputTarget(folderText, control(Control::edMp4Filename).text, extension.c_str());
@@ -258,6 +257,23 @@ std::optional<std::string> SaveMp4Model::batchFolder(const std::string& extensio
   return outputFolder(folderText);
 }
 
+// One trip or clip of a batch, with the track file and the report page the
+// dialog asks for beside it.
+RunOutcome SaveMp4Model::convertBatchItem(StageContext& ctx, const std::string& target, const std::string& extension) {
+  showTrip(target, extension);
+  run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
+  struct Release {
+    std::unique_ptr<ConversionRun>& run;
+    ~Release() { run.reset(); }
+  } release{run_};
+  RunOutcome outcome = run_->start(runFiles(target));
+  saveTrackIfChosen(ctx, target, outcome);
+  saveReportIfChosen(ctx, target, outcome);
+  return outcome;
+}
+
+// Start in trip mode: every trip of the memory card into the chosen folder, one
+// after another with the dialog's choices, and one message at the end.
 void SaveMp4Model::startTrips() {
   const std::string folderText = control(Control::edFolder).text;
   const std::string extension = outputExtension(cbSubtitles());
@@ -272,16 +288,7 @@ void SaveMp4Model::startTrips() {
     setCaption(tripCaption(caption, index, count));
   };
   callbacks.convert = [this, &ctx, &extension](const std::string& target) {
-    showTrip(target, extension);
-    run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
-    struct Release {
-      std::unique_ptr<ConversionRun>& run;
-      ~Release() { run.reset(); }
-    } release{run_};
-    RunOutcome outcome = run_->start(runFiles(target));
-    saveTrackIfChosen(ctx, target, outcome);
-    saveReportIfChosen(ctx, target, outcome);
-    return outcome;
+    return convertBatchItem(ctx, target, extension);
   };
   batch_ = std::make_unique<TripBatch>(ctx, main_.trips(), settings, std::move(callbacks));
   const TripBatchResult result = batch_->run();
@@ -322,15 +329,7 @@ void SaveMp4Model::startClips() {
     setCaption(clipCaption(caption, index, count));
   };
   callbacks.convert = [this, &ctx, &extension](const std::string& target) {
-    showTrip(target, extension);
-    run_ = std::make_unique<ConversionRun>(ctx, runCallbacks());
-    struct Release {
-      std::unique_ptr<ConversionRun>& run;
-      ~Release() { run.reset(); }
-    } release{run_};
-    RunOutcome outcome = run_->start(runFiles(target));
-    saveTrackIfChosen(ctx, target, outcome);
-    return outcome;
+    return convertBatchItem(ctx, target, extension);
   };
   clipBatch_ = std::make_unique<ClipBatch>(ctx, main_.trips(), settings, std::move(callbacks));
   const TripBatchResult result = clipBatch_->run();

@@ -297,6 +297,7 @@ TEST(WindowModel, AClipPerEventOfEveryTrip) {
   w.dialog->userChecked(Control::rbEventClips, true);
   EXPECT_FALSE(w.dialog->control(Control::rbEveryTrip).checked);
 
+  w.dialog->userChecked(Control::checkBoxReport, true);
   w.launcher.script = {{}, {}, {}, {true, false, 1, "boom"}};  // the second clip's burn-in fails
   w.dialog->btnStartClick();
   // Trip 2's window: 20 s before its raise at 10 s held at its start, 10 s after.
@@ -310,8 +311,10 @@ TEST(WindowModel, AClipPerEventOfEveryTrip) {
                                           ".\nClip 2 (20211029_090513_G-Sensor.mp4): The subtitles could not be "
                                           "burnt in: the converter ended with exit status 1: boom. " +
                                           folder + "20211029_090513_G-Sensor.mp4 holds the MP4 without subtitles.");
+  // The page beside the clip that was made.
   EXPECT_EQ(testing::entriesOf(folder),
-            (std::vector<std::string>{"20211029_080506_G-Sensor.mp4", "20211029_090513_G-Sensor.mp4"}));
+            (std::vector<std::string>{"20211029_080506_G-Sensor.html", "20211029_080506_G-Sensor.mp4",
+                                      "20211029_090513_G-Sensor.mp4"}));
   EXPECT_EQ(w.dialogView.window.caption, "Save as MP4 Video");
 }
 
