@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
+#include "cli/selection_file.h"
 #include "cli/step_display.h"
 #include "conversion/trip_names.h"
 #include "core/file_error.h"
@@ -32,27 +33,9 @@ bool endsWithHtml(const std::string& path) {
 
 // One page of run.inputs at `target`; warnings go to `err`.
 int writePage(const RunOptions& run, const std::string& target, std::ostream& out, std::ostream& err) {
-  ConversionState state;
-  HiddenLog log;
-  HiddenLog subtitles;
-  StepDisplay display(out, run.quiet, run.verbose);
-  LogMirror mirror([&display](const std::string& line) { display.logLine(line); });
-  mirror.attach(log);
-  // Ctrl-C is noticed at the next record.
-  StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
-  if (const int refused = scanRecordings(run, ctx, mirror, err)) return finishWithLog(refused, mirror, err);
-  const RunFiles files = RunFiles::forTrack(target);
-  CheckRunFiles(run.inputs, files);
-  if (run.logFile) mirror.openFile(*run.logFile, log, run.inputs, files.all());
-  const std::string folder = folderOf(target);
-  if (!folder.empty() && !createFolders(folder)) throw FileError(folder, "cannot create the output folder");
-
-  display.stage(kReportLine);
-  const ReportExport result = ExportReport(ctx, target, run.video.value_or(""));
-  display.finishLine();
-  for (const std::string& warning : result.warnings) err << "vk2mp4: warning: " << warning << "\n";
-  display.result(target);
-  return finishWithLog(0, mirror, err);
+  return writeSelectionFile(
+      run, target, kReportLine,
+      [&](StageContext& ctx) { return ExportReport(ctx, target, run.video.value_or("")).warnings; }, out, err);
 }
 
 // Every trip of the folder into its own page in the target folder, under the
