@@ -21,16 +21,10 @@ constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
 
 CommandRun report(const Args& args) { return runCommand(runReportCommand, args); }
 
-void writeRecording(const std::string& path, int32_t start, int seconds) {
-  std::vector<DrvRecord> records;
-  for (int i = 0; i < seconds; ++i) records.push_back(testing::drvAt(start + i, 50, 8 + i * 0.001, 72));
-  testing::telemetryRecording(records).writeTo(path);
-}
-
 TEST(ReportCommand, UsageErrorsAndRefusalsWriteNothing) {
   TempDir dir;
-  writeRecording(dir.file("a.mmv"), kStart, 10);
-  writeRecording(dir.file("late.mmv"), kStart + 100, 10);
+  testing::writeDriveRecording(dir.file("a.mmv"), kStart, 10);
+  testing::writeDriveRecording(dir.file("late.mmv"), kStart + 100, 10);
   const std::string a = dir.file("a.mmv");
   const struct {
     Args args;
@@ -63,9 +57,9 @@ TEST(ReportCommand, UsageErrorsAndRefusalsWriteNothing) {
 TEST(ReportCommand, APageWithItsVideoAndOnePerTrip) {
   TempDir dir;
   std::filesystem::create_directories(dir.file("card"));
-  writeRecording(dir.file("card/a.mmv"), kStart, 10);
-  writeRecording(dir.file("card/b.mmv"), kStart + 10, 10);
-  writeRecording(dir.file("card/c.mmv"), kStart + 600, 8);
+  testing::writeDriveRecording(dir.file("card/a.mmv"), kStart, 10);
+  testing::writeDriveRecording(dir.file("card/b.mmv"), kStart + 10, 10);
+  testing::writeDriveRecording(dir.file("card/c.mmv"), kStart + 600, 8);
   const CommandRun r = report({"--speed", "mph", "--video", dir.file("drive.mp4"), "-o", dir.file("pages/p.html"),
                                dir.file("card/a.mmv"), dir.file("card/b.mmv")});
   ASSERT_EQ(r.status, 0) << r.err;

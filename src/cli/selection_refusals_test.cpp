@@ -3,8 +3,8 @@
 // windows' fixed refusal texts a second line says which files or how many.
 #include <gtest/gtest.h>
 
-#include "synth/mmv_builder.h"
 #include "testing/command_run.h"
+#include "testing/small_recordings.h"
 #include "testing/test_support.h"
 
 namespace vk2::cli {
@@ -14,18 +14,11 @@ using testing::TempDir;
 
 constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
 
-void writeRecording(const std::string& path, int32_t start) {
-  synth::MmvBuilder b;
-  b.setTimes(start, start + 10);
-  for (int i = 0; i < 10; ++i) b.add(kFrameVideo0, {0, 0, 0, 1}, 0, true).add(kFrameAudio, {1, 2});
-  b.writeTo(path);
-}
-
 TEST(SelectionRefusals, EveryCommandSaysWhatItRefuses) {
   TempDir dir;
   const std::string a = dir.file("a.mmv"), b = dir.file("b.mmv"), mp4 = dir.file("drive.mp4");
-  writeRecording(a, kStart);
-  writeRecording(b, kStart + 10);
+  testing::writeTenSecondRecording(a, kStart);
+  testing::writeTenSecondRecording(b, kStart + 10);
   // An MP4's first box, then bytes that hold no record where the first one must be.
   testing::writeText(mp4, std::string("\0\0\0\x18" "ftypisom", 12) + std::string(6000, 'x'));
   const std::vector<std::string> before = dir.entries();

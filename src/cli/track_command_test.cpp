@@ -19,16 +19,9 @@ constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
 
 CommandRun track(const Args& args) { return runCommand(runTrackCommand, args); }
 
-// `seconds` telemetry records from `start`, one a second.
-void writeRecording(const std::string& path, int32_t start, int seconds) {
-  std::vector<DrvRecord> records;
-  for (int i = 0; i < seconds; ++i) records.push_back(testing::drvAt(start + i, 50, 8 + i * 0.001, 72));
-  testing::telemetryRecording(records).writeTo(path);
-}
-
 TEST(TrackCommand, UsageErrorsAreStatus2) {
   TempDir dir;
-  writeRecording(dir.file("a.mmv"), kStart, 10);
+  testing::writeDriveRecording(dir.file("a.mmv"), kStart, 10);
   for (const Args& args : {Args{dir.file("a.mmv")}, Args{"-o", dir.file("t.txt"), dir.file("a.mmv")},
                            Args{"-o", dir.file("t.gpx"), "--track", "gpx", dir.file("a.mmv")},
                            Args{"-o", dir.file("t.gpx"), "--trim-start", "9", dir.file("a.mmv")}}) {
@@ -52,8 +45,8 @@ TEST(TrackCommand, UsageErrorsAreStatus2) {
 
 TEST(TrackCommand, MergedSelectionWithOptions) {
   TempDir dir;
-  writeRecording(dir.file("a.mmv"), kStart, 10);
-  writeRecording(dir.file("b.mmv"), kStart + 10, 10);
+  testing::writeDriveRecording(dir.file("a.mmv"), kStart, 10);
+  testing::writeDriveRecording(dir.file("b.mmv"), kStart + 10, 10);
   const CommandRun r = track({"--speed", "mph", "--sub-time", "utc", "--trim-start", "2", "--trim-end", "3", "--log",
                               dir.file("run.log"), "-o", dir.file("new/t.csv"), dir.file("a.mmv"), dir.file("b.mmv")});
   ASSERT_EQ(r.status, 0) << r.err;
@@ -93,8 +86,8 @@ TEST(TrackCommand, NoPositionFixIsWarnedAbout) {
 
 TEST(TrackCommand, RefusalsAreStatus1AndWriteNothing) {
   TempDir dir;
-  writeRecording(dir.file("a.mmv"), kStart, 10);
-  writeRecording(dir.file("late.mmv"), kStart + 100, 10);
+  testing::writeDriveRecording(dir.file("a.mmv"), kStart, 10);
+  testing::writeDriveRecording(dir.file("late.mmv"), kStart + 100, 10);
   const CommandRun apart = track({"-o", dir.file("t.gpx"), dir.file("a.mmv"), dir.file("late.mmv")});
   EXPECT_EQ(apart.status, 1);
   EXPECT_NE(apart.err.find("It cannot be merged because the files have different times."), std::string::npos);

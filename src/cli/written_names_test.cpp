@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "synth/mmv_builder.h"
 #include "testing/command_run.h"
+#include "testing/small_recordings.h"
 #include "testing/test_support.h"
 
 namespace vk2::cli {
@@ -16,13 +16,6 @@ namespace {
 using testing::TempDir;
 
 constexpr int32_t kStart = 1635494703;  // 2021-10-29 08:05:03 UTC
-
-void writeRecording(const std::string& path, int32_t start) {
-  synth::MmvBuilder b;
-  b.setTimes(start, start + 10);
-  for (int i = 0; i < 10; ++i) b.add(kFrameVideo0, {0, 0, 0, 1}, 0, true).add(kFrameAudio, {1, 2});
-  b.writeTo(path);
-}
 
 struct Command {
   int (*run)(const Args&, std::ostream&, std::ostream&);
@@ -64,7 +57,7 @@ TEST(WrittenNames, NoCommandWritesOverARecordingOrAFolder) {
           std::vector<std::string> recordings;
           for (int i = 0; i < count; ++i) recordings.push_back(dir.file("rec_" + std::to_string(i + 1) + ".mmv"));
           if (at == At::Recording) recordings.back() = dir.file(name);
-          for (int i = 0; i < count; ++i) writeRecording(recordings[static_cast<std::size_t>(i)], kStart + 10 * i);
+          for (int i = 0; i < count; ++i) testing::writeTenSecondRecording(recordings[static_cast<std::size_t>(i)], kStart + 10 * i);
           if (at == At::Link) std::filesystem::create_hard_link(recordings.back(), dir.file(name));
           if (at == At::Folder) std::filesystem::create_directory(dir.file(name));
           args.insert(args.end(), recordings.begin(), recordings.end());

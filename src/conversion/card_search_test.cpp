@@ -10,6 +10,7 @@
 #include "core/filesystem_names.h"
 #include "core/paths.h"
 #include "synth/mmv_builder.h"
+#include "testing/small_recordings.h"
 #include "testing/test_support.h"
 
 namespace vk2 {
@@ -17,16 +18,9 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
-  synth::MmvBuilder b;
-  b.setTimes(start, start + seconds);
-  b.add(kFrameVideo0, {0, 0, 0, 1, 0x65}, static_cast<uint64_t>(start) * 1000, true);
-  b.writeTo(path);
-}
-
 TEST(CardSearch, SummaryOrWhyThereIsNothingToConvert) {
   testing::TempDir dir;
-  writeRecording(dir.file("a.mmv"), 1635494703, 6);
+  testing::writeKeyFrameRecording(dir.file("a.mmv"), 1635494703, 6);
   testing::writeText(dir.file("b.mmv"), "short");
   CardSearch s = searchCard(dir.path());
   EXPECT_EQ(cardStatusText(dir.path(), s), dir.path() + "\n1 trip in 2 MMV files");
@@ -54,14 +48,14 @@ TEST(CardSearch, SummaryOrWhyThereIsNothingToConvert) {
 // end follows too soon) is left out before the trips are formed: it splits its run.
 TEST(CardSearch, FilesWithoutACompleteRecordAreLeftOut) {
   testing::TempDir dir;
-  writeRecording(dir.file("a.mmv"), 1635494703, 6);
+  testing::writeKeyFrameRecording(dir.file("a.mmv"), 1635494703, 6);
   synth::MmvBuilder cut;
   cut.setTimes(1635494709, 1635494715);
   cut.add(kFrameVideo0, {1}).add(kFrameVideo0, {2});
   std::vector<uint8_t> bytes = cut.build();
   bytes.resize(5009 + 50);
   testing::writeFile(dir.file("b.mmv"), bytes);  // record 1 is followed by a cut header
-  writeRecording(dir.file("c.mmv"), 1635494715, 6);
+  testing::writeKeyFrameRecording(dir.file("c.mmv"), 1635494715, 6);
   const CardSearch s = searchCard(dir.path());
   EXPECT_EQ(s.summary, "2 trips in 3 MMV files");
   ASSERT_EQ(s.trips.size(), 2u);
@@ -80,7 +74,7 @@ TEST(CardSearch, FilesWithoutACompleteRecordAreLeftOut) {
 // The trips command's tests cover links and copies; this one runs on Windows too.
 TEST(CardSearch, AHardLinkCountsOnceACopyIsARecordingOfItsOwn) {
   testing::TempDir dir;
-  writeRecording(dir.file("a.mmv"), 1635494703, 6);
+  testing::writeKeyFrameRecording(dir.file("a.mmv"), 1635494703, 6);
   std::error_code ec;
   std::filesystem::create_hard_link(dir.file("a.mmv"), dir.file("b.mmv"), ec);
   ASSERT_FALSE(ec) << ec.message();
@@ -106,8 +100,8 @@ TEST(CardSearch, AccentedNamesAreFoundUnderTheirOwnNames) {
   const std::string card = dir.path() + narrow(u8"Fahrt \u00e9\u20ac") + kPathSeparator;
   std::filesystem::create_directory(pathOf(card));
   const Names recordings{card + narrow(u8"\u00e9t\u00e9_1.mmv"), card + narrow(u8"\u00e9t\u00e9_2.mmv")};
-  writeRecording(recordings[0], 1635494703, 6);
-  writeRecording(recordings[1], 1635494709, 6);
+  testing::writeKeyFrameRecording(recordings[0], 1635494703, 6);
+  testing::writeKeyFrameRecording(recordings[1], 1635494709, 6);
   std::ofstream(pathOf(card) / u8"\u6771\u4eac.mmv") << "short";
   const CardSearch s = searchCard(card);
   EXPECT_EQ(s.summary, "1 trip in 3 MMV files");

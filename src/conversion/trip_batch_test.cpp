@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "synth/mmv_builder.h"
 #include "testing/stage_harness.h"
+#include "testing/small_recordings.h"
 #include "testing/test_support.h"
 
 namespace vk2 {
@@ -17,12 +17,6 @@ using Names = std::vector<std::string>;
 constexpr int32_t kMorning = 1635494703;  // 2021-10-29 08:05:03 UTC
 
 // Only the info block counts for a trip's scan.
-void writeRecording(const std::string& path, int32_t start, int32_t seconds) {
-  synth::MmvBuilder b;
-  b.setTimes(start, start + seconds);
-  b.add(kFrameVideo0, {0, 0, 0, 1, 0x65}, static_cast<uint64_t>(start) * 1000, true);
-  b.writeTo(path);
-}
 
 struct BatchFixture : testing::StageHarness {
   testing::TempDir dir;
@@ -32,9 +26,9 @@ struct BatchFixture : testing::StageHarness {
 
   // Trip 1: two 6-second files; trip 2 an hour later: one 20-second file.
   BatchFixture() {
-    writeRecording(dir.file("b.mmv"), kMorning, 6);
-    writeRecording(dir.file("a.mmv"), kMorning + 6, 6);
-    writeRecording(dir.file("c.mmv"), kMorning + 3600, 20);
+    testing::writeKeyFrameRecording(dir.file("b.mmv"), kMorning, 6);
+    testing::writeKeyFrameRecording(dir.file("a.mmv"), kMorning + 6, 6);
+    testing::writeKeyFrameRecording(dir.file("c.mmv"), kMorning + 3600, 20);
     trips = FindTrips({dir.path()}, false).trips;
     options.timeLocal = false;
   }

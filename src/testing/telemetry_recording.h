@@ -2,6 +2,7 @@
 // Hand-made recordings for the track tests: telemetry records with the values
 // a test names, each followed by a video frame, one record a second.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "extract/drv_record.h"
@@ -31,6 +32,13 @@ inline synth::MmvBuilder telemetryRecording(const std::vector<DrvRecord>& record
   b.setTimes(start, start + static_cast<int32_t>(records.size()));
   for (const DrvRecord& r : records) b.add(kFrameDrv, drvPayload(r)).add(kFrameVideo0, {0, 0, 0, 1});
   return b;
+}
+
+// `seconds` records from `start`, one a second, driving slowly east at 72 km/h.
+inline void writeDriveRecording(const std::string& path, int32_t start, int seconds) {
+  std::vector<DrvRecord> records;
+  for (int i = 0; i < seconds; ++i) records.push_back(drvAt(start + i, 50, 8 + i * 0.001, 72));
+  telemetryRecording(records).writeTo(path);
 }
 
 }  // namespace vk2::testing
