@@ -174,10 +174,13 @@ const std::vector<std::string>& encodersOf(StageContext& ctx, const ConverterWat
   if (ctx.listedEncoders) return *ctx.listedEncoders;
   constexpr std::size_t kLongestListing = 1024 * 1024;
   std::string listing;
+  // A converter run like any other, so a cancel meanwhile reaches it.
+  if (watch.running) watch.running(true);
   const ProcessOutcome outcome = ctx.launcher->runHiddenReadingAll(
       {ctx.converterPath, "-hide_banner", "-encoders"}, watch.keepWaiting, [&listing](const std::string& chunk) {
         if (listing.size() < kLongestListing) listing += chunk;
       });
+  if (watch.running) watch.running(false);
   const bool listed = outcome.started && !outcome.cancelled && outcome.exitStatus == 0;
   ctx.listedEncoders = listed ? listedEncoders(listing) : std::vector<std::string>();
   return *ctx.listedEncoders;
@@ -232,14 +235,22 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
   ConverterStepResult result;
   std::size_t tried = 0;
   for (;; ++tried) {
+    // A cancel that came while listing the encoders, or between two attempts,
+    // ends the step as one during an attempt would.
+    if (ctx.state.cancelRequested || (tried > 0 && watch.keepWaiting && !watch.keepWaiting())) {
+      result = ConverterStepResult{StepStatus::Cancelled, "the converter was ended on request"};
+      break;
+    }
+    if (tried > 0) {
+      fallbacks.push_back(fallbackNote(encoders[tried - 1], result.message, encoders[tried]));
+      ctx.log.append(fallbacks.back());
+    }
     const CommandLine line =
         delivery == SubtitleDelivery::Track
             ? trackCommandLine(converter, mp4Path, assPath, subOutputPath)
             : burnInCommandLine(encoders[tried], delivery, converter, mp4Path, assPath, subOutputPath);
     result = burnOnce(ctx, line, watch, subOutputPath, plain, joinedWindowSec);
     if (result.status != StepStatus::Failed || tried + 1 == encoders.size()) break;
-    fallbacks.push_back(fallbackNote(encoders[tried], result.message, encoders[tried + 1]));
-    ctx.log.append(fallbacks.back());
   }
   result.encoder = encoders[tried];
   result.fallbacks = std::move(fallbacks);

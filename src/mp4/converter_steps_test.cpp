@@ -217,7 +217,7 @@ TEST(BurnSubtitles, FailedEncodersAreFollowedByTheNextInOneRun) {
             List{"h264_amf failed (the converter does not list it); burning in with libx264 instead"});
   EXPECT_EQ(f.launcher.calls, std::vector<List>{subtitleCommandLine("/usr/bin/ffmpeg", f.target, f.ass, f.sub).arguments});
 
-  // A cancel ends the step in its first attempt; the plain MP4 stays.
+  // A cancel ends the step in its first attempt; the MP4 stays.
   writeText(f.ass, "script");
   f.launcher.calls.clear();
   f.options.encoder = "h264_qsv";
@@ -229,6 +229,15 @@ TEST(BurnSubtitles, FailedEncodersAreFollowedByTheNextInOneRun) {
   EXPECT_EQ(r.encoder, "h264_qsv");
   EXPECT_TRUE(r.fallbacks.empty());
   EXPECT_EQ(f.launcher.calls.size(), 1u);
+  EXPECT_EQ(f.dir.entries(), (List{"clip.h264", "clip.mp4", "clip.pcm"}));
+  // So does one that came as an attempt failed: no next attempt starts.
+  writeText(f.ass, "script");
+  f.launcher.script = {FakeBehaviour{.exitStatus = 1}};
+  ConverterWatch lateCancel;
+  lateCancel.running = [&f](bool active) { f.state.cancelRequested = !active; };
+  r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, lateCancel, SubtitleDelivery::Burn);
+  EXPECT_EQ(r.status, StepStatus::Cancelled);
+  EXPECT_EQ(f.launcher.calls.size(), 2u);
   EXPECT_EQ(f.dir.entries(), (List{"clip.h264", "clip.mp4", "clip.pcm"}));
 }
 
