@@ -131,9 +131,10 @@ int convertSelection(const RunOptions& options, std::ostream& out, std::ostream&
   display.finishLine();
   // A recording that ends early is converted from its complete records; the user is told, not failed.
   for (const std::string& warning : outcome.warnings) err << "vk2mp4: warning: " << warning << "\n";
+  for (const std::string& fallback : outcome.fallbacks) err << "vk2mp4: " << fallback << "\n";
   switch (outcome.status) {
     case RunStatus::Succeeded:
-      display.result(target);
+      display.result(target + encoderNote(outcome.encoder));
       if (converted) *converted = target;
       {
         int status = 0;

@@ -169,6 +169,55 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
 
 // Working names are checked against the recordings by identity (WrittenNames
 // tries every name of every command); links at working names are replaced, not followed.
+// The stand-in converter lists three hardware encoders: one fails, one writes a
+// cut-off file, one works. Each is tried in its turn in one run, and what was
+// used is named on the last line and in the log.
+TEST(ConvertCommand, HardwareEncodersFallBackInOneRun) {
+  ConvertFixture f(1);
+  std::filesystem::copy_file(FAKE_CONVERTER_EXE, f.work + "ffmpeg");
+  writeText(f.work + "encoders.txt", "h264_nvenc fail\nh264_amf\nh264_qsv incomplete\n");
+  const std::string log = f.work + "run.log";
+  const auto run = [&](const std::string& options) {
+    std::remove((f.work + "calls.txt").c_str());
+    return commandOutput("cd " + shellQuoted(f.work) + " && " + shellQuoted(VK2MP4_EXE) + " convert " + options +
+                         " --log " + shellQuoted(log) + " -o " + shellQuoted(f.target) + " " +
+                         shellQuoted(f.inputs[0]) + " 2>" + shellQuoted(f.dir.file("stderr")) + "; echo $?");
+  };
+  const auto encodersTried = [&] {
+    std::vector<std::string> tried;
+    const std::vector<std::string> calls = splitLines(readText(f.work + "calls.txt"));
+    for (std::size_t i = 0; i + 1 < calls.size(); ++i)
+      if (calls[i] == "-c:v" || calls[i] == "-preset") tried.push_back(calls[i] + " " + calls[i + 1]);
+    return tried;
+  };
+  EXPECT_EQ(splitLines(run("--subtitles burn-fast")).back(), "0");
+  EXPECT_EQ(splitLines(run("-q --subtitles burn-fast")).back(), "0");
+  EXPECT_EQ(encodersTried(), (std::vector<std::string>{"-c:v h264_nvenc", "-preset p4", "-c:v h264_qsv",
+                                                        "-preset veryfast", "-c:v h264_amf"}));
+  EXPECT_EQ(readText(f.work + "listings.txt"), "-encoders\n-encoders\n");  // once a run
+  const std::vector<std::string> err = splitLines(f.err());
+  ASSERT_EQ(err.size(), 2u) << f.err();
+  EXPECT_EQ(err[0], "vk2mp4: h264_nvenc failed (the converter ended with exit status 1: " + f.target +
+                        ": Invalid data found when processing input); burning in with h264_qsv instead");
+  EXPECT_EQ(err[1].rfind("vk2mp4: h264_qsv failed (the converter's output " + f.data + "X_Sub.mp4 is incomplete: ", 0),
+            0u);
+  EXPECT_NE(err[1].find("); burning in with h264_amf instead"), std::string::npos);
+  EXPECT_EQ(splitLines(readText(log)).back(), "encoder: h264_amf");
+  EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
+
+  // The named encoder first, then libx264; a plain burn asks for no listing and names none.
+  writeText(f.work + "encoders.txt", "h264_nvenc fail\nh264_amf fail\n");
+  const std::vector<std::string> shown = splitLines(run("--encoder h264_amf"));
+  EXPECT_EQ(shown[shown.size() - 2], f.target + " (encoder: libx264)");
+  EXPECT_EQ(encodersTried(), std::vector<std::string>{"-c:v h264_amf"});
+  EXPECT_NE(f.err().find("h264_amf failed ("), std::string::npos);
+  EXPECT_EQ(splitLines(run("")).end()[-2], f.target);
+  EXPECT_TRUE(encodersTried().empty());
+  EXPECT_EQ(splitLines(readText(f.work + "listings.txt")).size(), 3u);
+  EXPECT_EQ(run("--subtitles none --encoder auto"), "2\n");
+  EXPECT_EQ(f.err(), "vk2mp4: --encoder needs --subtitles burn or burn-fast; see vk2mp4 convert --help\n");
+}
+
 TEST(ConvertCommand, NoRecordingIsEverAWorkingFile) {
   ConvertFixture f(2);
   f.fakeConverter("ok\nok\n");
@@ -740,9 +789,16 @@ TEST(ConvertCommandEndToEnd, FastBurnInSubtitleTrackAndNone) {
   EXPECT_EQ(probe(f.target).first, (std::vector<std::string>{"aac", "h264"}));
   const std::string plain = frameAt2s(f.target);
 
-  ASSERT_EQ(f.convert("--subtitles burn-fast"), 0) << f.err();
+  // No hardware encoder works here: each listed one fails at once, and libx264 burns in.
+  ASSERT_EQ(f.convert("--subtitles burn-fast --log " + shellQuoted(f.dir.file("fast.log"))), 0) << f.err();
   EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
   EXPECT_NEAR(probe(f.target).second, 4, 0.5);
+  EXPECT_EQ(splitLines(readText(f.dir.file("fast.log"))).back(), "encoder: libx264");
+  const std::vector<std::string> fallbacks = splitLines(f.err());
+  for (const std::string& line : fallbacks) EXPECT_EQ(line.rfind("vk2mp4: h264_", 0), 0u) << line;
+  if (!fallbacks.empty()) {
+    EXPECT_NE(fallbacks.back().find("); burning in with libx264 instead"), std::string::npos);
+  }
   const std::string burnt = frameAt2s(f.target);
   ASSERT_EQ(burnt.size(), plain.size());
   std::size_t changed = 0;

@@ -13,6 +13,7 @@
 #include "core/file_error.h"
 #include "core/filesystem_names.h"
 #include "mmv/scan.h"
+#include "mp4/burn_encoders.h"
 #include "platform/folders.h"
 
 namespace vk2::cli {
@@ -57,6 +58,15 @@ SubtitleDelivery subtitleDelivery(const std::string& text) {
   if (text == "track") return SubtitleDelivery::Track;
   if (text == "none") return SubtitleDelivery::None;
   throw UsageError("--subtitles: expected burn, burn-fast, track or none, not '" + text + "'");
+}
+
+std::string encoderChoice(const std::string& text) {
+  const std::vector<std::string> choices = encoderChoices();
+  if (std::find(choices.begin(), choices.end(), text) != choices.end()) return text;
+  std::string allowed;
+  for (std::size_t i = 0; i < choices.size(); ++i)
+    allowed += (i == 0 ? "" : i + 1 == choices.size() ? " or " : ", ") + choices[i];
+  throw UsageError("--encoder: expected " + allowed + ", not '" + text + "'");
 }
 
 bool endsWithSeparator(const std::string& path) {
@@ -136,8 +146,8 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
       optionsEnded = true;
       continue;
     }
-    static const std::set<std::string> convertOnly = {"--track",  "--subtitles", "--report", "--events",
-                                                      "--card",   "--before",    "--after"};
+    static const std::set<std::string> convertOnly = {"--track", "--subtitles", "--report", "--events",
+                                                      "--card",  "--before",    "--after",  "--encoder"};
     if (!convertOptions && convertOnly.count(arg)) throw UsageError(arg + ": only convert takes it");
     if (!tripOptions && (arg == "--trips" || arg == "--recursive"))
       throw UsageError(arg + ": only convert and report take it");
@@ -172,7 +182,7 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
                                                    "--sub-time", "--clock",   "--speed",     "--date-format",
                                                    "--trips", "--subtitles",  "--hide",      "--track",
                                                    "--log",   "--video",      "--card",      "--before",
-                                                   "--after"};
+                                                   "--after",  "--encoder"};
       throw UsageError(valued.count(arg) ? arg + ": missing value" : "unknown option '" + arg + "'");
     }
     const std::string& value = args[++i];
@@ -205,6 +215,8 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
       run.tripsFolder = value;
     } else if (arg == "--subtitles") {
       o.subtitles = subtitleDelivery(value);
+    } else if (arg == "--encoder") {
+      o.encoder = encoderChoice(value);
     } else if (arg == "--hide") {
       hideItems(value, o);
     } else if (arg == "--track") {
@@ -221,6 +233,8 @@ RunOptions parseRunOptions(const Args& args, CommandOptions own) {
     }
   }
   if (run.quiet && run.verbose) throw UsageError("-q and -v cannot be used together");
+  if (!o.encoder.empty() && o.subtitles != SubtitleDelivery::Burn && o.subtitles != SubtitleDelivery::BurnFast)
+    throw UsageError("--encoder needs --subtitles burn or burn-fast");
   if ((run.before || run.after) && !run.events)
     throw UsageError(std::string(run.before ? "--before" : "--after") + " needs --events");
   if (run.cardFolder && !run.events) throw UsageError("--card needs --events (--trips converts every trip)");

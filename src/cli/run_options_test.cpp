@@ -57,6 +57,32 @@ TEST(RunOptions, RejectsWhatItCannotUse) {
   for (const Args& args : bad) EXPECT_THROW(parseRunOptions(args), UsageError) << args.size();
 }
 
+TEST(RunOptions, AnEncoderGoesWithABurnIn) {
+  const auto convert = [](const Args& args) { return parseRunOptions(args, CommandOptions::Convert); };
+  EXPECT_EQ(convert({"a"}).options.encoder, "");
+  EXPECT_EQ(convert({"--encoder", "h264_qsv", "--subtitles", "burn-fast", "a"}).options.encoder, "h264_qsv");
+  EXPECT_EQ(convert({"--encoder", "x264", "a"}).options.encoder, "x264");
+  const auto refusal = [&](const Args& args) {
+    try {
+      convert(args);
+    } catch (const UsageError& e) {
+      return std::string(e.what());
+    }
+    return std::string("accepted");
+  };
+#ifdef _WIN32
+  const std::string host = "h264_amf or h264_mf";
+#else
+  const std::string host = "h264_amf or h264_vaapi";
+#endif
+  EXPECT_EQ(refusal({"--encoder", "h264_omx", "a"}),
+            "--encoder: expected auto, x264, h264_nvenc, h264_qsv, " + host + ", not 'h264_omx'");
+  for (const char* other : {"track", "none"})
+    EXPECT_EQ(refusal({"--subtitles", other, "--encoder", "auto", "a"}), "--encoder needs --subtitles burn or burn-fast");
+  EXPECT_EQ(refusal({"a", "--encoder"}), "--encoder: missing value");
+  EXPECT_THROW(parseRunOptions({"--encoder", "auto", "a"}, CommandOptions::Report), UsageError);
+}
+
 TEST(RunOptions, TrimsMustLeaveAWindowTheDialogAllows) {
   ConversionState state;
   state.spanStartTime = kSpanStart;

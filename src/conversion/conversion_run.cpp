@@ -224,8 +224,11 @@ RunOutcome ConversionRun::convert(const std::string& inputPath, const RunFiles& 
   control.watch.onOutput = callbacks_.converterOutput;
 
   const DemuxResult r = DemuxAndConvert(ctx_, inputPath, files, control);
-  RunOutcome outcome = outcomeOf(RunStatus::Succeeded, convertedMessage(delivery_), outputPath);
+  RunOutcome outcome =
+      outcomeOf(RunStatus::Succeeded, convertedMessage(delivery_) + encoderNote(r.encoder), outputPath);
   if (!r.warning.empty()) outcome.warnings.push_back(r.warning);
+  outcome.encoder = r.encoder;
+  outcome.fallbacks = r.fallbacks;
   if (r.status == StepStatus::Cancelled) {
     ctx_.state.cancelRequested = false;
     outcome.status = RunStatus::Cancelled;

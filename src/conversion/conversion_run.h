@@ -27,6 +27,10 @@ inline constexpr const char* kConvertedMessage = "MP4 converted successfully";
 inline const char* convertedMessage(SubtitleDelivery delivery) {
   return delivery == SubtitleDelivery::Track ? "MKV converted successfully" : kConvertedMessage;
 }
+// " (encoder: h264_qsv)" after the completion message; "" when no encoder was chosen.
+inline std::string encoderNote(const std::string& encoder) {
+  return encoder.empty() ? std::string() : " (encoder: " + encoder + ")";
+}
 inline constexpr const char* kMergeDoneLine = "File Merge is done--------------------------";
 
 struct RunOutcome {
@@ -41,6 +45,8 @@ struct RunOutcome {
   // from their complete records: one text each, whatever the status.
   std::vector<std::string> warnings;
   std::string burnInReason;  // Failed in the burn-in: why, in the step's own words
+  std::string encoder;       // the burn-in's encoder, when one was chosen (named in `message` too)
+  std::vector<std::string> fallbacks;  // the burn-in's encoders that failed, one line each
 };
 
 struct RunCallbacks {

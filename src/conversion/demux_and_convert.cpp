@@ -101,6 +101,8 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
   begin(ConversionStep::BurnSubtitles);
   const ConverterStepResult burn = BurnSubtitles(ctx, outputPath, p.ass, p.subtitledMp4, control.watch, delivery,
                                                  joinedSec < 0 ? -1 : extracted.durationSec);
+  result.encoder = burn.encoder;
+  result.fallbacks = burn.fallbacks;
   if (burn.status == StepStatus::Cancelled) {
     removeStreamsAndScript(p);
     return failure(result, StepStatus::Cancelled, ConversionStep::BurnSubtitles, "The conversion was cancelled.");

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/stage_context.h"
 #include "extract/extract_streams.h"
@@ -19,6 +20,8 @@ struct DemuxResult {
   std::string message;  // which step failed and why; empty when Done
   std::string reason;   // the failed step's own reason, without the step's name
   std::string warning;  // the recording ends early: where, and what is missing
+  std::string encoder;  // the burn-in's encoder, when one was chosen
+  std::vector<std::string> fallbacks;  // the burn-in's encoders that failed, one line each
   RunFiles paths;
   bool ok() const { return status == StepStatus::Done; }
 };

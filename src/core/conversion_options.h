@@ -3,6 +3,7 @@
 // moment they need a value (the subtitle writer once per record), so the windows
 // answer straight from their controls and there is no second copy of an option.
 // PlainConversionOptions answers from plain values for the command line and tests.
+#include <string>
 
 namespace vk2 {
 
@@ -45,6 +46,8 @@ class ConversionOptions {
   // value (kDateFormatNone) selects none of them.
   virtual int cbSubDateFormat() const = 0;
   virtual SubtitleDelivery cbSubtitles() const { return SubtitleDelivery::Burn; }
+  // The burn-in's encoder: "" (none chosen), "auto", "x264" or a hardware encoder's name.
+  virtual std::string burnEncoder() const { return std::string(); }
 };
 
 struct PlainConversionOptions : ConversionOptions {
@@ -69,6 +72,7 @@ struct PlainConversionOptions : ConversionOptions {
   bool sub12h = true;
   int dateFormat = 0;
   SubtitleDelivery subtitles = SubtitleDelivery::Burn;
+  std::string encoder;
 
   bool checkBoxAudio() const override { return audio; }
   bool rbTimeLocal() const override { return timeLocal; }
@@ -91,6 +95,7 @@ struct PlainConversionOptions : ConversionOptions {
   bool rbSub12h() const override { return sub12h; }
   int cbSubDateFormat() const override { return dateFormat; }
   SubtitleDelivery cbSubtitles() const override { return subtitles; }
+  std::string burnEncoder() const override { return encoder; }
 };
 
 }  // namespace vk2

@@ -27,6 +27,14 @@ class ProcessLauncher {
                                    const std::function<bool()>& keepWaiting,
                                    const std::function<void(const std::string&)>& onOutput) = 0;
 
+  // As runHidden, with the process's standard output passed to `onOutput` as
+  // well: for a converter asked to list something, which it prints there.
+  virtual ProcessOutcome runHiddenReadingAll(const std::vector<std::string>& argv,
+                                             const std::function<bool()>& keepWaiting,
+                                             const std::function<void(const std::string&)>& onOutput) {
+    return runHidden(argv, keepWaiting, onOutput);
+  }
+
   // Starts a visible program (the file manager) without waiting for it.
   virtual bool startDetached(const std::vector<std::string>& argv) = 0;
 };

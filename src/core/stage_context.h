@@ -3,7 +3,9 @@
 // log and subtitle line buffer, the option readers, the pump that lets the
 // windows handle pending input, and the converter launcher.
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/conversion_options.h"
 #include "core/conversion_state.h"
@@ -23,6 +25,8 @@ struct StageContext {
   Pump pump = [] {};
   ProcessLauncher* launcher = nullptr;
   std::string converterPath;  // full path or bare name of the converter program
+  // The encoders the converter lists, once it was asked: it is asked once a run.
+  std::optional<std::vector<std::string>> listedEncoders{};
 };
 
 }  // namespace vk2

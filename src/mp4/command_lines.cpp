@@ -137,15 +137,22 @@ CommandLine withLogLevel(CommandLine line, const std::string& level) {
   return line;
 }
 
+CommandLine encoderSubtitleCommandLine(const std::string& converter, const std::string& mp4Path,
+                                       const std::string& assPath, const std::string& subOutputPath,
+                                       const std::string& inputOptions, const std::string& filterTail,
+                                       const std::string& encoderOptions, PathStyle style) {
+  CommandLineBuilder b;
+  b.value(converter).literal(inputOptions).literal(" -i ").value(converterFilePath(mp4Path, style));
+  b.literal(" -vf subtitles=").value(quotedFilterPath(assPath, style) + filterTail);
+  b.literal(encoderOptions).literal(" -y ").value(converterFilePath(subOutputPath, style));
+  return b.build();
+}
+
 namespace {
 
 CommandLine burnInLine(const std::string& converter, const std::string& mp4Path, const std::string& assPath,
                        const std::string& subOutputPath, const char* encoderOptions, PathStyle style) {
-  CommandLineBuilder b;
-  b.value(converter).literal(" -i ").value(converterFilePath(mp4Path, style));
-  b.literal(" -vf subtitles=").value(quotedFilterPath(assPath, style));
-  b.literal(encoderOptions).literal(" -y ").value(converterFilePath(subOutputPath, style));
-  return b.build();
+  return encoderSubtitleCommandLine(converter, mp4Path, assPath, subOutputPath, "", "", encoderOptions, style);
 }
 
 }  // namespace

@@ -90,6 +90,14 @@ CommandLine fastSubtitleCommandLine(const std::string& converter, const std::str
                                     const std::string& assPath, const std::string& subOutputPath,
                                     PathStyle style = kHostPathStyle);
 
+// The burn-in for a chosen encoder: `inputOptions` before the input (a device
+// to open), `filterTail` after the subtitle filter (",format=..."), and
+// `encoderOptions` after the filter argument, each beginning with its blank.
+CommandLine encoderSubtitleCommandLine(const std::string& converter, const std::string& mp4Path,
+                                       const std::string& assPath, const std::string& subOutputPath,
+                                       const std::string& inputOptions, const std::string& filterTail,
+                                       const std::string& encoderOptions, PathStyle style = kHostPathStyle);
+
 // The script as a subtitle track beside the copied video and audio of videoPath,
 // in the Matroska file subOutputPath; nothing is re-encoded.
 CommandLine trackCommandLine(const std::string& converter, const std::string& videoPath,

@@ -9,6 +9,7 @@
 #include "core/filesystem_names.h"
 #include "core/number_text.h"
 #include "core/paths.h"
+#include "mp4/burn_encoders.h"
 #include "mp4/command_lines.h"
 #include "mp4/converter_lines.h"
 #include "mp4/matroska_check.h"
@@ -165,18 +166,31 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
   return result;
 }
 
-ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
-                                  const std::string& subOutputPath, const ConverterWatch& watch,
-                                  SubtitleDelivery delivery, double joinedWindowSec) {
-  const std::string converter = shownConverter(ctx);
-  const CommandLine line =
-      delivery == SubtitleDelivery::Track      ? trackCommandLine(converter, mp4Path, assPath, subOutputPath)
-      : delivery == SubtitleDelivery::BurnFast ? fastSubtitleCommandLine(converter, mp4Path, assPath, subOutputPath)
-                                               : subtitleCommandLine(converter, mp4Path, assPath, subOutputPath);
+namespace {
+
+// The converter's "-encoders" listing, asked once a run; a converter that
+// cannot list them offers no hardware encoder.
+const std::vector<std::string>& encodersOf(StageContext& ctx, const ConverterWatch& watch) {
+  if (ctx.listedEncoders) return *ctx.listedEncoders;
+  constexpr std::size_t kLongestListing = 1024 * 1024;
+  std::string listing;
+  // A converter run like any other, so a cancel meanwhile reaches it.
+  if (watch.running) watch.running(true);
+  const ProcessOutcome outcome = ctx.launcher->runHiddenReadingAll(
+      {ctx.converterPath, "-hide_banner", "-encoders"}, watch.keepWaiting, [&listing](const std::string& chunk) {
+        if (listing.size() < kLongestListing) listing += chunk;
+      });
+  if (watch.running) watch.running(false);
+  const bool listed = outcome.started && !outcome.cancelled && outcome.exitStatus == 0;
+  ctx.listedEncoders = listed ? listedEncoders(listing) : std::vector<std::string>();
+  return *ctx.listedEncoders;
+}
+
+// One run of a burn-in line and the check of what it wrote; a failed run's output is removed.
+ConverterStepResult burnOnce(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch,
+                             const std::string& subOutputPath, const Mp4Check& plain, double joinedWindowSec) {
   ctx.log.append(line.text);
   if (!ctx.converterPath.empty()) removeFileQuietly(subOutputPath);
-  // The subtitled video must last as long as the plain one it is drawn on.
-  const Mp4Check plain = checkVideoFile(mp4Path);
   ConverterRun run = runConverter(ctx, line, watch, kSubtitleStartFailedLine, kSubtitleExecutedLine);
   ConverterStepResult& result = run.result;
   if (result.status == StepStatus::NotStarted) return result;
@@ -190,11 +204,60 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
   }
   // The burn-in is not silenced: its own output says why.
   if (!noteFullDisk(result, subOutputPath) && run.exitedWithError) addConverterReason(ctx.log, run.said, result.message);
-  removeFileQuietly(assPath);
-  if (result.status != StepStatus::Done) {
-    removeFileQuietly(subOutputPath);
-    return result;
+  if (result.status != StepStatus::Done) removeFileQuietly(subOutputPath);
+  return result;
+}
+
+std::string fallbackNote(const std::string& encoder, const std::string& why, const std::string& next) {
+  return encoder + " failed (" + why + "); burning in with " + next + " instead";
+}
+
+}  // namespace
+
+ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
+                                  const std::string& subOutputPath, const ConverterWatch& watch,
+                                  SubtitleDelivery delivery, double joinedWindowSec) {
+  const std::string converter = shownConverter(ctx);
+  const std::string choice = ctx.options.burnEncoder();
+  const bool canRun = !ctx.converterPath.empty() && ctx.launcher != nullptr;
+  const std::vector<std::string> encoders =
+      delivery == SubtitleDelivery::Track
+          ? std::vector<std::string>{""}
+          : burnInEncoders(delivery, choice,
+                           canRun && needsEncoderListing(delivery, choice) ? encodersOf(ctx, watch)
+                                                                           : std::vector<std::string>());
+  std::vector<std::string> fallbacks;
+  if (choice != "auto" && choice != "x264" && !choice.empty() && encoders.front() != choice && canRun)
+    fallbacks.push_back(fallbackNote(choice, "the converter does not list it", encoders.front()));
+  for (const std::string& note : fallbacks) ctx.log.append(note);
+  // The subtitled video must last as long as the plain one it is drawn on.
+  const Mp4Check plain = checkVideoFile(mp4Path);
+  ConverterStepResult result;
+  std::size_t tried = 0;
+  for (;; ++tried) {
+    // A cancel that came while listing the encoders, or between two attempts,
+    // ends the step as one during an attempt would.
+    if (ctx.state.cancelRequested || (tried > 0 && watch.keepWaiting && !watch.keepWaiting())) {
+      result = ConverterStepResult{StepStatus::Cancelled, "the converter was ended on request"};
+      break;
+    }
+    if (tried > 0) {
+      fallbacks.push_back(fallbackNote(encoders[tried - 1], result.message, encoders[tried]));
+      ctx.log.append(fallbacks.back());
+    }
+    const CommandLine line =
+        delivery == SubtitleDelivery::Track
+            ? trackCommandLine(converter, mp4Path, assPath, subOutputPath)
+            : burnInCommandLine(encoders[tried], delivery, converter, mp4Path, assPath, subOutputPath);
+    result = burnOnce(ctx, line, watch, subOutputPath, plain, joinedWindowSec);
+    if (result.status != StepStatus::Failed || tried + 1 == encoders.size()) break;
   }
+  result.encoder = encoders[tried];
+  result.fallbacks = std::move(fallbacks);
+  if (result.status == StepStatus::NotStarted) return result;
+  removeFileQuietly(assPath);
+  if (result.status != StepStatus::Done) return result;
+  if (!result.encoder.empty()) ctx.log.append("encoder: " + result.encoder);
   // Renaming over the plain MP4 replaces it in one step, so a failed rename
   // never leaves the target without a video.
   const std::string finalPath = burnInFinalPath(subOutputPath);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/stage_context.h"
 
@@ -20,6 +21,8 @@ enum class StepStatus {
 struct ConverterStepResult {
   StepStatus status = StepStatus::Failed;
   std::string message;  // why, when not Done
+  std::string encoder{};  // the burn-in's encoder, when one was chosen; "" otherwise
+  std::vector<std::string> fallbacks{};  // "h264_nvenc failed (why); burning in with libx264 instead", one each
   bool started() const { return status != StepStatus::NotStarted; }
   bool ok() const { return status == StepStatus::Done; }
 };
@@ -49,7 +52,9 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
 // Runs the burn-in, or for SubtitleDelivery::Track adds the script as a subtitle
 // track. Done: assPath and mp4Path are gone and the subtitled video is at
 // subOutputPath without its "_Sub.mp4" + ".mp4" (".mkv" for a track).
-// NotStarted: nothing is touched. Failed or Cancelled: the partial output and
+// NotStarted: nothing is touched. A burn-in may try several encoders (see
+// burn_encoders.h): each failed one's output is removed before the next runs,
+// and a cancel ends the step at once. Failed or Cancelled: the partial output and
 // the script are deleted; mp4Path is never deleted then. The output must last
 // as long as mp4Path or, for files that join across gaps, joinedWindowSec (the
 // window's length, which a subtitle track spans; -1: none), within a second.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 
 #include "testing/fake_launcher.h"
@@ -177,6 +178,84 @@ TEST(BurnSubtitles, FailuresKeepThePlainMp4) {
             (std::vector<std::string>{"converter: [Parsed_subtitles_0 @ 0x5581] Unable to open clip .ass",
                                       "converter: Error initializing filter --"}));
   EXPECT_EQ(readText(f.target), "plain");
+}
+
+// The converter is asked once for its encoders; a failed or cut-off attempt is
+// followed by the next, and libx264 comes last.
+TEST(BurnSubtitles, FailedEncodersAreFollowedByTheNextInOneRun) {
+  StepFixture f;
+  using List = std::vector<std::string>;
+  const auto encoderOf = [](const List& argv) { return *(std::find(argv.begin(), argv.end(), "-c:v") + 1); };
+  f.launcher.encoderListing = "Encoders:\n ------\n V....D h264_nvenc NVENC\n V..... h264_qsv QSV\n V....D libx264 x\n";
+  f.launcher.script = {FakeBehaviour{.exitStatus = 1, .says = "[h264_nvenc @ 0x5581] Cannot load libcuda.so.1\n"}};
+  f.launcher.nextOutput = "partial";  // h264_qsv's output, cut off though it ended with status 0
+  writeText(f.target, "plain");
+  ConverterStepResult r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, {}, SubtitleDelivery::BurnFast);
+  ASSERT_TRUE(r.ok()) << r.message;
+  EXPECT_EQ(r.encoder, "libx264");
+  ASSERT_EQ(f.launcher.calls.size(), 3u);
+  EXPECT_EQ(encoderOf(f.launcher.calls[0]), "h264_nvenc");
+  EXPECT_EQ(encoderOf(f.launcher.calls[1]), "h264_qsv");
+  EXPECT_EQ(f.launcher.calls[2], fastSubtitleCommandLine("/usr/bin/ffmpeg", f.target, f.ass, f.sub).arguments);
+  ASSERT_EQ(r.fallbacks.size(), 2u);
+  EXPECT_EQ(r.fallbacks[0], "h264_nvenc failed (the converter ended with exit status 1: Cannot load libcuda.so.1); "
+                            "burning in with h264_qsv instead");
+  EXPECT_EQ(r.fallbacks[1].rfind("h264_qsv failed (the converter's output " + f.sub + " is incomplete: ", 0), 0u);
+  EXPECT_NE(r.fallbacks[1].find("); burning in with libx264 instead"), std::string::npos);
+  const List& log = f.log.lines();
+  for (const std::string& line : r.fallbacks) EXPECT_EQ(std::count(log.begin(), log.end(), line), 1);
+  EXPECT_EQ(log.back(), "encoder: libx264");
+  EXPECT_EQ(f.dir.entries(), (List{"clip.h264", "clip.mp4", "clip.pcm"}));
+
+  // Asked once a run; a hardware encoder named but not listed is said to be skipped.
+  writeText(f.ass, "script");
+  f.launcher.calls.clear();
+  f.options.encoder = "h264_amf";
+  r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, {}, SubtitleDelivery::Burn);
+  EXPECT_EQ(f.launcher.listings, 1);
+  EXPECT_EQ(r.fallbacks,
+            List{"h264_amf failed (the converter does not list it); burning in with libx264 instead"});
+  EXPECT_EQ(f.launcher.calls, std::vector<List>{subtitleCommandLine("/usr/bin/ffmpeg", f.target, f.ass, f.sub).arguments});
+
+  // A cancel ends the step in its first attempt; the MP4 stays.
+  writeText(f.ass, "script");
+  f.launcher.calls.clear();
+  f.options.encoder = "h264_qsv";
+  f.launcher.script = {FakeBehaviour{.hangs = true}};
+  ConverterWatch cancel;
+  cancel.keepWaiting = [] { return false; };
+  r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, cancel, SubtitleDelivery::Burn);
+  EXPECT_EQ(r.status, StepStatus::Cancelled);
+  EXPECT_EQ(r.encoder, "h264_qsv");
+  EXPECT_TRUE(r.fallbacks.empty());
+  EXPECT_EQ(f.launcher.calls.size(), 1u);
+  EXPECT_EQ(f.dir.entries(), (List{"clip.h264", "clip.mp4", "clip.pcm"}));
+  // So does one that came as an attempt failed: no next attempt starts.
+  writeText(f.ass, "script");
+  f.launcher.script = {FakeBehaviour{.exitStatus = 1}};
+  ConverterWatch lateCancel;
+  lateCancel.running = [&f](bool active) { f.state.cancelRequested = !active; };
+  r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, lateCancel, SubtitleDelivery::Burn);
+  EXPECT_EQ(r.status, StepStatus::Cancelled);
+  EXPECT_EQ(f.launcher.calls.size(), 2u);
+  EXPECT_EQ(f.dir.entries(), (List{"clip.h264", "clip.mp4", "clip.pcm"}));
+}
+
+// Only a choice that may try a hardware encoder asks for the listing; one that
+// cannot be had leaves libx264.
+TEST(BurnSubtitles, NoListingForPlainBurnAndNoHardwareWithoutOne) {
+  StepFixture f;
+  writeText(f.target, "plain");
+  ConverterStepResult r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub);
+  EXPECT_TRUE(r.ok() && r.encoder.empty() && r.fallbacks.empty());
+  EXPECT_EQ(f.launcher.listings, 0);
+  writeText(f.ass, "script");
+  f.launcher.encoderListing = "ffmpeg: unrecognized option '-encoders'\n";
+  r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, {}, SubtitleDelivery::BurnFast);
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(r.encoder, "libx264");
+  EXPECT_EQ(f.launcher.listings, 1);
+  EXPECT_EQ(f.launcher.calls.size(), 2u);
 }
 
 }  // namespace

@@ -97,6 +97,18 @@ void prepareAttributes(posix_spawnattr_t& attributes) {
 ProcessOutcome PosixProcessLauncher::runHidden(const std::vector<std::string>& argv,
                                                const std::function<bool()>& keepWaiting,
                                                const std::function<void(const std::string&)>& onOutput) {
+  return run(argv, keepWaiting, onOutput, false);
+}
+
+ProcessOutcome PosixProcessLauncher::runHiddenReadingAll(const std::vector<std::string>& argv,
+                                                         const std::function<bool()>& keepWaiting,
+                                                         const std::function<void(const std::string&)>& onOutput) {
+  return run(argv, keepWaiting, onOutput, true);
+}
+
+ProcessOutcome PosixProcessLauncher::run(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
+                                         const std::function<void(const std::string&)>& onOutput,
+                                         bool standardOutputToo) {
   ProcessOutcome outcome;
   if (argv.empty() || argv[0].empty()) {
     outcome.error = "no program given";
@@ -109,7 +121,10 @@ ProcessOutcome PosixProcessLauncher::runHidden(const std::vector<std::string>& a
   }
   SpawnSetup setup;
   posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&setup.actions, 1, "/dev/null", O_WRONLY, 0);
+  if (standardOutputToo)
+    posix_spawn_file_actions_adddup2(&setup.actions, pipeFds[1], 1);
+  else
+    posix_spawn_file_actions_addopen(&setup.actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_adddup2(&setup.actions, pipeFds[1], 2);
   prepareAttributes(setup.attributes);
 

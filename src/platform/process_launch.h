@@ -16,7 +16,13 @@ class PosixProcessLauncher : public ProcessLauncher {
  public:
   ProcessOutcome runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                            const std::function<void(const std::string&)>& onOutput) override;
+  ProcessOutcome runHiddenReadingAll(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
+                                     const std::function<void(const std::string&)>& onOutput) override;
   bool startDetached(const std::vector<std::string>& argv) override;
+
+ private:
+  ProcessOutcome run(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
+                     const std::function<void(const std::string&)>& onOutput, bool standardOutputToo);
 };
 #else
 // CreateProcessA with a hidden window, waited on in short slices.
@@ -24,7 +30,13 @@ class WindowsProcessLauncher : public ProcessLauncher {
  public:
   ProcessOutcome runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                            const std::function<void(const std::string&)>& onOutput) override;
+  ProcessOutcome runHiddenReadingAll(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
+                                     const std::function<void(const std::string&)>& onOutput) override;
   bool startDetached(const std::vector<std::string>& argv) override;
+
+ private:
+  ProcessOutcome run(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
+                     const std::function<void(const std::string&)>& onOutput, bool standardOutputToo);
 };
 #endif
 

@@ -31,6 +31,11 @@ TEST(PosixProcessLauncher, ExitStatusOutputAndMissingProgram) {
                                          [&](const std::string& s) { output += s; });
   EXPECT_TRUE(ok.started && !ok.cancelled && ok.exitStatus == 4);
   EXPECT_EQ(output, "to-stderr\n");
+  output.clear();
+  // A listing the converter prints on standard output is read as well.
+  EXPECT_EQ(launcher.runHiddenReadingAll({"sh", "-c", "echo to-stdout; echo to-stderr >&2"}, {},
+                                         [&](const std::string& s) { output += s; }).exitStatus, 0);
+  EXPECT_EQ(output, "to-stdout\nto-stderr\n");
 
   ProcessOutcome killed = launcher.runHidden({"/bin/sh", "-c", "kill -9 $$"}, {}, {});
   EXPECT_TRUE(killed.started && killed.exitStatus == -1);

@@ -72,7 +72,8 @@ struct OutputPipe {
 
 // The start-up record is zeroed but for its size and the window state; without
 // a pipe nothing is inherited.
-bool create(const std::vector<std::string>& argv, WORD showWindow, OutputPipe* pipe, PROCESS_INFORMATION& info) {
+bool create(const std::vector<std::string>& argv, WORD showWindow, OutputPipe* pipe, PROCESS_INFORMATION& info,
+            bool standardOutputToo = false) {
   std::string line = windowsCommandLine(argv);
   std::vector<char> buffer(line.begin(), line.end());
   buffer.push_back('\0');
@@ -86,7 +87,7 @@ bool create(const std::vector<std::string>& argv, WORD showWindow, OutputPipe* p
   if (pipe) {
     startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
     startup.StartupInfo.hStdInput = pipe->nul.h;
-    startup.StartupInfo.hStdOutput = pipe->nul.h;
+    startup.StartupInfo.hStdOutput = standardOutputToo ? pipe->write.h : pipe->nul.h;
     startup.StartupInfo.hStdError = pipe->write.h;
     inherit = TRUE;
     if (pipe->limitInheritance(startup)) {
@@ -108,11 +109,24 @@ bool create(const std::vector<std::string>& argv, WORD showWindow, OutputPipe* p
 ProcessOutcome WindowsProcessLauncher::runHidden(const std::vector<std::string>& argv,
                                                  const std::function<bool()>& keepWaiting,
                                                  const std::function<void(const std::string&)>& onOutput) {
+  return run(argv, keepWaiting, onOutput, false);
+}
+
+ProcessOutcome WindowsProcessLauncher::runHiddenReadingAll(const std::vector<std::string>& argv,
+                                                           const std::function<bool()>& keepWaiting,
+                                                           const std::function<void(const std::string&)>& onOutput) {
+  return run(argv, keepWaiting, onOutput, true);
+}
+
+ProcessOutcome WindowsProcessLauncher::run(const std::vector<std::string>& argv,
+                                           const std::function<bool()>& keepWaiting,
+                                           const std::function<void(const std::string&)>& onOutput,
+                                           bool standardOutputToo) {
   ProcessOutcome outcome;
   OutputPipe pipe;
   const bool reading = onOutput && pipe.open();
   PROCESS_INFORMATION info;
-  if (argv.empty() || !create(argv, SW_HIDE, reading ? &pipe : nullptr, info)) {
+  if (argv.empty() || !create(argv, SW_HIDE, reading ? &pipe : nullptr, info, standardOutputToo)) {
     outcome.error = "CreateProcessA failed with error " + std::to_string(GetLastError());
     return outcome;
   }

@@ -30,9 +30,20 @@ class FakeLauncher : public ProcessLauncher {
   std::deque<FakeBehaviour> script;  // one per call; the default behaviour when empty
   std::string nextOutput;  // when set, the next call writes it instead (a cut-off or odd MP4)
   std::vector<std::vector<std::string>> calls;
+  // "-encoders" is answered with this, counted in `listings` and not in `calls`.
+  std::string encoderListing;
+  int listings = 0;
 
   ProcessOutcome runHidden(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                            const std::function<void(const std::string&)>& onOutput) override {
+    if (argv.size() == 3 && argv[2] == "-encoders") {
+      ++listings;
+      if (onOutput) onOutput(encoderListing);
+      ProcessOutcome listed;
+      listed.started = true;
+      listed.exitStatus = 0;
+      return listed;
+    }
     calls.push_back(argv);
     FakeBehaviour b;
     if (!script.empty()) {

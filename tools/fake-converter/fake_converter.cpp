@@ -8,10 +8,16 @@
 //   fail  writes a partial file, says why on its standard error (not under
 //         "-loglevel quiet") and exits with status 1
 //   hang  writes a partial file and waits a minute
+//   incomplete  writes a partial file and exits with status 0
 //   progress  as ok, telling on its standard error, as the converter does, that
 //         half of a 4-second input is done, then half a second later all of it
 // Without modes.txt every call is "ok". A burn-in also copies the subtitle script
 // it was given to "burnt.ass", so a test can read what the video would show.
+// "-encoders" is answered on standard output, unlogged and without taking a
+// mode: libx264 and each encoder "encoders.txt" names, one a line, adding a
+// line to "listings.txt". A line "NAME fail" makes a burn-in with "-c:v NAME"
+// fail as the converter does without the hardware, "NAME incomplete" makes it
+// write a partial file and exit with status 0.
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -19,6 +25,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "testing/fake_mp4.h"
@@ -48,10 +55,29 @@ std::string subtitleFilterFile(const std::string& argument) {
   return path;
 }
 
+// The listed encoders' names and what each does when chosen ("" works).
+std::vector<std::pair<std::string, std::string>> scriptedEncoders() {
+  std::vector<std::pair<std::string, std::string>> encoders;
+  for (const std::string& line : linesOf("encoders.txt")) {
+    const std::size_t blank = line.find(' ');
+    encoders.emplace_back(line.substr(0, blank), blank == std::string::npos ? "" : line.substr(blank + 1));
+  }
+  return encoders;
+}
+
+int listEncoders() {
+  std::ofstream("listings.txt", std::ios::app) << "-encoders\n";
+  std::printf("Encoders:\n V..... = Video\n A..... = Audio\n ------\n"
+              " V....D libx264              libx264 H.264 / AVC / MPEG-4 AVC (codec h264)\n");
+  for (const auto& [name, behaviour] : scriptedEncoders()) std::printf(" V....D %-20s a scripted encoder\n", name.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);
+  if (args.size() == 3 && args[1] == "-hide_banner" && args[2] == "-encoders") return listEncoders();
   const std::vector<std::string> calls = linesOf("calls.txt");
   int call = 0;
   for (const std::string& line : calls) call += line == "--";
@@ -61,7 +87,11 @@ int main(int argc, char** argv) {
     log << "--\n";
   }
   const std::vector<std::string> modes = linesOf("modes.txt");
-  const std::string mode = call < static_cast<int>(modes.size()) ? modes[static_cast<std::size_t>(call)] : "ok";
+  std::string mode = call < static_cast<int>(modes.size()) ? modes[static_cast<std::size_t>(call)] : "ok";
+  for (std::size_t i = 1; i + 1 < args.size(); ++i)
+    if (args[i] == "-c:v")
+      for (const auto& [name, behaviour] : scriptedEncoders())
+        if (name == args[i + 1] && !behaviour.empty()) mode = behaviour;
 
   // The output: the argument before "-loglevel" (muxing), else the last one.
   std::string output = args.back();
@@ -77,6 +107,10 @@ int main(int argc, char** argv) {
       std::ifstream script(subtitleFilterFile(args[i + 1]), std::ios::binary);
       writeFile("burnt.ass", std::string(std::istreambuf_iterator<char>(script), std::istreambuf_iterator<char>()));
     }
+  }
+  if (mode == "incomplete") {
+    writeFile(output, "partial");
+    return 0;
   }
   if (mode == "fail" || mode == "hang") {
     writeFile(output, "partial");
