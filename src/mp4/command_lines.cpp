@@ -128,8 +128,10 @@ CommandLine muxLine(const std::string& converter, const std::string& pcmPath, co
   b.literal(" -acodec aac -vcodec copy");
   if (assPath) b.literal(" -scodec copy");
   b.literal(timestampOptions(outputPath));
-  // The one pass is the whole conversion: its progress line is kept, the rest silenced.
-  if (assPath) b.literal(" -stats");
+  // The Matroska muxer's checksums over every cluster cost as much time as copying
+  // the video; players do not need them. The one pass is the whole conversion:
+  // its progress line is kept, the rest silenced.
+  if (assPath) b.literal(" -write_crc32 0 -stats");
   b.literal(" -y -t 00:").literal(durationText(durationSec));
   b.value(converterFilePath(outputPath, style)).literal(" -loglevel quiet");
   return b.build();

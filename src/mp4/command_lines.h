@@ -77,8 +77,9 @@ CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmP
                            PathStyle style = kHostPathStyle);
 
 // The subtitle track's MKV in one pass: the raw streams muxed as by
-// mp4CommandLine, the script at assPath beside them as a copied subtitle track.
-// The converter's progress line is kept ("-stats") while the rest is silenced.
+// mp4CommandLine, the script at assPath beside them as a copied subtitle track,
+// without the Matroska checksums. The converter's progress line is kept
+// ("-stats") while the rest is silenced.
 CommandLine trackMuxCommandLine(const std::string& converter, const std::string& pcmPath,
                                 const std::string& h264Path, const std::string& assPath,
                                 const std::string& outputPath, int32_t durationSec, double frameRate,
