@@ -71,8 +71,10 @@ std::string shownConverter(const StageContext& ctx) {
 
 // "00:15:00.00" for 900 seconds, as the converter's header writes a length.
 std::string lengthClock(int32_t seconds) {
-  const auto twoDigits = [](int32_t n) { return (n < 10 ? "0" : "") + std::to_string(n); };
-  return twoDigits(seconds / 3600) + ":" + twoDigits(seconds / 60 % 60) + ":" + twoDigits(seconds % 60) + ".00";
+  char text[32];  // whole numbers only: no locale's decimal point involved
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d.00", static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  return text;
 }
 
 struct ConverterRun {
