@@ -35,10 +35,10 @@ std::string stageLine(const std::string& what, const RunOptions& options) {
       index <= static_cast<int>(options.inputs.size()))
     return mergingLine(index, count, options.inputs[static_cast<std::size_t>(index - 1)]);
   if (what == "extract") return kExtractingLine;
-  if (what == "mp4") return "Making the MP4";
-  if (what == "subtitles")
-    return options.options.subtitles == SubtitleDelivery::Track ? "Adding the subtitle track"
-                                                                : "Burning in the subtitles";
+  if (what == "mp4")
+    return options.options.subtitles == SubtitleDelivery::Track ? "Making the MKV with the subtitle track"
+                                                                : "Making the MP4";
+  if (what == "subtitles") return "Burning in the subtitles";
   return what;
 }
 

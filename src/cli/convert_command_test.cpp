@@ -40,8 +40,8 @@ using testing::TempDir;
 using testing::writeText;
 
 // Records its arguments (one per line, then "--") and acts as the next line of
-// "modes" says: ok (an MP4 marked "made by call N" as long as "-t" says, or a
-// copy of the burn-in's input), fail (exit 1, saying why unless "-loglevel quiet"),
+// "modes" says: ok (an MP4, or MKV for an ".mkv", marked "made by call N" as
+// long as "-t" says, or a copy of the burn-in's input), fail (exit 1, saying why unless "-loglevel quiet"),
 // hang, or fill (writes until the disk is full, then claims success). The arguments themselves are the
 // command line tests'; the 18 seconds of three merged files the end-to-end test's.
 constexpr const char* kFakeConverter = R"sh(#!/bin/sh
@@ -63,8 +63,9 @@ case "$mode" in
         exit 1;;
   hang) echo partial > "$out"; echo $$ > converter.pid; touch running; sleep 60; exit 0;;
   fill) { printf '\000\000\000\020ftypisom'; printf '\003\000\000\000mdat'; cat /dev/zero; } > "$out" 2>/dev/null; exit 0;;
-  *) if [ -n "$t" ]; then
-       ms=${t#00:}; { cat "head_$(( ${ms%%:*} * 60 + ${ms#*:} ))"; echo "made by call $n"; } > "$out"
+  *) case "$out" in *.mkv) head=mkvhead;; *) head=head;; esac
+     if [ -n "$t" ]; then
+       ms=${t#00:}; { cat "${head}_$(( ${ms%%:*} * 60 + ${ms#*:} ))"; echo "made by call $n"; } > "$out"
      else cp "$in" "$out"; fi; exit 0;;
 esac
 )sh";
@@ -89,8 +90,12 @@ struct ConvertFixture {
     writeText(work + "ffmpeg", kFakeConverter);
     ::chmod((work + "ffmpeg").c_str(), 0755);
     writeText(work + "modes", modes);
-    for (int seconds = 0; seconds <= 120; ++seconds)
-      writeText(work + "head_" + std::to_string(seconds), testing::fakeMp4Head(seconds, std::string("made by call 0\n").size()));
+    const std::string marker = "made by call 0\n";
+    for (int seconds = 0; seconds <= 120; ++seconds) {
+      writeText(work + "head_" + std::to_string(seconds), testing::fakeMp4Head(seconds, marker.size()));
+      const std::string mkv = testing::fakeMkv(seconds, marker);
+      writeText(work + "mkvhead_" + std::to_string(seconds), mkv.substr(0, mkv.size() - marker.size()));
+    }
   }
   std::string arguments(const std::string& extra = "") const {
     std::string args = "convert -q " + extra + " -o " + shellQuoted(target);
@@ -164,6 +169,24 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
     EXPECT_EQ(f.outputs(), (std::vector<std::string>{"X.mp4", "X_without_subtitles.mp4"}));
     EXPECT_EQ(readText(f.target), "older");
     EXPECT_EQ(testing::fakeMp4Marker(readText(f.data + "X_without_subtitles.mp4")), "made by call 0\n");
+  }
+  {  // the subtitle track: one pass with the script as its third input; when it fails the older MKV is back
+    ConvertFixture f(3);
+    f.target = f.data + "X.mkv";
+    f.fakeConverter("ok\nfail\nfail\n");
+    EXPECT_EQ(f.convert("--subtitles track"), 0) << f.err();
+    const std::vector<std::string> calls = splitLines(readText(f.work + "calls"));
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "--"), 1);
+    EXPECT_NE(std::find(calls.begin(), calls.end(), f.data + "X.ass"), calls.end());
+    EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mkv"});
+
+    writeText(f.target, "older");
+    EXPECT_EQ(f.convert("--subtitles track"), 1);
+    EXPECT_NE(f.err().find("Making the MKV failed: the converter ended with exit status 1: " + f.data +
+                           "X.ass: Invalid data found when processing input.\n"),
+              std::string::npos) << f.err();
+    EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mkv"});
+    EXPECT_EQ(readText(f.target), "older");
   }
 }
 
@@ -822,6 +845,12 @@ TEST(ConvertCommandEndToEnd, FastBurnInSubtitleTrackAndNone) {
   const std::size_t events = dialogues(readText(f.dir.file("x.ass")));
   EXPECT_GT(events, 60u);
   EXPECT_EQ(dialogues(commandOutput("ffmpeg -v error -i " + shellQuoted(mkv) + " -map 0:s:0 -f ass -")), events);
+
+  ASSERT_EQ(f.convert("--subtitles track --no-audio"), 0) << f.err();
+  EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mkv"});
+  const auto [silentCodecs, silentDuration] = probe(mkv);
+  EXPECT_EQ(silentCodecs, (std::vector<std::string>{"ass", "h264"}));
+  EXPECT_NEAR(silentDuration, 4, 0.5);
 }
 
 // Every subtitle choice over windows that start between key frames (one every

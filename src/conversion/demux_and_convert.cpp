@@ -75,25 +75,31 @@ DemuxResult DemuxAndConvert(StageContext& ctx, const std::string& inputPath, con
   }
 
   begin(ConversionStep::MakeMp4);
+  const SubtitleDelivery delivery = control.delivery.value_or(ctx.options.cbSubtitles());
+  const bool track = delivery == SubtitleDelivery::Track;
   const double joinedSec = joinedLength(extracted, control.recordedSeconds);
-  const ConverterStepResult mp4 = MakeMp4(ctx, p.pcm, p.h264, outputPath, extracted.durationSec, extracted.frameRate,
-                                          ctx.options.checkBoxAudio(), control.watch, joinedSec);
+  // The subtitle track needs no second pass: the script is muxed with the streams.
+  const ConverterStepResult mp4 =
+      track ? MakeTrackMkv(ctx, p.pcm, p.h264, p.ass, outputPath, extracted.durationSec, extracted.frameRate,
+                           ctx.options.checkBoxAudio(), control.watch, joinedSec)
+            : MakeMp4(ctx, p.pcm, p.h264, outputPath, extracted.durationSec, extracted.frameRate,
+                      ctx.options.checkBoxAudio(), control.watch, joinedSec);
+  const std::string making = track ? "Making the MKV failed: " : "Making the MP4 failed: ";
   if (mp4.status == StepStatus::NotStarted)
     return failure(result, StepStatus::NotStarted, ConversionStep::MakeMp4,
-                   "Making the MP4 failed: " + mp4.message + ". The streams " + p.h264 + " and " + p.pcm +
-                       " and the script " + p.ass + " are kept beside the target.");
+                   making + mp4.message + ". The streams " + p.h264 + " and " + p.pcm + " and the script " + p.ass +
+                       " are kept beside the target.");
   if (mp4.status == StepStatus::Cancelled || stopNow(control)) {
     removeStreamsAndScript(p);
     return failure(result, StepStatus::Cancelled, ConversionStep::MakeMp4, "The conversion was cancelled.");
   }
   if (mp4.status != StepStatus::Done) {
     removeStreamsAndScript(p);
-    return failure(result, mp4.status, ConversionStep::MakeMp4, "Making the MP4 failed: " + mp4.message + ".");
+    return failure(result, mp4.status, ConversionStep::MakeMp4, making + mp4.message + ".");
   }
 
-  const SubtitleDelivery delivery = control.delivery.value_or(ctx.options.cbSubtitles());
-  if (delivery == SubtitleDelivery::None) {
-    // The muxed video is the result; the script has no use.
+  if (delivery == SubtitleDelivery::None || track) {
+    // The muxed video is the result; the script has no use (or is in it already).
     removeFileQuietly(p.ass);
     result.status = StepStatus::Done;
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 // DemuxAndConvert: the stream extraction, then MakeMp4 on the streams, then
-// BurnSubtitles on the MP4 and the script. Says which step failed and why.
+// BurnSubtitles on the MP4 and the script; for the subtitle track, MakeTrackMkv
+// on the streams and the script in one step. Says which step failed and why.
 #include <functional>
 #include <optional>
 #include <string>

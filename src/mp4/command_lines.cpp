@@ -111,20 +111,45 @@ const char* timestampOptions(const std::string& outputPath) {
   return matroska ? " -bsf:v setts=pts=DTS" : "";
 }
 
-}  // namespace
-
-CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmPath,
-                           const std::string& h264Path, const std::string& outputPath,
-                           int32_t durationSec, double frameRate, bool withAudio, PathStyle style) {
+// The muxing of the raw streams; a script, when given, goes in as a third input
+// and its subtitle track is copied beside the video and the audio.
+CommandLine muxLine(const std::string& converter, const std::string& pcmPath, const std::string& h264Path,
+                    const std::string* assPath, const std::string& outputPath, int32_t durationSec,
+                    double frameRate, bool withAudio, PathStyle style) {
   CommandLineBuilder b;
   b.value(converter);
   if (withAudio) b.literal(" -f s16le -ar 48000 -ac 1 -i ").value(converterFilePath(pcmPath, style));
   b.literal(" -framerate ").literal(frameRateText(frameRate));
   b.literal(" -i ").value(converterFilePath(h264Path, style));
-  b.literal(" -acodec aac -vcodec copy").literal(timestampOptions(outputPath));
+  if (assPath) {
+    b.literal(" -i ").value(converterFilePath(*assPath, style));
+    b.literal(withAudio ? " -map 1:v -map 0:a -map 2:s" : " -map 0:v -map 1:s");
+  }
+  b.literal(" -acodec aac -vcodec copy");
+  if (assPath) b.literal(" -scodec copy");
+  b.literal(timestampOptions(outputPath));
+  // The Matroska muxer's checksums over every cluster cost as much time as copying
+  // the video; players do not need them. The one pass is the whole conversion:
+  // its progress line is kept, the rest silenced.
+  if (assPath) b.literal(" -write_crc32 0 -stats");
   b.literal(" -y -t 00:").literal(durationText(durationSec));
   b.value(converterFilePath(outputPath, style)).literal(" -loglevel quiet");
   return b.build();
+}
+
+}  // namespace
+
+CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmPath,
+                           const std::string& h264Path, const std::string& outputPath,
+                           int32_t durationSec, double frameRate, bool withAudio, PathStyle style) {
+  return muxLine(converter, pcmPath, h264Path, nullptr, outputPath, durationSec, frameRate, withAudio, style);
+}
+
+CommandLine trackMuxCommandLine(const std::string& converter, const std::string& pcmPath,
+                                const std::string& h264Path, const std::string& assPath,
+                                const std::string& outputPath, int32_t durationSec, double frameRate,
+                                bool withAudio, PathStyle style) {
+  return muxLine(converter, pcmPath, h264Path, &assPath, outputPath, durationSec, frameRate, withAudio, style);
 }
 
 CommandLine withLogLevel(CommandLine line, const std::string& level) {
@@ -167,15 +192,6 @@ CommandLine fastSubtitleCommandLine(const std::string& converter, const std::str
                                     const std::string& assPath, const std::string& subOutputPath,
                                     PathStyle style) {
   return burnInLine(converter, mp4Path, assPath, subOutputPath, " -preset veryfast", style);
-}
-
-CommandLine trackCommandLine(const std::string& converter, const std::string& videoPath,
-                             const std::string& assPath, const std::string& subOutputPath, PathStyle style) {
-  CommandLineBuilder b;
-  b.value(converter).literal(" -i ").value(converterFilePath(videoPath, style));
-  b.literal(" -i ").value(converterFilePath(assPath, style));
-  b.literal(" -map 0 -map 1 -c copy -y ").value(converterFilePath(subOutputPath, style));
-  return b.build();
 }
 
 }  // namespace vk2

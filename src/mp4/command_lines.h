@@ -1,6 +1,7 @@
 #pragma once
-// The two converter command lines: muxing the raw streams into an MP4, and
-// burning the subtitle script into its picture. A command is held both as the
+// The converter command lines: muxing the raw streams into an MP4 (or, with
+// the script as a subtitle track, into an MKV), and burning the subtitle
+// script into its picture. A command is held both as the
 // argument vector handed to the process (POSIX) and as the one text line that is
 // logged and, on Windows, handed to the narrow process-creation call.
 #include <cstdint>
@@ -75,6 +76,15 @@ CommandLine mp4CommandLine(const std::string& converter, const std::string& pcmP
                            int32_t durationSec, double frameRate, bool withAudio,
                            PathStyle style = kHostPathStyle);
 
+// The subtitle track's MKV in one pass: the raw streams muxed as by
+// mp4CommandLine, the script at assPath beside them as a copied subtitle track,
+// without the Matroska checksums. The converter's progress line is kept
+// ("-stats") while the rest is silenced.
+CommandLine trackMuxCommandLine(const std::string& converter, const std::string& pcmPath,
+                                const std::string& h264Path, const std::string& assPath,
+                                const std::string& outputPath, int32_t durationSec, double frameRate,
+                                bool withAudio, PathStyle style = kHostPathStyle);
+
 // The same line with the value of its closing "-loglevel" replaced: the muxing
 // line, silenced ("quiet") when it runs, asked for its errors ("error") when it
 // has failed.
@@ -97,11 +107,5 @@ CommandLine encoderSubtitleCommandLine(const std::string& converter, const std::
                                        const std::string& assPath, const std::string& subOutputPath,
                                        const std::string& inputOptions, const std::string& filterTail,
                                        const std::string& encoderOptions, PathStyle style = kHostPathStyle);
-
-// The script as a subtitle track beside the copied video and audio of videoPath,
-// in the Matroska file subOutputPath; nothing is re-encoded.
-CommandLine trackCommandLine(const std::string& converter, const std::string& videoPath,
-                             const std::string& assPath, const std::string& subOutputPath,
-                             PathStyle style = kHostPathStyle);
 
 }  // namespace vk2

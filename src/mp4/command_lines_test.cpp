@@ -64,8 +64,19 @@ TEST(CommandLines, FastBurnInAndSubtitleTrack) {
   EXPECT_EQ(mp4CommandLine("ffmpeg", "/o/a.pcm", "/o/a.h264", "/o/a.mkv", 9, 30, true, PathStyle::Posix).text,
             "ffmpeg -f s16le -ar 48000 -ac 1 -i /o/a.pcm -framerate  30.0000 -i /o/a.h264 -acodec aac -vcodec copy "
             "-bsf:v setts=pts=DTS -y -t 00:0:9 /o/a.mkv -loglevel quiet");
-  EXPECT_EQ(trackCommandLine("ffmpeg", "/o/a.mkv", "/o/a.ass", "/o/a_Sub.mkv", PathStyle::Posix).text,
-            "ffmpeg -i /o/a.mkv -i /o/a.ass -map 0 -map 1 -c copy -y /o/a_Sub.mkv");
+  // The subtitle track in the same pass: the script a third input, every stream
+  // mapped, no cluster checksums, the progress kept.
+  const CommandLine track = trackMuxCommandLine("ffmpeg", "/o/a.pcm", "/o/a.h264", "/o/-a.ass", "/o/a.mkv", 75, 30,
+                                                true, PathStyle::Posix);
+  EXPECT_EQ(track.text,
+            "ffmpeg -f s16le -ar 48000 -ac 1 -i /o/a.pcm -framerate  30.0000 -i /o/a.h264 -i /o/-a.ass "
+            "-map 1:v -map 0:a -map 2:s -acodec aac -vcodec copy -scodec copy -bsf:v setts=pts=DTS "
+            "-write_crc32 0 -stats -y -t 00:1:15 /o/a.mkv -loglevel quiet");
+  EXPECT_EQ(withLogLevel(track, "error").arguments.back(), "error");
+  EXPECT_EQ(trackMuxCommandLine("ffmpeg", "/o/a.pcm", "-a.h264", "a:b.ass", "/o/a.mkv", 9, 25, false,
+                                PathStyle::Posix).text,
+            "ffmpeg -framerate  25.0000 -i ./-a.h264 -i ./a:b.ass -map 0:v -map 1:s -acodec aac -vcodec copy "
+            "-scodec copy -bsf:v setts=pts=DTS -write_crc32 0 -stats -y -t 00:0:9 /o/a.mkv -loglevel quiet");
 }
 
 TEST(CommandLines, BackslashIsPartOfAPosixNameAndSurvivesBothFilterLevels) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "core/file_identity.h"
 #include "core/filesystem_names.h"
@@ -69,6 +70,14 @@ std::string shownConverter(const StageContext& ctx) {
   return ctx.converterPath.empty() ? std::string("ffmpeg") : ctx.converterPath;
 }
 
+// "00:15:00.00" for 900 seconds, as the converter's header writes a length.
+std::string lengthClock(int32_t seconds) {
+  char text[32];  // whole numbers only: no locale's decimal point involved
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d.00", static_cast<int>(seconds / 3600),
+                static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  return text;
+}
+
 struct ConverterRun {
   ConverterStepResult result;
   bool exitedWithError = false;  // ended by itself with a status > 0: it may say why
@@ -78,7 +87,7 @@ struct ConverterRun {
 // Starts and waits for the converter; NotStarted, Cancelled or Failed (by exit
 // status) are decided here, the output check by the caller.
 ConverterRun runConverter(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch,
-                          const char* startFailedLine, const char* executedLine) {
+                          const char* startFailedLine, const char* executedLine, int32_t shownLengthSec = -1) {
   ConverterRun run;
   ConverterStepResult& result = run.result;
   if (ctx.converterPath.empty() || ctx.launcher == nullptr) {
@@ -92,6 +101,9 @@ ConverterRun runConverter(StageContext& ctx, const CommandLine& line, const Conv
     if (watch.onOutput) watch.onOutput(chunk);
   };
   if (watch.running) watch.running(true);
+  // A silenced converter prints its progress lines but not the header naming
+  // the length they count towards; the progress hears it as the header would say it.
+  if (shownLengthSec >= 0 && watch.onOutput) watch.onOutput("  Duration: " + lengthClock(shownLengthSec) + "\n");
   const ProcessOutcome outcome = ctx.launcher->runHidden(line.arguments, watch.keepWaiting, onOutput);
   if (watch.running) watch.running(false);
   if (!outcome.started) {
@@ -140,30 +152,50 @@ std::string burnInFinalPath(const std::string& subOutputPath) {
   return subOutputPath.substr(0, keep) + (matroska ? ".mkv" : ".mp4");
 }
 
-ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
-                            const std::string& outputPath, int32_t durationSec, double frameRate, bool withAudio,
-                            const ConverterWatch& watch, double joinedSec) {
-  const CommandLine line =
-      mp4CommandLine(shownConverter(ctx), pcmPath, h264Path, outputPath, durationSec, frameRate, withAudio);
+namespace {
+
+// The muxing of MakeMp4 and MakeTrackMkv: runs `line`, checks its output and
+// removes the inputs, whatever the outcome once the converter started.
+ConverterStepResult muxStreams(StageContext& ctx, const CommandLine& line, const std::vector<std::string>& inputs,
+                               const std::string& outputPath, int32_t durationSec, double joinedSec,
+                               const ConverterWatch& watch, int32_t shownLengthSec) {
   ctx.log.append(line.text);
   // "-y" would overwrite it anyway; removing it first means a stale file can
   // never pass for the converter's output.
   if (!ctx.converterPath.empty()) removeFileQuietly(outputPath);
-  ConverterRun run = runConverter(ctx, line, watch, kMp4StartFailedLine, kMp4ExecutedLine);
+  ConverterRun run = runConverter(ctx, line, watch, kMp4StartFailedLine, kMp4ExecutedLine, shownLengthSec);
   ConverterStepResult& result = run.result;
   if (result.status == StepStatus::NotStarted) return result;
   if (result.status == StepStatus::Done && !holdsOutput(outputPath)) {
     result.status = StepStatus::Failed;
-    result.message = "the converter wrote no MP4 at " + outputPath;
+    result.message = "the converter wrote no video at " + outputPath;
   } else if (result.status == StepStatus::Done) {
     const std::string problem = outputProblem(outputPath, expectedLength(outputPath, durationSec, joinedSec));
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
   if (!noteFullDisk(result, outputPath) && run.exitedWithError) askWhy(ctx, line, watch, result);
   if (result.status != StepStatus::Done) removeFileQuietly(outputPath);
-  removeFileQuietly(h264Path);
-  removeFileQuietly(pcmPath);
+  for (const std::string& input : inputs) removeFileQuietly(input);
   return result;
+}
+
+}  // namespace
+
+ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
+                            const std::string& outputPath, int32_t durationSec, double frameRate, bool withAudio,
+                            const ConverterWatch& watch, double joinedSec) {
+  const CommandLine line =
+      mp4CommandLine(shownConverter(ctx), pcmPath, h264Path, outputPath, durationSec, frameRate, withAudio);
+  return muxStreams(ctx, line, {h264Path, pcmPath}, outputPath, durationSec, joinedSec, watch, -1);
+}
+
+ConverterStepResult MakeTrackMkv(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
+                                 const std::string& assPath, const std::string& outputPath, int32_t durationSec,
+                                 double frameRate, bool withAudio, const ConverterWatch& watch, double joinedSec) {
+  const CommandLine line = trackMuxCommandLine(shownConverter(ctx), pcmPath, h264Path, assPath, outputPath,
+                                               durationSec, frameRate, withAudio);
+  return muxStreams(ctx, line, {h264Path, pcmPath, assPath}, outputPath, durationSec, joinedSec, watch,
+                    durationSec);
 }
 
 namespace {
@@ -220,12 +252,9 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
   const std::string converter = shownConverter(ctx);
   const std::string choice = ctx.options.burnEncoder();
   const bool canRun = !ctx.converterPath.empty() && ctx.launcher != nullptr;
-  const std::vector<std::string> encoders =
-      delivery == SubtitleDelivery::Track
-          ? std::vector<std::string>{""}
-          : burnInEncoders(delivery, choice,
-                           canRun && needsEncoderListing(delivery, choice) ? encodersOf(ctx, watch)
-                                                                           : std::vector<std::string>());
+  const std::vector<std::string> encoders = burnInEncoders(
+      delivery, choice,
+      canRun && needsEncoderListing(delivery, choice) ? encodersOf(ctx, watch) : std::vector<std::string>());
   std::vector<std::string> fallbacks;
   if (choice != "auto" && choice != "x264" && !choice.empty() && encoders.front() != choice && canRun)
     fallbacks.push_back(fallbackNote(choice, "the converter does not list it", encoders.front()));
@@ -246,9 +275,7 @@ ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path,
       ctx.log.append(fallbacks.back());
     }
     const CommandLine line =
-        delivery == SubtitleDelivery::Track
-            ? trackCommandLine(converter, mp4Path, assPath, subOutputPath)
-            : burnInCommandLine(encoders[tried], delivery, converter, mp4Path, assPath, subOutputPath);
+        burnInCommandLine(encoders[tried], delivery, converter, mp4Path, assPath, subOutputPath);
     result = burnOnce(ctx, line, watch, subOutputPath, plain, joinedWindowSec);
     if (result.status != StepStatus::Failed || tried + 1 == encoders.size()) break;
   }

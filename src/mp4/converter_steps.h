@@ -1,7 +1,8 @@
 #pragma once
-// The two converter steps: MakeMp4 wraps the raw streams into an MP4, then
+// The converter steps: MakeMp4 wraps the raw streams into an MP4, then
 // BurnSubtitles draws the subtitle script into its picture and gives the result
-// the target's name. Both check how the converter ended and what it wrote.
+// the target's name; MakeTrackMkv wraps the streams and the script into an MKV.
+// Each checks how the converter ended and what it wrote.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -49,15 +50,23 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
                             const std::string& outputPath, int32_t durationSec, double frameRate, bool withAudio,
                             const ConverterWatch& watch = {}, double joinedSec = -1);
 
-// Runs the burn-in, or for SubtitleDelivery::Track adds the script as a subtitle
-// track. Done: assPath and mp4Path are gone and the subtitled video is at
-// subOutputPath without its "_Sub.mp4" + ".mp4" (".mkv" for a track).
-// NotStarted: nothing is touched. A burn-in may try several encoders (see
-// burn_encoders.h): each failed one's output is removed before the next runs,
-// and a cancel ends the step at once. Failed or Cancelled: the partial output and
-// the script are deleted; mp4Path is never deleted then. The output must last
-// as long as mp4Path or, for files that join across gaps, joinedWindowSec (the
-// window's length, which a subtitle track spans; -1: none), within a second.
+// The subtitle track's choice in one converter pass: the raw streams muxed as by
+// MakeMp4, the script at assPath copied beside them as a subtitle track, into
+// the Matroska file outputPath. The same outcomes as MakeMp4's, the script
+// deleted with the streams. Its progress counts towards durationSec.
+ConverterStepResult MakeTrackMkv(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
+                                 const std::string& assPath, const std::string& outputPath, int32_t durationSec,
+                                 double frameRate, bool withAudio, const ConverterWatch& watch = {},
+                                 double joinedSec = -1);
+
+// Runs the burn-in (SubtitleDelivery::Burn or BurnFast). Done: assPath and
+// mp4Path are gone and the subtitled video is at subOutputPath without its
+// "_Sub.mp4" + ".mp4". NotStarted: nothing is touched. A burn-in may try
+// several encoders (see burn_encoders.h): each failed one's output is removed
+// before the next runs, and a cancel ends the step at once. Failed or Cancelled:
+// the partial output and the script are deleted; mp4Path is never deleted then.
+// The output must last as long as mp4Path or, for files that join across gaps,
+// joinedWindowSec (the window's length; -1: none), within a second.
 ConverterStepResult BurnSubtitles(StageContext& ctx, const std::string& mp4Path, const std::string& assPath,
                                   const std::string& subOutputPath, const ConverterWatch& watch = {},
                                   SubtitleDelivery delivery = SubtitleDelivery::Burn, double joinedWindowSec = -1);

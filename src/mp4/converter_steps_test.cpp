@@ -1,6 +1,7 @@
 #include "mp4/converter_steps.h"
 
 #include "mp4/command_lines.h"
+#include "core/converter_progress.h"
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,43 @@ TEST(MakeMp4, ConverterMissingOrUnstartableKeepsTheStreams) {
   f.launcher.script = {FakeBehaviour{.starts = false}};
   EXPECT_EQ(f.makeMp4().message, "converter not found: " + f.dir.file("ffmpeg.exe"));
   EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.ass", "clip.h264", "clip.pcm"}));
+}
+
+// The subtitle track in one pass: the script goes in with the streams and all
+// three are deleted; the progress hears the length the silenced converter does
+// not print. A failure is run again to learn why and leaves only the script's
+// absence: output, streams and script are gone; a converter that did not start
+// keeps them.
+TEST(MakeTrackMkv, OnePassWithTheScriptAndItsProgress) {
+  StepFixture f;
+  const std::string mkv = f.dir.file("clip.mkv");
+  std::string heard;
+  ConverterWatch watch;
+  watch.onOutput = [&](const std::string& chunk) { heard += chunk; };
+  const ConverterStepResult r = MakeTrackMkv(f.ctx, f.pcm, f.h264, f.ass, mkv, 3725, 30, true, watch);
+  EXPECT_TRUE(r.ok()) << r.message;
+  EXPECT_EQ(f.log.lines().at(0),
+            trackMuxCommandLine("/usr/bin/ffmpeg", f.pcm, f.h264, f.ass, mkv, 3725, 30, true).text);
+  EXPECT_EQ(f.launcher.calls.at(0), trackMuxCommandLine("/usr/bin/ffmpeg", f.pcm, f.h264, f.ass, mkv, 3725, 30,
+                                                        true).arguments);
+  EXPECT_EQ(heard, "  Duration: 01:02:05.00\nframe=  1 time=00:00:01.00 bitrate=1\r");
+  ConverterProgress progress;
+  EXPECT_NEAR(progress.feed(heard).value_or(-1), 1 / 3725.0, 1e-9);
+  EXPECT_EQ(f.dir.entries(), std::vector<std::string>{"clip.mkv"});
+
+  StepFixture g;
+  g.launcher.script = {FakeBehaviour{.exitStatus = 1}, FakeBehaviour{.exitStatus = 1, .says = "bad.ass: Invalid data\n"}};
+  const ConverterStepResult failed = MakeTrackMkv(g.ctx, g.pcm, g.h264, g.ass, g.dir.file("clip.mkv"), 40, 30, false);
+  EXPECT_EQ(failed.message, "the converter ended with exit status 1: bad.ass: Invalid data");
+  ASSERT_EQ(g.launcher.calls.size(), 2u);
+  EXPECT_EQ(g.launcher.calls[1].back(), "error");
+  EXPECT_EQ(g.dir.entries(), std::vector<std::string>{});
+
+  StepFixture h;
+  h.launcher.script = {FakeBehaviour{.starts = false}};
+  EXPECT_EQ(MakeTrackMkv(h.ctx, h.pcm, h.h264, h.ass, h.dir.file("clip.mkv"), 40, 30, true).status,
+            StepStatus::NotStarted);
+  EXPECT_EQ(h.dir.entries(), (std::vector<std::string>{"clip.ass", "clip.h264", "clip.pcm"}));
 }
 
 TEST(BurnSubtitles, SuccessReplacesThePlainMp4) {

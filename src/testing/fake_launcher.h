@@ -2,8 +2,8 @@
 // A stand-in for the converter in unit tests: records every argument vector and
 // acts as told per call: write a small complete MP4 to the output (the muxing
 // line's third-last argument, the burn-in's last) whose marker is "mp4:" + output
-// or "sub:" + input and exit with 0, fail to start, hang until the caller stops
-// waiting, or write part of it, say something and exit with a status of its own.
+// or "sub:" + input (an ".mkv" output: a small complete MKV marked "mkv:" +
+// output) and exit with 0, fail to start, hang until the caller stops waiting, or write part of it, say something and exit with a status of its own.
 #include <deque>
 #include <string>
 #include <utility>
@@ -62,6 +62,8 @@ class FakeLauncher : public ProcessLauncher {
       writeText(output, "partial");
     else if (!nextOutput.empty())
       writeText(output, std::exchange(nextOutput, std::string()));
+    else if (output.ends_with(".mkv"))
+      writeText(output, fakeMkv(outputSeconds(argv, muxing), "mkv:" + output));
     else
       writeText(output, fakeMp4(outputSeconds(argv, muxing), muxing ? "mp4:" + output : "sub:" + argv[2]));
     if (onOutput) onOutput("frame=  1 time=00:00:01.00 bitrate=1\r");

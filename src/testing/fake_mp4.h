@@ -3,6 +3,7 @@
 // run's output check (file type, movie header of a given length, a free box)
 // and carrying a marker text that tests read back.
 #include <charconv>
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,6 +47,20 @@ inline std::string fakeMp4Head(double seconds, std::size_t markerBytes) {
 
 inline std::string fakeMp4(double seconds, const std::string& marker) {
   return fakeMp4Head(seconds, marker.size()) + marker;
+}
+
+// A small Matroska file the output check takes as complete: an EBML header and
+// a segment whose information gives the length, then the marker in a void element.
+inline std::string fakeMkv(double seconds, const std::string& marker) {
+  const auto element = [](const std::string& id, const std::string& data) {
+    return id + bigEndian32(0x10000000u | static_cast<uint32_t>(data.size())) + data;  // a 4-byte size
+  };
+  const uint64_t bits = std::bit_cast<uint64_t>(seconds * 1000);  // 1 ms a tick
+  const std::string duration = bigEndian32(static_cast<uint32_t>(bits >> 32)) + bigEndian32(static_cast<uint32_t>(bits));
+  const std::string info = element("\x15\x49\xA9\x66", element("\x2A\xD7\xB1", bigEndian32(1000000)) +
+                                                           element("\x44\x89", duration));
+  return element("\x1A\x45\xDF\xA3", element("\x42\x82", "matroska")) +
+         element("\x18\x53\x80\x67", info + element("\xEC", marker));
 }
 
 // The marker of a fake MP4's text ("" when it is not one).

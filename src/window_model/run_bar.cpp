@@ -10,16 +10,14 @@ struct Range {
   double from, to;
 };
 
-// The burn-in re-encodes the picture and takes most of the time; muxing and
-// adding a subtitle track only copy the streams.
+// The burn-in re-encodes the picture and takes most of the time; without it
+// the muxing (the subtitle track's included) is the last step.
 Range rangeOf(ConversionPart part, SubtitleDelivery delivery) {
   const bool burn = delivery == SubtitleDelivery::Burn || delivery == SubtitleDelivery::BurnFast;
   switch (part) {
     case ConversionPart::Extract: return {0.0, 0.1};
-    case ConversionPart::MakeMp4:
-      if (burn) return {0.1, 0.2};
-      return {0.1, delivery == SubtitleDelivery::None ? 1.0 : 0.55};
-    case ConversionPart::Subtitles: return {burn ? 0.2 : 0.55, 1.0};
+    case ConversionPart::MakeMp4: return {0.1, burn ? 0.2 : 1.0};
+    case ConversionPart::Subtitles: return {0.2, 1.0};
   }
   return {0.0, 1.0};
 }

@@ -3,8 +3,8 @@
 // scripts/windows-compare. It appends its arguments to
 // "calls.txt" in its current folder (one per line, then "--") and acts as the
 // next line of "modes.txt" says:
-//   ok    writes a small complete MP4 to its output: as long as the muxing
-//         line's "-t 00:M:S", or a copy of the burn-in's input
+//   ok    writes a small complete MP4 (MKV for an ".mkv") to its output: as long
+//         as the muxing line's "-t 00:M:S", or a copy of the burn-in's input
 //   fail  writes a partial file, says why on its standard error (not under
 //         "-loglevel quiet") and exits with status 1
 //   hang  writes a partial file and waits a minute
@@ -127,7 +127,9 @@ int main(int argc, char** argv) {
   }
   if (!duration.empty()) {
     const double seconds = vk2::testing::muxingLineSeconds(args);
-    writeFile(output, vk2::testing::fakeMp4(seconds, "made by call " + std::to_string(call)));
+    const std::string marker = "made by call " + std::to_string(call);
+    writeFile(output, output.ends_with(".mkv") ? vk2::testing::fakeMkv(seconds, marker)
+                                               : vk2::testing::fakeMp4(seconds, marker));
   } else if (!input.empty()) {
     std::ifstream in(input, std::ios::binary);
     writeFile(output, std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
