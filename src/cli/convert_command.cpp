@@ -6,6 +6,7 @@
 #include <sstream>
 #include <filesystem>
 
+#include "cli/command_session.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
@@ -95,14 +96,12 @@ int writeReportBeside(StageContext& ctx, const std::string& video, const std::st
 
 // One conversion of options.inputs; `converted` gets the target it wrote.
 int convertSelection(const RunOptions& options, std::ostream& out, std::ostream& err, std::string* converted) {
-  ConversionState state;
-  HiddenLog log;
-  HiddenLog subtitles;
-  StepDisplay display(out, options.quiet, options.verbose);
-  LogMirror mirror([&display](const std::string& line) { display.logLine(line); });
   std::unique_ptr<ProcessLauncher> launcher = makeProcessLauncher();
-  StageContext ctx{state, log, subtitles, options.options, [] {}, launcher.get(), converterPath()};
-  mirror.attach(log);
+  CommandSession session(options, out, [] {}, launcher.get(), converterPath());
+  HiddenLog& log = session.log;
+  StepDisplay& display = session.display;
+  LogMirror& mirror = session.mirror;
+  StageContext& ctx = session.ctx;
 
   std::string target;
   if (const int refused = selectRecordings(options, ctx, mirror, err, target))

@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "cli/command_session.h"
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/run_options.h"
@@ -40,14 +41,13 @@ class ExtractionFiles {
 };
 
 int extract(const RunOptions& run, std::ostream& out, std::ostream& err) {
-  ConversionState state;
-  HiddenLog log;
-  HiddenLog subtitles;
-  StepDisplay display(out, run.quiet, run.verbose);
-  LogMirror mirror([&display](const std::string& line) { display.logLine(line); });
-  mirror.attach(log);
   // Ctrl-C is noticed at the next record of the merge or the walk.
-  StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
+  CommandSession session(run, out, throwIfInterrupted);
+  ConversionState& state = session.state;
+  HiddenLog& log = session.log;
+  StepDisplay& display = session.display;
+  LogMirror& mirror = session.mirror;
+  StageContext& ctx = session.ctx;
 
   std::string target;
   if (const int refused = selectRecordings(run, ctx, mirror, err, target)) return finishWithLog(refused, mirror, err);

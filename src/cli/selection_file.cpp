@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "cli/command_session.h"
 #include "cli/interrupt.h"
 #include "cli/step_display.h"
 #include "core/file_error.h"
@@ -12,14 +13,12 @@ namespace vk2::cli {
 
 int writeSelectionFile(const RunOptions& run, const std::string& target, const char* stageLine,
                        const SelectionFileWriter& write, std::ostream& out, std::ostream& err) {
-  ConversionState state;
-  HiddenLog log;
-  HiddenLog subtitles;
-  StepDisplay display(out, run.quiet, run.verbose);
-  LogMirror mirror([&display](const std::string& line) { display.logLine(line); });
-  mirror.attach(log);
   // Ctrl-C is noticed at the next record.
-  StageContext ctx{state, log, subtitles, run.options, throwIfInterrupted, nullptr, {}};
+  CommandSession session(run, out, throwIfInterrupted);
+  HiddenLog& log = session.log;
+  StepDisplay& display = session.display;
+  LogMirror& mirror = session.mirror;
+  StageContext& ctx = session.ctx;
   if (const int refused = scanRecordings(run, ctx, mirror, err)) return finishWithLog(refused, mirror, err);
   const RunFiles files = RunFiles::forTrack(target);
   CheckRunFiles(run.inputs, files);
