@@ -45,6 +45,12 @@ using testing::writeText;
 // hang, or fill (writes until the disk is full, then claims success). The arguments themselves are the
 // command line tests'; the 18 seconds of three merged files the end-to-end test's.
 constexpr const char* kFakeConverter = R"sh(#!/bin/sh
+case " $* " in *" pipe:1 "*)
+  for a in "$@"; do printf '%s\n' "$a" >> joined; done; echo -- >> joined
+  prev=""; for a in "$@"; do [ "$prev" = -i ] && in=$a; prev=$a; done
+  exec cat "$in";;
+esac
+case " $* " in *" pipe:0 "*) wc -c > piped;; esac
 n=0
 [ -f calls ] && n=$(grep -c '^--$' calls)
 for a in "$@"; do printf '%s\n' "$a" >> calls; done
@@ -178,6 +184,10 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
     const std::vector<std::string> calls = splitLines(readText(f.work + "calls"));
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "--"), 1);
     EXPECT_NE(std::find(calls.begin(), calls.end(), f.data + "X.ass"), calls.end());
+    // The audio is encoded by a second converter, and all of it reaches the muxing.
+    const std::vector<std::string> joined = splitLines(readText(f.work + "joined"));
+    EXPECT_NE(std::find(joined.begin(), joined.end(), f.data + "X.pcm"), joined.end());
+    EXPECT_EQ(std::stol(readText(f.work + "piped")), 18 * 48000 * 2);
     EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mkv"});
 
     writeText(f.target, "older");

@@ -152,6 +152,30 @@ CommandLine trackMuxCommandLine(const std::string& converter, const std::string&
   return muxLine(converter, pcmPath, h264Path, &assPath, outputPath, durationSec, frameRate, withAudio, style);
 }
 
+CommandLine trackAudioCommandLine(const std::string& converter, const std::string& pcmPath, PathStyle style) {
+  CommandLineBuilder b;
+  b.value(converter).literal(" -f s16le -ar 48000 -ac 1 -i ").value(converterFilePath(pcmPath, style));
+  b.literal(" -acodec aac -f adts pipe:1 -loglevel quiet");
+  return b.build();
+}
+
+CommandLine trackJoinedMuxCommandLine(const std::string& converter, const std::string& h264Path,
+                                      const std::string& assPath, const std::string& outputPath, int32_t durationSec,
+                                      double frameRate, PathStyle style) {
+  CommandLineBuilder b;
+  b.value(converter).literal(" -framerate ").literal(frameRateText(frameRate));
+  b.literal(" -i ").value(converterFilePath(h264Path, style));
+  // The video is read far faster than the audio arrives: a long queue for the
+  // pipe keeps the reading of one from waiting on the other.
+  b.literal(" -thread_queue_size 1024 -f aac -i pipe:0");
+  b.literal(" -i ").value(converterFilePath(assPath, style));
+  b.literal(" -map 0:v -map 1:a -map 2:s -acodec copy -vcodec copy -scodec copy");
+  b.literal(timestampOptions(outputPath));
+  b.literal(" -write_crc32 0 -stats -y -t 00:").literal(durationText(durationSec));
+  b.value(converterFilePath(outputPath, style)).literal(" -loglevel quiet");
+  return b.build();
+}
+
 CommandLine withLogLevel(CommandLine line, const std::string& level) {
   std::vector<std::string>& a = line.arguments;
   if (a.size() < 2 || a[a.size() - 2] != "-loglevel") return line;

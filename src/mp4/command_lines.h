@@ -85,6 +85,17 @@ CommandLine trackMuxCommandLine(const std::string& converter, const std::string&
                                 const std::string& outputPath, int32_t durationSec, double frameRate,
                                 bool withAudio, PathStyle style = kHostPathStyle);
 
+// The subtitle track with its audio encoded beside the muxing, on the other
+// processor core: trackAudioCommandLine encodes the PCM to AAC and writes it as
+// ADTS to its standard output, which trackJoinedMuxCommandLine reads through a
+// pipe ("pipe:0") as its audio while it copies the video and the script, as
+// trackMuxCommandLine does with the audio in the same process.
+CommandLine trackAudioCommandLine(const std::string& converter, const std::string& pcmPath,
+                                  PathStyle style = kHostPathStyle);
+CommandLine trackJoinedMuxCommandLine(const std::string& converter, const std::string& h264Path,
+                                      const std::string& assPath, const std::string& outputPath, int32_t durationSec,
+                                      double frameRate, PathStyle style = kHostPathStyle);
+
 // The same line with the value of its closing "-loglevel" replaced: the muxing
 // line, silenced ("quiet") when it runs, asked for its errors ("error") when it
 // has failed.

@@ -73,6 +73,13 @@ TEST(CommandLines, FastBurnInAndSubtitleTrack) {
             "-map 1:v -map 0:a -map 2:s -acodec aac -vcodec copy -scodec copy -bsf:v setts=pts=DTS "
             "-write_crc32 0 -stats -y -t 00:1:15 /o/a.mkv -loglevel quiet");
   EXPECT_EQ(withLogLevel(track, "error").arguments.back(), "error");
+  // The same with the audio encoded by a converter of its own, read from a pipe.
+  EXPECT_EQ(trackAudioCommandLine("ffmpeg", "-a.pcm", PathStyle::Posix).text,
+            "ffmpeg -f s16le -ar 48000 -ac 1 -i ./-a.pcm -acodec aac -f adts pipe:1 -loglevel quiet");
+  EXPECT_EQ(trackJoinedMuxCommandLine("ffmpeg", "/o/a.h264", "/o/-a.ass", "/o/a.mkv", 75, 30, PathStyle::Posix).text,
+            "ffmpeg -framerate  30.0000 -i /o/a.h264 -thread_queue_size 1024 -f aac -i pipe:0 -i /o/-a.ass "
+            "-map 0:v -map 1:a -map 2:s -acodec copy -vcodec copy -scodec copy -bsf:v setts=pts=DTS "
+            "-write_crc32 0 -stats -y -t 00:1:15 /o/a.mkv -loglevel quiet");
   EXPECT_EQ(trackMuxCommandLine("ffmpeg", "/o/a.pcm", "-a.h264", "a:b.ass", "/o/a.mkv", 9, 25, false,
                                 PathStyle::Posix).text,
             "ffmpeg -framerate  25.0000 -i ./-a.h264 -i ./a:b.ass -map 0:v -map 1:s -acodec aac -vcodec copy "

@@ -78,6 +78,9 @@ std::string lengthClock(int32_t seconds) {
   return text;
 }
 
+// Two joined lines as a shell would write them.
+std::string joinedText(const CommandLine& first, const CommandLine& second) { return first.text + " | " + second.text; }
+
 struct ConverterRun {
   ConverterStepResult result;
   bool exitedWithError = false;  // ended by itself with a status > 0: it may say why
@@ -86,8 +89,11 @@ struct ConverterRun {
 
 // Starts and waits for the converter; NotStarted, Cancelled or Failed (by exit
 // status) are decided here, the output check by the caller.
+// `feeding`, when given, runs beside `line` with its standard output joined to
+// line's standard input; the pair counts as one converter run.
 ConverterRun runConverter(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch,
-                          const char* startFailedLine, const char* executedLine, int32_t shownLengthSec = -1) {
+                          const char* startFailedLine, const char* executedLine, int32_t shownLengthSec = -1,
+                          const CommandLine* feeding = nullptr) {
   ConverterRun run;
   ConverterStepResult& result = run.result;
   if (ctx.converterPath.empty() || ctx.launcher == nullptr) {
@@ -104,7 +110,9 @@ ConverterRun runConverter(StageContext& ctx, const CommandLine& line, const Conv
   // A silenced converter prints its progress lines but not the header naming
   // the length they count towards; the progress hears it as the header would say it.
   if (shownLengthSec >= 0 && watch.onOutput) watch.onOutput("  Duration: " + lengthClock(shownLengthSec) + "\n");
-  const ProcessOutcome outcome = ctx.launcher->runHidden(line.arguments, watch.keepWaiting, onOutput);
+  const ProcessOutcome outcome =
+      feeding ? combinedOutcome(ctx.launcher->runJoined(feeding->arguments, line.arguments, watch.keepWaiting, onOutput))
+              : ctx.launcher->runHidden(line.arguments, watch.keepWaiting, onOutput);
   if (watch.running) watch.running(false);
   if (!outcome.started) {
     ctx.log.append(startFailedLine);
@@ -134,12 +142,20 @@ ConverterRun runConverter(StageContext& ctx, const CommandLine& line, const Conv
 
 // The muxing line runs silenced, so a failed one is run once more with
 // "-loglevel error" only to hear why; its output is removed with the failed one.
-void askWhy(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch, ConverterStepResult& result) {
+void askWhy(StageContext& ctx, const CommandLine& line, const ConverterWatch& watch, ConverterStepResult& result,
+            const CommandLine* feeding = nullptr) {
   const CommandLine loud = withLogLevel(line, "error");
-  ctx.log.append(kMp4AskWhyLine + loud.text);
   ConverterLines said;
+  const auto hear = [&said](const std::string& chunk) { said.feed(chunk); };
   if (watch.running) watch.running(true);
-  ctx.launcher->runHidden(loud.arguments, watch.keepWaiting, [&said](const std::string& chunk) { said.feed(chunk); });
+  if (feeding) {
+    const CommandLine loudFeeding = withLogLevel(*feeding, "error");
+    ctx.log.append(kMp4AskWhyLine + joinedText(loudFeeding, loud));
+    ctx.launcher->runJoined(loudFeeding.arguments, loud.arguments, watch.keepWaiting, hear);
+  } else {
+    ctx.log.append(kMp4AskWhyLine + loud.text);
+    ctx.launcher->runHidden(loud.arguments, watch.keepWaiting, hear);
+  }
   if (watch.running) watch.running(false);
   addConverterReason(ctx.log, said, result.message);
 }
@@ -158,12 +174,13 @@ namespace {
 // removes the inputs, whatever the outcome once the converter started.
 ConverterStepResult muxStreams(StageContext& ctx, const CommandLine& line, const std::vector<std::string>& inputs,
                                const std::string& outputPath, int32_t durationSec, double joinedSec,
-                               const ConverterWatch& watch, int32_t shownLengthSec) {
-  ctx.log.append(line.text);
+                               const ConverterWatch& watch, int32_t shownLengthSec,
+                               const CommandLine* feeding = nullptr) {
+  ctx.log.append(feeding ? joinedText(*feeding, line) : line.text);
   // "-y" would overwrite it anyway; removing it first means a stale file can
   // never pass for the converter's output.
   if (!ctx.converterPath.empty()) removeFileQuietly(outputPath);
-  ConverterRun run = runConverter(ctx, line, watch, kMp4StartFailedLine, kMp4ExecutedLine, shownLengthSec);
+  ConverterRun run = runConverter(ctx, line, watch, kMp4StartFailedLine, kMp4ExecutedLine, shownLengthSec, feeding);
   ConverterStepResult& result = run.result;
   if (result.status == StepStatus::NotStarted) return result;
   if (result.status == StepStatus::Done && !holdsOutput(outputPath)) {
@@ -173,7 +190,7 @@ ConverterStepResult muxStreams(StageContext& ctx, const CommandLine& line, const
     const std::string problem = outputProblem(outputPath, expectedLength(outputPath, durationSec, joinedSec));
     if (!problem.empty()) result = ConverterStepResult{StepStatus::Failed, problem};
   }
-  if (!noteFullDisk(result, outputPath) && run.exitedWithError) askWhy(ctx, line, watch, result);
+  if (!noteFullDisk(result, outputPath) && run.exitedWithError) askWhy(ctx, line, watch, result, feeding);
   if (result.status != StepStatus::Done) removeFileQuietly(outputPath);
   for (const std::string& input : inputs) removeFileQuietly(input);
   return result;
@@ -192,8 +209,17 @@ ConverterStepResult MakeMp4(StageContext& ctx, const std::string& pcmPath, const
 ConverterStepResult MakeTrackMkv(StageContext& ctx, const std::string& pcmPath, const std::string& h264Path,
                                  const std::string& assPath, const std::string& outputPath, int32_t durationSec,
                                  double frameRate, bool withAudio, const ConverterWatch& watch, double joinedSec) {
-  const CommandLine line = trackMuxCommandLine(shownConverter(ctx), pcmPath, h264Path, assPath, outputPath,
-                                               durationSec, frameRate, withAudio);
+  const std::string converter = shownConverter(ctx);
+  // Encoding the audio takes longer than copying the video: on its own
+  // process it runs on the other core while the muxing copies.
+  if (withAudio && ctx.launcher && ctx.launcher->canJoinProcesses()) {
+    const CommandLine audio = trackAudioCommandLine(converter, pcmPath);
+    const CommandLine mux = trackJoinedMuxCommandLine(converter, h264Path, assPath, outputPath, durationSec, frameRate);
+    return muxStreams(ctx, mux, {h264Path, pcmPath, assPath}, outputPath, durationSec, joinedSec, watch, durationSec,
+                      &audio);
+  }
+  const CommandLine line =
+      trackMuxCommandLine(converter, pcmPath, h264Path, assPath, outputPath, durationSec, frameRate, withAudio);
   return muxStreams(ctx, line, {h264Path, pcmPath, assPath}, outputPath, durationSec, joinedSec, watch,
                     durationSec);
 }

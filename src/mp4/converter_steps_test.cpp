@@ -135,11 +135,13 @@ TEST(MakeMp4, ConverterMissingOrUnstartableKeepsTheStreams) {
   EXPECT_EQ(f.dir.entries(), (std::vector<std::string>{"clip.ass", "clip.h264", "clip.pcm"}));
 }
 
-// The subtitle track in one pass: the script goes in with the streams and all
-// three are deleted; the progress hears the length the silenced converter does
-// not print. A failure is run again to learn why and leaves only the script's
-// absence: output, streams and script are gone; a converter that did not start
-// keeps them.
+// The subtitle track in one pass: the audio encoded by a second converter
+// joined to the muxing by a pipe (one process when the launcher cannot join),
+// the script in with the streams and all three deleted; the progress hears the
+// length the silenced converter does not print. A failure of either is run
+// again to learn why and leaves nothing; the audio's converter ending after
+// the muxing lost it its reader, which is no failure; a converter that did not
+// start keeps the streams.
 TEST(MakeTrackMkv, OnePassWithTheScriptAndItsProgress) {
   StepFixture f;
   const std::string mkv = f.dir.file("clip.mkv");
@@ -148,14 +150,34 @@ TEST(MakeTrackMkv, OnePassWithTheScriptAndItsProgress) {
   watch.onOutput = [&](const std::string& chunk) { heard += chunk; };
   const ConverterStepResult r = MakeTrackMkv(f.ctx, f.pcm, f.h264, f.ass, mkv, 3725, 30, true, watch);
   EXPECT_TRUE(r.ok()) << r.message;
-  EXPECT_EQ(f.log.lines().at(0),
-            trackMuxCommandLine("/usr/bin/ffmpeg", f.pcm, f.h264, f.ass, mkv, 3725, 30, true).text);
-  EXPECT_EQ(f.launcher.calls.at(0), trackMuxCommandLine("/usr/bin/ffmpeg", f.pcm, f.h264, f.ass, mkv, 3725, 30,
-                                                        true).arguments);
+  const CommandLine audio = trackAudioCommandLine("/usr/bin/ffmpeg", f.pcm);
+  const CommandLine mux = trackJoinedMuxCommandLine("/usr/bin/ffmpeg", f.h264, f.ass, mkv, 3725, 30);
+  EXPECT_EQ(f.log.lines().at(0), audio.text + " | " + mux.text);
+  EXPECT_EQ(f.launcher.calls, (std::vector<std::vector<std::string>>{audio.arguments, mux.arguments}));
   EXPECT_EQ(heard, "  Duration: 01:02:05.00\nframe=  1 time=00:00:01.00 bitrate=1\r");
   ConverterProgress progress;
   EXPECT_NEAR(progress.feed(heard).value_or(-1), 1 / 3725.0, 1e-9);
   EXPECT_EQ(f.dir.entries(), std::vector<std::string>{"clip.mkv"});
+
+  StepFixture single;
+  single.launcher.joins = false;
+  EXPECT_TRUE(MakeTrackMkv(single.ctx, single.pcm, single.h264, single.ass, mkv, 40, 30, true).ok());
+  EXPECT_EQ(single.launcher.calls, (std::vector<std::vector<std::string>>{
+                                       trackMuxCommandLine("/usr/bin/ffmpeg", single.pcm, single.h264, single.ass,
+                                                           mkv, 40, 30, true).arguments}));
+
+  StepFixture audioFails;
+  audioFails.launcher.feeding = FakeBehaviour{.exitStatus = 1, .says = "a.pcm: Invalid data\n"};
+  const ConverterStepResult noAudio =
+      MakeTrackMkv(audioFails.ctx, audioFails.pcm, audioFails.h264, audioFails.ass, mkv, 40, 30, true);
+  EXPECT_EQ(noAudio.message, "the converter ended with exit status 1: a.pcm: Invalid data");
+  ASSERT_EQ(audioFails.launcher.calls.size(), 4u);
+  EXPECT_EQ(audioFails.launcher.calls[2].back(), "error");
+  EXPECT_EQ(audioFails.dir.entries(), std::vector<std::string>{});
+  StepFixture readerGone;
+  readerGone.launcher.feeding = FakeBehaviour{.exitStatus = -1};
+  readerGone.launcher.feedingOutlivesReader = true;
+  EXPECT_TRUE(MakeTrackMkv(readerGone.ctx, readerGone.pcm, readerGone.h264, readerGone.ass, mkv, 40, 30, true).ok());
 
   StepFixture g;
   g.launcher.script = {FakeBehaviour{.exitStatus = 1}, FakeBehaviour{.exitStatus = 1, .says = "bad.ass: Invalid data\n"}};

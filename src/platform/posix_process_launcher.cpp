@@ -106,69 +106,159 @@ ProcessOutcome PosixProcessLauncher::runHiddenReadingAll(const std::vector<std::
   return run(argv, keepWaiting, onOutput, true);
 }
 
+namespace {
+
+// A standard stream of a child: a descriptor of ours, or /dev/null when -1.
+void giveStream(posix_spawn_file_actions_t& actions, int childFd, int ours) {
+  if (ours >= 0)
+    posix_spawn_file_actions_adddup2(&actions, ours, childFd);
+  else
+    posix_spawn_file_actions_addopen(&actions, childFd, "/dev/null", childFd == 0 ? O_RDONLY : O_WRONLY, 0);
+}
+
+// Starts argv in its own process group; its outcome says why when it could not be.
+bool spawnChild(const std::vector<std::string>& argv, int in, int out, int err, pid_t& pid,
+                ProcessOutcome& outcome) {
+  if (argv.empty() || argv[0].empty()) {
+    outcome.error = "no program given";
+    return false;
+  }
+  SpawnSetup setup;
+  giveStream(setup.actions, 0, in);
+  giveStream(setup.actions, 1, out);
+  giveStream(setup.actions, 2, err);
+  prepareAttributes(setup.attributes);
+  std::vector<char*> args = cArguments(argv);
+  const int rc = argv[0].find('/') == std::string::npos
+                     ? ::posix_spawnp(&pid, args[0], &setup.actions, &setup.attributes, args.data(), environ)
+                     : ::posix_spawn(&pid, args[0], &setup.actions, &setup.attributes, args.data(), environ);
+  if (rc != 0) {
+    outcome.error = argv[0] + ": " + std::strerror(rc);
+    return false;
+  }
+  outcome.started = true;
+  return true;
+}
+
+struct Child {
+  pid_t pid = 0;
+  ProcessOutcome* outcome = nullptr;
+  bool running = true;
+};
+
+void closeFd(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
+}
+
+// Reads the children's shared diagnostic pipe and reaps them as they end; a
+// false `keepWaiting` ends those still running. `ended` hears each child's end.
+void waitForChildren(std::vector<Child>& children, int outputFd, const std::function<bool()>& keepWaiting,
+                     const std::function<void(const std::string&)>& onOutput,
+                     const std::function<void(std::size_t)>& ended) {
+  ::fcntl(outputFd, F_SETFL, ::fcntl(outputFd, F_GETFL) | O_NONBLOCK);
+  bool pipeOpen = true;
+  const auto anyRunning = [&children] {
+    for (const Child& c : children)
+      if (c.running) return true;
+    return false;
+  };
+  while (anyRunning()) {
+    if (pipeOpen) {
+      pollfd p{outputFd, POLLIN, 0};
+      if (::poll(&p, 1, kWaitSliceMs) > 0) pipeOpen = drain(outputFd, onOutput);
+    } else {
+      ::usleep(kWaitSliceMs * 1000);
+    }
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      Child& c = children[i];
+      if (!c.running) continue;
+      int waitStatus = 0;
+      const pid_t r = ::waitpid(c.pid, &waitStatus, WNOHANG);
+      if (r == c.pid) {
+        c.running = false;
+        c.outcome->exitStatus = statusOf(waitStatus, *c.outcome);
+        if (ended) ended(i);
+      } else if (r < 0 && errno != EINTR) {
+        c.running = false;
+        c.outcome->error = std::string("lost the child process: ") + std::strerror(errno);
+      }
+    }
+    if (anyRunning() && keepWaiting && !keepWaiting()) {
+      for (Child& c : children) {
+        if (!c.running) continue;
+        int waitStatus = 0;
+        endChild(c.pid, waitStatus);
+        c.running = false;
+        c.outcome->cancelled = true;
+        c.outcome->error = "ended on request";
+      }
+    }
+  }
+  if (pipeOpen) drain(outputFd, onOutput);
+}
+
+// A pipe whose ends are closed however the run ends.
+struct Pipe {
+  int fd[2] = {-1, -1};
+  bool open() { return ::pipe2(fd, O_CLOEXEC) == 0; }
+  ~Pipe() {
+    closeFd(fd[0]);
+    closeFd(fd[1]);
+  }
+};
+
+}  // namespace
+
 ProcessOutcome PosixProcessLauncher::run(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                                          const std::function<void(const std::string&)>& onOutput,
                                          bool standardOutputToo) {
   ProcessOutcome outcome;
-  if (argv.empty() || argv[0].empty()) {
-    outcome.error = "no program given";
-    return outcome;
-  }
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
+  Pipe output;
+  if (!output.open()) {
     outcome.error = std::string("cannot create a pipe: ") + std::strerror(errno);
     return outcome;
   }
-  SpawnSetup setup;
-  posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
-  if (standardOutputToo)
-    posix_spawn_file_actions_adddup2(&setup.actions, pipeFds[1], 1);
-  else
-    posix_spawn_file_actions_addopen(&setup.actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_adddup2(&setup.actions, pipeFds[1], 2);
-  prepareAttributes(setup.attributes);
-
-  std::vector<char*> args = cArguments(argv);
   pid_t pid = 0;
-  const int rc = argv[0].find('/') == std::string::npos
-                     ? ::posix_spawnp(&pid, args[0], &setup.actions, &setup.attributes, args.data(), environ)
-                     : ::posix_spawn(&pid, args[0], &setup.actions, &setup.attributes, args.data(), environ);
-  ::close(pipeFds[1]);
-  if (rc != 0) {
-    ::close(pipeFds[0]);
-    outcome.error = argv[0] + ": " + std::strerror(rc);
+  const bool started =
+      spawnChild(argv, -1, standardOutputToo ? output.fd[1] : -1, output.fd[1], pid, outcome);
+  closeFd(output.fd[1]);
+  if (!started) return outcome;
+  std::vector<Child> children{{pid, &outcome}};
+  waitForChildren(children, output.fd[0], keepWaiting, onOutput, nullptr);
+  return outcome;
+}
+
+JoinedOutcome PosixProcessLauncher::runJoined(const std::vector<std::string>& first,
+                                              const std::vector<std::string>& second,
+                                              const std::function<bool()>& keepWaiting,
+                                              const std::function<void(const std::string&)>& onOutput) {
+  JoinedOutcome outcome;
+  Pipe output, joint;
+  if (!output.open() || !joint.open()) {
+    outcome.first.error = std::string("cannot create a pipe: ") + std::strerror(errno);
     return outcome;
   }
-  outcome.started = true;
-  ::fcntl(pipeFds[0], F_SETFL, ::fcntl(pipeFds[0], F_GETFL) | O_NONBLOCK);
-
-  bool pipeOpen = true;
-  int waitStatus = 0;
-  for (;;) {
-    if (pipeOpen) {
-      pollfd p{pipeFds[0], POLLIN, 0};
-      if (::poll(&p, 1, kWaitSliceMs) > 0) pipeOpen = drain(pipeFds[0], onOutput);
-    } else {
-      ::usleep(kWaitSliceMs * 1000);
-    }
-    const pid_t r = ::waitpid(pid, &waitStatus, WNOHANG);
-    if (r == pid) {
-      if (pipeOpen) drain(pipeFds[0], onOutput);
-      outcome.exitStatus = statusOf(waitStatus, outcome);
-      break;
-    }
-    if (r < 0 && errno != EINTR) {
-      outcome.error = std::string("lost the child process: ") + std::strerror(errno);
-      break;
-    }
-    if (keepWaiting && !keepWaiting()) {
-      endChild(pid, waitStatus);
-      outcome.cancelled = true;
-      outcome.error = "ended on request";
-      break;
-    }
+#ifdef F_SETPIPE_SZ
+  // A larger pipe lets the first run further ahead while the second is busy.
+  ::fcntl(joint.fd[1], F_SETPIPE_SZ, 1024 * 1024);
+#endif
+  pid_t firstPid = 0, secondPid = 0;
+  if (!spawnChild(first, -1, joint.fd[1], output.fd[1], firstPid, outcome.first)) return outcome;
+  const bool secondStarted = spawnChild(second, joint.fd[0], -1, output.fd[1], secondPid, outcome.second);
+  // Only the children hold the pipes' ends now: each sees the other's end.
+  closeFd(joint.fd[0]);
+  closeFd(joint.fd[1]);
+  closeFd(output.fd[1]);
+  if (!secondStarted) {
+    int waitStatus = 0;
+    endChild(firstPid, waitStatus);
+    return outcome;
   }
-  ::close(pipeFds[0]);
+  std::vector<Child> children{{firstPid, &outcome.first}, {secondPid, &outcome.second}};
+  waitForChildren(children, output.fd[0], keepWaiting, onOutput, [&](std::size_t which) {
+    if (which == 1 && children[0].running) outcome.secondEndedFirst = true;
+  });
   return outcome;
 }
 

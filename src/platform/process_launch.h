@@ -18,6 +18,10 @@ class PosixProcessLauncher : public ProcessLauncher {
                            const std::function<void(const std::string&)>& onOutput) override;
   ProcessOutcome runHiddenReadingAll(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                                      const std::function<void(const std::string&)>& onOutput) override;
+  bool canJoinProcesses() const override { return true; }
+  JoinedOutcome runJoined(const std::vector<std::string>& first, const std::vector<std::string>& second,
+                          const std::function<bool()>& keepWaiting,
+                          const std::function<void(const std::string&)>& onOutput) override;
   bool startDetached(const std::vector<std::string>& argv) override;
 
  private:
@@ -32,6 +36,10 @@ class WindowsProcessLauncher : public ProcessLauncher {
                            const std::function<void(const std::string&)>& onOutput) override;
   ProcessOutcome runHiddenReadingAll(const std::vector<std::string>& argv, const std::function<bool()>& keepWaiting,
                                      const std::function<void(const std::string&)>& onOutput) override;
+  bool canJoinProcesses() const override { return true; }
+  JoinedOutcome runJoined(const std::vector<std::string>& first, const std::vector<std::string>& second,
+                          const std::function<bool()>& keepWaiting,
+                          const std::function<void(const std::string&)>& onOutput) override;
   bool startDetached(const std::vector<std::string>& argv) override;
 
  private:

@@ -79,6 +79,42 @@ TEST(PosixProcessLauncher, KeepWaitingIsCalledAndCancelEndsAHangingChildAndWhatI
   EXPECT_TRUE(gone);
 }
 
+// Two processes joined by a pipe: every byte of the first reaches the second,
+// both tell what they say; the first's failure counts, its loss of a reader that
+// ended first does not; a cancel ends both; a second that cannot start ends the first.
+TEST(PosixProcessLauncher, JoinedProcesses) {
+  TempDir dir;
+  PosixProcessLauncher launcher;
+  std::string said;
+  const auto hear = [&](const std::string& s) { said += s; };
+  JoinedOutcome joined = launcher.runJoined({"sh", "-c", "head -c 3000000 /dev/zero; echo first >&2"},
+                                            {"sh", "-c", "wc -c > \"$0\"; echo second >&2", dir.file("count")}, {},
+                                            hear);
+  EXPECT_TRUE(joined.first.started && joined.second.started);
+  EXPECT_EQ(combinedOutcome(joined).exitStatus, 0);
+  EXPECT_EQ(std::stol(vk2::testing::readText(dir.file("count"))), 3000000);
+  EXPECT_NE(said.find("first\n"), std::string::npos);
+  EXPECT_NE(said.find("second\n"), std::string::npos);
+
+  joined = launcher.runJoined({"sh", "-c", "echo partial; exit 3"}, {"sh", "-c", "cat > /dev/null"}, {}, {});
+  EXPECT_EQ(combinedOutcome(joined).exitStatus, 3);
+  joined = launcher.runJoined({"sh", "-c", "echo x; exit 0"}, {"sh", "-c", "exit 5"}, {}, {});
+  EXPECT_EQ(combinedOutcome(joined).exitStatus, 5);
+  joined = launcher.runJoined({"yes"}, {"head", "-c", "10"}, {}, {});
+  EXPECT_TRUE(joined.secondEndedFirst);
+  EXPECT_EQ(joined.first.exitStatus, -1);  // SIGPIPE
+  EXPECT_EQ(combinedOutcome(joined).exitStatus, 0);
+
+  int waits = 0;
+  joined = launcher.runJoined({"sleep", "300"}, {"sleep", "300"}, [&] { return ++waits < 4; }, {});
+  EXPECT_TRUE(combinedOutcome(joined).cancelled);
+  EXPECT_TRUE(joined.first.cancelled && joined.second.cancelled);
+  joined = launcher.runJoined({"sleep", "300"}, {"/nonexistent/ffmpeg"}, {}, {});
+  EXPECT_FALSE(combinedOutcome(joined).started);
+  EXPECT_NE(combinedOutcome(joined).error.find("/nonexistent/ffmpeg"), std::string::npos);
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+}
+
 TEST(ConverterLookup, CurrentFolderFirstThenPath) {
   const std::filesystem::path savedFolder = std::filesystem::current_path();
   const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";

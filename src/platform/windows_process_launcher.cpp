@@ -1,6 +1,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "platform/process_launch.h"
@@ -24,12 +26,10 @@ struct Handle {
   }
 };
 
-// The converter's standard error, read through a pipe whose writing end is the
-// only handle the child inherits (with "NUL" for its input and output).
+// The converter's standard error, read through a pipe whose writing end, with
+// "NUL" for its input and output, is all the child inherits.
 struct OutputPipe {
   Handle read, write, nul;
-  std::vector<char> attributes;
-  HANDLE inherited[2] = {nullptr, nullptr};  // must outlive the attribute list
 
   bool open() {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -38,25 +38,6 @@ struct OutputPipe {
     nul.h = CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                         OPEN_EXISTING, 0, nullptr);
     return nul.h != INVALID_HANDLE_VALUE;
-  }
-
-  // Limits inheritance to the pipe and NUL; false when the system cannot, and
-  // the inheritable handles (only these two are made so here) are passed as they are.
-  bool limitInheritance(STARTUPINFOEXA& startup) {
-    SIZE_T size = 0;
-    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
-    attributes.resize(size);
-    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes.data());
-    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return false;
-    inherited[0] = write.h;
-    inherited[1] = nul.h;
-    if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof inherited, nullptr,
-                                   nullptr)) {
-      DeleteProcThreadAttributeList(list);
-      return false;
-    }
-    startup.lpAttributeList = list;
-    return true;
   }
 
   void drain(const std::function<void(const std::string&)>& onOutput) {
@@ -70,10 +51,48 @@ struct OutputPipe {
   }
 };
 
+// A child's standard streams; each must be inheritable.
+struct StandardHandles {
+  HANDLE input, output, error;
+};
+
+// Limits what the child inherits to its standard handles; false when the
+// system cannot, and every inheritable handle is passed as it is.
+class InheritedHandles {
+ public:
+  explicit InheritedHandles(const StandardHandles& h) {
+    for (HANDLE each : {h.input, h.output, h.error})
+      if (std::find(handles_.begin(), handles_.end(), each) == handles_.end()) handles_.push_back(each);
+  }
+  ~InheritedHandles() {
+    if (list_) DeleteProcThreadAttributeList(list_);
+  }
+  bool limit(STARTUPINFOEXA& startup) {
+    SIZE_T size = 0;
+    InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+    attributes_.resize(size);
+    auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(attributes_.data());
+    if (!InitializeProcThreadAttributeList(list, 1, 0, &size)) return false;
+    if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                   handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+      DeleteProcThreadAttributeList(list);
+      return false;
+    }
+    list_ = list;
+    startup.lpAttributeList = list;
+    return true;
+  }
+
+ private:
+  std::vector<HANDLE> handles_;  // must outlive the attribute list
+  std::vector<char> attributes_;
+  LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
 // The start-up record is zeroed but for its size and the window state; without
-// a pipe nothing is inherited.
-bool create(const std::vector<std::string>& argv, WORD showWindow, OutputPipe* pipe, PROCESS_INFORMATION& info,
-            bool standardOutputToo = false) {
+// standard handles nothing is inherited.
+bool create(const std::vector<std::string>& argv, WORD showWindow, const StandardHandles* handles,
+            PROCESS_INFORMATION& info) {
   std::string line = windowsCommandLine(argv);
   std::vector<char> buffer(line.begin(), line.end());
   buffer.push_back('\0');
@@ -84,13 +103,15 @@ bool create(const std::vector<std::string>& argv, WORD showWindow, OutputPipe* p
   startup.StartupInfo.wShowWindow = showWindow;
   DWORD flags = 0;
   BOOL inherit = FALSE;
-  if (pipe) {
+  std::optional<InheritedHandles> inherited;
+  if (handles) {
     startup.StartupInfo.dwFlags |= STARTF_USESTDHANDLES;
-    startup.StartupInfo.hStdInput = pipe->nul.h;
-    startup.StartupInfo.hStdOutput = standardOutputToo ? pipe->write.h : pipe->nul.h;
-    startup.StartupInfo.hStdError = pipe->write.h;
+    startup.StartupInfo.hStdInput = handles->input;
+    startup.StartupInfo.hStdOutput = handles->output;
+    startup.StartupInfo.hStdError = handles->error;
     inherit = TRUE;
-    if (pipe->limitInheritance(startup)) {
+    inherited.emplace(*handles);
+    if (inherited->limit(startup)) {
       startup.StartupInfo.cb = sizeof startup;
       flags |= EXTENDED_STARTUPINFO_PRESENT;
     }
@@ -98,10 +119,42 @@ bool create(const std::vector<std::string>& argv, WORD showWindow, OutputPipe* p
   ZeroMemory(&info, sizeof info);
   // Its own process group: a Ctrl-C at the console reaches only us, and we end it.
   if (showWindow == SW_HIDE) flags |= CREATE_NEW_PROCESS_GROUP;
-  const BOOL ok = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, inherit, flags, nullptr, nullptr,
-                                 &startup.StartupInfo, &info);
-  if (startup.lpAttributeList) DeleteProcThreadAttributeList(startup.lpAttributeList);
-  return ok != 0;
+  return CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, inherit, flags, nullptr, nullptr,
+                        &startup.StartupInfo, &info) != 0;
+}
+
+std::string createFailed() { return "CreateProcessA failed with error " + std::to_string(GetLastError()); }
+
+// Waits for the processes in slices, reading their diagnostic pipe; a false
+// `keepWaiting` ends those still running. `ended` hears each one's end.
+void waitForProcesses(const std::vector<HANDLE>& processes, std::vector<ProcessOutcome*> outcomes,
+                      OutputPipe* pipe, const std::function<bool()>& keepWaiting,
+                      const std::function<void(const std::string&)>& onOutput,
+                      const std::function<void(std::size_t)>& ended) {
+  std::vector<bool> running(processes.size(), true);
+  const auto anyRunning = [&running] { return std::find(running.begin(), running.end(), true) != running.end(); };
+  while (anyRunning()) {
+    for (std::size_t i = 0; i < processes.size(); ++i) {
+      if (!running[i] || WaitForSingleObject(processes[i], i == 0 ? kWaitSliceMs : 0) == WAIT_TIMEOUT) continue;
+      running[i] = false;
+      DWORD code = 0;
+      if (GetExitCodeProcess(processes[i], &code)) outcomes[i]->exitStatus = static_cast<int>(code);
+      if (ended) ended(i);
+    }
+    if (pipe) pipe->drain(onOutput);
+    if (anyRunning() && keepWaiting && !keepWaiting()) {
+      for (std::size_t i = 0; i < processes.size(); ++i) {
+        if (!running[i]) continue;
+        TerminateProcess(processes[i], 1);
+        WaitForSingleObject(processes[i], INFINITE);
+        running[i] = false;
+        outcomes[i]->cancelled = true;
+        outcomes[i]->exitStatus = -1;
+        outcomes[i]->error = "ended on request";
+      }
+    }
+  }
+  if (pipe) pipe->drain(onOutput);
 }
 
 }  // namespace
@@ -125,9 +178,10 @@ ProcessOutcome WindowsProcessLauncher::run(const std::vector<std::string>& argv,
   ProcessOutcome outcome;
   OutputPipe pipe;
   const bool reading = onOutput && pipe.open();
+  const StandardHandles handles{pipe.nul.h, standardOutputToo ? pipe.write.h : pipe.nul.h, pipe.write.h};
   PROCESS_INFORMATION info;
-  if (argv.empty() || !create(argv, SW_HIDE, reading ? &pipe : nullptr, info, standardOutputToo)) {
-    outcome.error = "CreateProcessA failed with error " + std::to_string(GetLastError());
+  if (argv.empty() || !create(argv, SW_HIDE, reading ? &handles : nullptr, info)) {
+    outcome.error = createFailed();
     return outcome;
   }
   Handle process{info.hProcess}, thread{info.hThread};
@@ -135,19 +189,57 @@ ProcessOutcome WindowsProcessLauncher::run(const std::vector<std::string>& argv,
   pipe.write.close();
   pipe.nul.close();
   outcome.started = true;
-  while (WaitForSingleObject(process.h, kWaitSliceMs) == WAIT_TIMEOUT) {
-    if (reading) pipe.drain(onOutput);
-    if (keepWaiting && !keepWaiting()) {
-      TerminateProcess(process.h, 1);
-      WaitForSingleObject(process.h, INFINITE);
-      outcome.cancelled = true;
-      outcome.error = "ended on request";
-      break;
-    }
+  waitForProcesses({process.h}, {&outcome}, reading ? &pipe : nullptr, keepWaiting, onOutput, nullptr);
+  return outcome;
+}
+
+JoinedOutcome WindowsProcessLauncher::runJoined(const std::vector<std::string>& first,
+                                                const std::vector<std::string>& second,
+                                                const std::function<bool()>& keepWaiting,
+                                                const std::function<void(const std::string&)>& onOutput) {
+  JoinedOutcome outcome;
+  OutputPipe pipe;
+  Handle jointRead, jointWrite;
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  // A larger pipe lets the first run further ahead while the second is busy.
+  if (!pipe.open() || !CreatePipe(&jointRead.h, &jointWrite.h, &inherit, 1024 * 1024)) {
+    outcome.first.error = "cannot create a pipe: error " + std::to_string(GetLastError());
+    return outcome;
   }
-  if (reading) pipe.drain(onOutput);
-  DWORD code = 0;
-  if (!outcome.cancelled && GetExitCodeProcess(process.h, &code)) outcome.exitStatus = static_cast<int>(code);
+  // Each child may inherit only its own end, even where the inheritance cannot
+  // be limited to a list: a reading end left in the first would keep the pipe open.
+  SetHandleInformation(jointRead.h, HANDLE_FLAG_INHERIT, 0);
+  PROCESS_INFORMATION firstInfo, secondInfo;
+  const StandardHandles firstHandles{pipe.nul.h, jointWrite.h, pipe.write.h};
+  if (first.empty() || !create(first, SW_HIDE, &firstHandles, firstInfo)) {
+    outcome.first.error = createFailed();
+    return outcome;
+  }
+  Handle firstProcess{firstInfo.hProcess}, firstThread{firstInfo.hThread};
+  outcome.first.started = true;
+  SetHandleInformation(jointWrite.h, HANDLE_FLAG_INHERIT, 0);
+  SetHandleInformation(jointRead.h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  const StandardHandles secondHandles{jointRead.h, pipe.nul.h, pipe.write.h};
+  const bool secondStarted = !second.empty() && create(second, SW_HIDE, &secondHandles, secondInfo);
+  if (!secondStarted) outcome.second.error = createFailed();
+  // Only the children hold the pipes' ends now: each sees the other's end.
+  jointRead.close();
+  jointWrite.close();
+  pipe.write.close();
+  pipe.nul.close();
+  if (!secondStarted) {
+    TerminateProcess(firstProcess.h, 1);
+    WaitForSingleObject(firstProcess.h, INFINITE);
+    return outcome;
+  }
+  Handle secondProcess{secondInfo.hProcess}, secondThread{secondInfo.hThread};
+  outcome.second.started = true;
+  std::vector<bool> ended(2, false);
+  waitForProcesses({firstProcess.h, secondProcess.h}, {&outcome.first, &outcome.second}, &pipe, keepWaiting,
+                   onOutput, [&](std::size_t which) {
+                     ended[which] = true;
+                     if (which == 1 && !ended[0]) outcome.secondEndedFirst = true;
+                   });
   return outcome;
 }
 

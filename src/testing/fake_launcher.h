@@ -90,6 +90,33 @@ class FakeLauncher : public ProcessLauncher {
     return muxingLineSeconds(argv);
   }
 
+  // Joined runs: the first line is recorded in `calls` and acts as `feeding`
+  // says (only whether it starts and its status count); the second acts as
+  // runHidden's call does. `joins` false: the launcher cannot join processes.
+  bool joins = true;
+  FakeBehaviour feeding;
+  bool feedingOutlivesReader = false;  // the first ends after the second, having lost its reader
+
+  bool canJoinProcesses() const override { return joins; }
+
+  JoinedOutcome runJoined(const std::vector<std::string>& first, const std::vector<std::string>& second,
+                          const std::function<bool()>& keepWaiting,
+                          const std::function<void(const std::string&)>& onOutput) override {
+    calls.push_back(first);
+    JoinedOutcome outcome;
+    if (!feeding.starts) {
+      outcome.first.error = "No such file or directory";
+      return outcome;
+    }
+    outcome.first.started = true;
+    outcome.first.exitStatus = feeding.exitStatus;
+    if (feeding.exitStatus != 0 && onOutput && first.back() != "quiet") onOutput(feeding.says);
+    outcome.second = runHidden(second, keepWaiting, onOutput);
+    outcome.secondEndedFirst = feedingOutlivesReader;
+    if (outcome.second.cancelled) outcome.first.cancelled = true;
+    return outcome;
+  }
+
   bool startDetached(const std::vector<std::string>&) override { return true; }
 };
 

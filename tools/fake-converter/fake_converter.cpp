@@ -13,11 +13,16 @@
 //         half of a 4-second input is done, then half a second later all of it
 // Without modes.txt every call is "ok". A burn-in also copies the subtitle script
 // it was given to "burnt.ass", so a test can read what the video would show.
+// A line writing to "pipe:1" (the audio encoded beside the muxing) is logged to
+// "joined.txt" instead and takes no mode: it copies its input to its standard
+// output. A line reading "pipe:0" reads its standard input to the end first and
+// appends "pipe:0 N bytes" to "piped.txt".
 // "-encoders" is answered on standard output, unlogged and without taking a
 // mode: libx264 and each encoder "encoders.txt" names, one a line, adding a
 // line to "listings.txt". A line "NAME fail" makes a burn-in with "-c:v NAME"
 // fail as the converter does without the hardware, "NAME incomplete" makes it
 // write a partial file and exit with status 0.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -29,6 +34,11 @@
 #include <vector>
 
 #include "testing/fake_mp4.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
@@ -73,11 +83,43 @@ int listEncoders() {
   return 0;
 }
 
+// The standard streams carry bytes, not text (Windows would translate line ends).
+void binaryStreams() {
+#ifdef _WIN32
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+int feedPipe(const std::vector<std::string>& args) {
+  {
+    std::ofstream log("joined.txt", std::ios::app | std::ios::binary);
+    for (const std::string& a : args) log << a << "\n";
+    log << "--\n";
+  }
+  std::string input;
+  for (std::size_t i = 1; i + 1 < args.size(); ++i)
+    if (args[i] == "-i") input = args[i + 1];
+  std::ifstream in(input, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+void readPipe() {
+  std::size_t total = 0;
+  char buffer[65536];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) total += n;
+  std::ofstream("piped.txt", std::ios::app) << "pipe:0 " << total << " bytes\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv, argv + argc);
   if (args.size() == 3 && args[1] == "-hide_banner" && args[2] == "-encoders") return listEncoders();
+  binaryStreams();
+  if (std::find(args.begin(), args.end(), "pipe:1") != args.end()) return feedPipe(args);
+  if (std::find(args.begin(), args.end(), "pipe:0") != args.end()) readPipe();
   const std::vector<std::string> calls = linesOf("calls.txt");
   int call = 0;
   for (const std::string& line : calls) call += line == "--";
