@@ -1,9 +1,11 @@
-// Merges 15 generated recordings of at least 60 MB each and reports the merge's
-// time next to a plain sequential copy (cat) of the same inputs, best of five
-// rounds each, and the merge's peak memory, measured in a child process so
-// nothing else counts. The merge reads and writes every byte once, as cat does.
+// Merges 15 generated recordings of about 97 MB each (1.45 GB, as 15 one-minute
+// 1080p recordings) and compares the merge, each writing a new file, with
+// coreutils cat of the same inputs (which copies inside the kernel with
+// copy_file_range) and with a copy through user space (1 MiB reads and
+// writes): medians of 7 rounds, the three side by side in each round, and
+// the merge's peak memory, measured in a child process so nothing else counts.
 //
-//   merge_bench [--dir FOLDER] [--files N] [--megabytes M]
+//   merge_bench [--dir FOLDER] [--files N] [--megabytes MB-PER-FILE] [--rounds R]
 #ifdef _WIN32
 #include <cstdio>
 int main() {
@@ -11,75 +13,23 @@ int main() {
   return 0;
 }
 #else
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <iostream>
-#include <string>
-#include <vector>
 
-#include "synth/synth.h"
 #include "mmv/merge.h"
 #include "mmv/record_walk.h"
+#include "paired_runs.h"
+#include "synth/synth.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-struct ChildResult {
-  double seconds = 0;
-  long maxRssKiB = 0;
-  int status = -1;
-};
-
-// Runs `work` in a child process; its wall time and peak resident size.
-template <typename Work>
-ChildResult inChild(Work work) {
-  std::cout.flush();
-  const auto start = Clock::now();
-  const pid_t pid = fork();
-  if (pid < 0) {
-    std::perror("fork");
-    std::exit(1);
-  }
-  if (pid == 0) _exit(work());
-  int status = 0;
-  rusage usage{};
-  wait4(pid, &status, 0, &usage);
-  ChildResult r;
-  r.seconds = secondsSince(start);
-  r.maxRssKiB = usage.ru_maxrss;
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
-
-std::string quoted(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  q += '\'';
-  return q;
-}
-
-}  // namespace
+using namespace vk2::bench;
 
 int main(int argc, char** argv) {
   std::string base = fs::temp_directory_path().string();
   int files = 15;
-  int megabytes = 60;
+  int megabytes = 97;
+  int rounds = 7;
   if (argc > 1 && std::string(argv[1]) == "--help") {
-    std::cout << "usage: merge_bench [--dir FOLDER] [--files N] [--megabytes MB-PER-FILE]\n";
+    std::cout << "usage: merge_bench [--dir FOLDER] [--files N] [--megabytes MB-PER-FILE] [--rounds R]\n";
     return 0;
   }
   for (int i = 1; i + 1 < argc; i += 2) {
@@ -87,6 +37,7 @@ int main(int argc, char** argv) {
     if (a == "--dir") base = argv[i + 1];
     else if (a == "--files") files = std::atoi(argv[i + 1]);
     else if (a == "--megabytes") megabytes = std::atoi(argv[i + 1]);
+    else if (a == "--rounds") rounds = std::max(1, std::atoi(argv[i + 1]));
   }
   const fs::path dir = fs::path(base) / ("vk2-merge-bench-" + std::to_string(getpid()));
   fs::create_directories(dir);
@@ -100,43 +51,28 @@ int main(int argc, char** argv) {
     o.seconds = 60;
     o.fps = 30;
     o.fillerBytes = (static_cast<int64_t>(megabytes) * 1000 * 1000) / (60 * 30) + 1000;
-    auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     const std::vector<std::string> inputs = vk2::synth::generateRecordings(o);
     uint64_t totalBytes = 0;
-    uint64_t smallest = UINT64_MAX;
-    for (const std::string& p : inputs) {
-      totalBytes += vk2::fileSizeOf(p);
-      smallest = std::min<uint64_t>(smallest, vk2::fileSizeOf(p));
-    }
+    for (const std::string& p : inputs) totalBytes += vk2::fileSizeOf(p);
     const double mb = static_cast<double>(totalBytes) / 1e6;
-    std::printf("inputs: %d files, %.1f MB in all, smallest %.1f MB (generated in %.1f s)\n", files, mb,
-                static_cast<double>(smallest) / 1e6, secondsSince(start));
+    std::printf("inputs: %d files, %.1f MB in all (generated in %.1f s)\n", files, mb, secondsSince(start));
 
-    std::string cat = "cat";
-    for (const std::string& p : inputs) {
-      cat += ' ';
-      cat += quoted(p);
-    }
-    cat += " > ";
-    cat += quoted((dir / "cat.out").string());
+    const std::string copyPath = (dir / "copy.out").string();
     const std::string output = (dir / "merged.mmv").string();
     const uint64_t expectedBytes = totalBytes - static_cast<uint64_t>(files - 1) * vk2::kLeadingPartSize;
-
-    // Copy and merge take turns and the best round of each counts, so that
-    // other load, write-back of an earlier round and the first touch of fresh
-    // page-cache pages do not decide the ratio.
-    // Each timing starts with no dirty pages left by the step before it.
-    constexpr int kRounds = 5;
-    ChildResult copy, merge;
-    copy.seconds = merge.seconds = 1e300;
-    bool sizeOk = true;
-    double mergedMb = 0;
-    for (int round = 0; round < kRounds; ++round) {
-      sync();
-      const ChildResult c = inChild([&] { return std::system(cat.c_str()) == 0 ? 0 : 1; });
-      fs::remove(dir / "cat.out");
-      sync();
-      const ChildResult m = inChild([&] {
+    std::vector<double> cat, copy, merge;
+    long peakKiB = 0;
+    bool ok = true;
+    for (int round = 0; round < rounds; ++round) {
+      settle();
+      const Timing c = catFiles(inputs, copyPath);
+      fs::remove(copyPath);
+      settle();
+      const Timing u = userSpaceCopy(inputs, copyPath);
+      fs::remove(copyPath);
+      settle();
+      const Timing m = inChild([&] {
         vk2::ConversionState state;
         vk2::HiddenLog log, subtitles;
         const vk2::PlainConversionOptions options;
@@ -150,26 +86,28 @@ int main(int argc, char** argv) {
         }
         return 0;
       });
-      const uint64_t mergedBytes = fs::exists(output) ? vk2::fileSizeOf(output) : 0;
-      mergedMb = static_cast<double>(mergedBytes) / 1e6;
-      sizeOk = sizeOk && mergedBytes == expectedBytes;
+      ok = ok && c.status == 0 && u.status == 0 && m.status == 0 && fs::exists(output) &&
+           vk2::fileSizeOf(output) == expectedBytes;
       fs::remove(output);
-      if (round == 0 || c.status != 0) copy.status = c.status;
-      if (round == 0 || m.status != 0) merge.status = m.status;
-      copy.seconds = std::min(copy.seconds, c.seconds);
-      merge.seconds = std::min(merge.seconds, m.seconds);
-      merge.maxRssKiB = std::max(merge.maxRssKiB, m.maxRssKiB);
+      cat.push_back(c.seconds);
+      copy.push_back(u.seconds);
+      merge.push_back(m.seconds);
+      peakKiB = std::max(peakKiB, m.peakKiB);
+      std::printf("round %d: cat %.2f s, user-space copy %.2f s, merge %.2f s\n", round + 1, c.seconds, u.seconds,
+                  m.seconds);
     }
-
-    const double ratio = merge.seconds / copy.seconds;
-    std::printf("cat:   best of %d %.2f s, %.0f MB/s\n", kRounds, copy.seconds, mb / copy.seconds);
-    std::printf("merge: best of %d %.2f s, %.0f MB/s, merged file %.1f MB%s\n", kRounds, merge.seconds,
-                mb / merge.seconds, mergedMb, sizeOk ? "" : " WRONG SIZE");
-    std::printf("merge time / cat time: %.2fx; target <= 1.3x: %s\n", ratio, ratio <= 1.3 ? "met" : "MISSED");
-    const double peakMiB = static_cast<double>(merge.maxRssKiB) / 1024;
+    const double ratio = pairedRatio(merge, cat);
+    std::printf("cat:             median of %d %s, %.0f MB/s\n", rounds, spread(cat).c_str(), mb / median(cat));
+    std::printf("user-space copy: median of %d %s\n", rounds, spread(copy).c_str());
+    std::printf("merge:           median of %d %s, %.0f MB/s%s\n", rounds, spread(merge).c_str(), mb / median(merge),
+                ok ? "" : " FAILED OR WRONG SIZE");
+    std::printf("merge / cat: %.2fx (median of the rounds' ratios); goal <= 0.9x: %s\n", ratio,
+                ratio <= 0.9 ? "met" : "MISSED");
+    std::printf("merge / user-space copy: %.2fx\n", pairedRatio(merge, copy));
+    const double peakMiB = static_cast<double>(peakKiB) / 1024;
     std::printf("merge peak memory (child ru_maxrss): %.1f MiB; target < 64 MiB: %s\n", peakMiB,
                 peakMiB < 64 ? "met" : "MISSED");
-    if (merge.status != 0 || copy.status != 0 || !sizeOk || peakMiB >= 64) exitStatus = 1;
+    if (!ok || peakMiB >= 64) exitStatus = 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "merge_bench: %s\n", e.what());
     exitStatus = 1;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -177,6 +178,23 @@ TEST(WindowsConvert, AFailingConverterLosesNothing) {
   EXPECT_EQ(testing::entriesOf(w.data), (Lines{"X.mp4", "rec_1.mmv", "rec_2.mmv"}));
 }
 
+// The subtitle track: the audio's converter writes into a pipe that the
+// muxing converter reads, every byte of the PCM arriving unchanged in count.
+TEST(WindowsConvert, TheSubtitleTrackJoinsTwoConverters) {
+  testing::TempDir dir;
+  WindowsRun w(dir.file("it's a b\\"));
+  const std::string target = w.data + "X.mkv";
+  const ProgramRun r = w.convert(target, "", "--subtitles track ");
+  ASSERT_EQ(r.status, 0u) << r.err;
+  const std::vector<Lines> calls = w.calls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_NE(std::find(calls[0].begin(), calls[0].end(), "pipe:0"), calls[0].end());
+  const Lines fed = splitLines(readText(w.work + "joined.txt"));
+  EXPECT_NE(std::find(fed.begin(), fed.end(), w.data + "X.pcm"), fed.end());
+  EXPECT_EQ(readText(w.work + "piped.txt"), "pipe:0 " + std::to_string(12 * 48000 * 2) + " bytes\n");
+  EXPECT_EQ(testing::entriesOf(w.data), (Lines{"X.mkv", "rec_1.mmv", "rec_2.mmv"}));
+}
+
 // The report page beside the video, and on its own in another folder: the
 // video named relative to the page with '/', whatever the system's separator.
 TEST(WindowsConvert, ReportPagesNameTheirVideoRelatively) {
@@ -296,6 +314,15 @@ TEST(WindowsPlatform, TheConvertersOutputIsReadAndAHangingOneEnded) {
   int waits = 0;
   o = launcher->runHidden({"cmd", "/c", "ping -n 30 127.0.0.1 > NUL"}, [&] { return ++waits < 10; }, nullptr);
   EXPECT_TRUE(o.started && o.cancelled);
+  // A joined pair is ended whole; one whose second cannot start ends its first.
+  waits = 0;
+  const Lines hang{"cmd", "/c", "ping -n 30 127.0.0.1 > NUL"};
+  JoinedOutcome joined = launcher->runJoined(hang, hang, [&] { return ++waits < 10; }, nullptr);
+  EXPECT_TRUE(joined.first.cancelled && joined.second.cancelled);
+  const auto begin = std::chrono::steady_clock::now();
+  joined = launcher->runJoined(hang, {"Z:\\nonexistent\\ffmpeg.exe"}, nullptr, nullptr);
+  EXPECT_FALSE(combinedOutcome(joined).started);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
 }
 
 TEST(WindowsPlatform, FileManagerAndOutputFolder) {

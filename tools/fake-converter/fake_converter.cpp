@@ -109,7 +109,7 @@ void readPipe() {
   std::size_t total = 0;
   char buffer[65536];
   for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;) total += n;
-  std::ofstream("piped.txt", std::ios::app) << "pipe:0 " << total << " bytes\n";
+  std::ofstream("piped.txt", std::ios::app | std::ios::binary) << "pipe:0 " << total << " bytes\n";
 }
 
 }  // namespace
