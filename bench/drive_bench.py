@@ -10,11 +10,12 @@ for the first 1, 5 and 15 of them, runs in rounds, side by side:
   the converter alone on the extracted streams: the plain MP4 line, the
   subtitle track's two joined converters, and the track in one converter.
 
-Each step runs as a child process: its wall time and its peak memory (the
-largest resident size of the process and of any it waited for). Prints the
+Each step runs as a child process: its wall time and its peak memory (GNU
+time's largest resident size of the process and of any it waited for). Prints the
 medians of the rounds and their ranges, and the paired ratios.
 
   bench/drive_bench.py [--build build/bench] [--files 1,5,15] [--rounds 5] [--dir /tmp]
+                       [--recordings FOLDER]
 """
 import argparse
 import os
@@ -28,15 +29,17 @@ import time
 
 
 def run(argv, stdout=None):
-    """Wall seconds and peak KiB of argv, run as a child."""
+    """Wall seconds and peak KiB of argv. GNU time starts it: a child forked
+    from this interpreter would count the interpreter's memory as its own."""
     start = time.monotonic()
-    with open(stdout, "wb") if stdout else open(os.devnull, "wb") as out:
-        proc = subprocess.Popen(argv, stdout=out, stderr=subprocess.DEVNULL)
-        _, status, usage = os.wait4(proc.pid, 0)
-    proc.returncode = os.waitstatus_to_exitcode(status)
-    if proc.returncode != 0:
-        sys.exit("failed (%d): %s" % (proc.returncode, " ".join(argv)))
-    return time.monotonic() - start, usage.ru_maxrss
+    with tempfile.NamedTemporaryFile("r") as report, open(stdout or os.devnull, "wb") as out:
+        status = subprocess.call(["/usr/bin/time", "-f", "%M", "-o", report.name] + argv, stdout=out,
+                                 stderr=subprocess.DEVNULL)
+        seconds = time.monotonic() - start
+        peak = int(report.read().split()[-1])
+    if status != 0:
+        sys.exit("failed (%d): %s" % (status, " ".join(argv)))
+    return seconds, peak
 
 
 def settle():
@@ -57,6 +60,7 @@ def main():
     ap.add_argument("--files", default="1,5,15")
     ap.add_argument("--rounds", type=int, default=5)
     ap.add_argument("--dir", default=tempfile.gettempdir())
+    ap.add_argument("--recordings", help="a folder holding rec_1.mmv ... from mmv-synth, instead of making them")
     args = ap.parse_args()
     vk2mp4 = os.path.abspath(os.path.join(args.build, "vk2mp4"))
     synth = os.path.abspath(os.path.join(args.build, "mmv-synth"))
@@ -64,10 +68,14 @@ def main():
     work = tempfile.mkdtemp(prefix="vk2-drive-bench-", dir=args.dir)
     try:
         start = time.monotonic()
-        recordings = subprocess.run(
-            [synth, "--files", str(max(counts)), "--seconds", "60", "--size", "1920x1080", "--fps", "30",
-             "--out", os.path.join(work, "rec")], check=True, capture_output=True, text=True).stdout.split()
-        print("made %d recordings, %.0f MB, in %.0f s" % (
+        if args.recordings:
+            recordings = [os.path.abspath(os.path.join(args.recordings, "rec_%d.mmv" % (i + 1)))
+                          for i in range(max(counts))]
+        else:
+            recordings = subprocess.run(
+                [synth, "--files", str(max(counts)), "--seconds", "60", "--size", "1920x1080", "--fps", "30",
+                 "--out", os.path.join(work, "rec")], check=True, capture_output=True, text=True).stdout.split()
+        print("%d recordings, %.0f MB, ready in %.0f s" % (
             len(recordings), sum(os.path.getsize(r) for r in recordings) / 1e6, time.monotonic() - start))
         os.chdir(work)
         for n in counts:
@@ -85,8 +93,10 @@ def measure(vk2mp4, inputs, rounds, work):
         mem[step] = max(mem.get(step, 0), result[1])
 
     out = os.path.join(work, "out")
-    for _ in range(rounds):
-        for choice, ext in (("none", ".mp4"), ("track", ".mkv")):
+    for round_number in range(rounds):
+        # Every other round the other one first: neither always follows the other's writes.
+        choices = (("none", ".mp4"), ("track", ".mkv"))
+        for choice, ext in choices if round_number % 2 == 0 else reversed(choices):
             for f in (choice + ".log", out + ext):
                 if os.path.exists(f):
                     os.remove(f)
