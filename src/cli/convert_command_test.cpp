@@ -821,6 +821,10 @@ TEST(ConvertCommandEndToEnd, FastBurnInSubtitleTrackAndNone) {
   EXPECT_EQ(f.outputs(), std::vector<std::string>{"X.mp4"});
   EXPECT_EQ(probe(f.target).first, (std::vector<std::string>{"aac", "h264"}));
   const std::string plain = frameAt2s(f.target);
+  const auto audioFrames = [](const std::string& video) {
+    return commandOutput("ffmpeg -v error -i " + shellQuoted(video) + " -map 0:a -c copy -f adts -");
+  };
+  const std::string plainAudio = audioFrames(f.target);
 
   // No hardware encoder works here: each listed one fails at once, and libx264 burns in.
   ASSERT_EQ(f.convert("--subtitles burn-fast --log " + shellQuoted(f.dir.file("fast.log"))), 0) << f.err();
@@ -845,6 +849,12 @@ TEST(ConvertCommandEndToEnd, FastBurnInSubtitleTrackAndNone) {
   const auto [codecs, duration] = probe(mkv);
   EXPECT_EQ(codecs, (std::vector<std::string>{"aac", "ass", "h264"}));
   EXPECT_NEAR(duration, 4, 0.5);
+  // Encoded by its own converter and piped, the sound is the same AAC as the MP4's
+  // (whose cut at the window's end keeps one frame more).
+  const std::string trackAudio = audioFrames(mkv);
+  EXPECT_GT(trackAudio.size(), 1000u);
+  EXPECT_TRUE(plainAudio.compare(0, trackAudio.size(), trackAudio) == 0);
+  EXPECT_LT(plainAudio.size() - trackAudio.size(), plainAudio.size() / 100);
   const auto dialogues = [](const std::string& script) {
     std::size_t n = 0;
     for (const std::string& line : splitLines(script)) n += line.rfind("Dialogue:", 0) == 0;
