@@ -152,10 +152,11 @@ void closeFd(int& fd) {
 }
 
 // Reads the children's shared diagnostic pipe and reaps them as they end; a
-// false `keepWaiting` ends those still running. `ended` hears each child's end.
+// false `keepWaiting` ends those still running. `ended` hears each child's end
+// and its wait status.
 void waitForChildren(std::vector<Child>& children, int outputFd, const std::function<bool()>& keepWaiting,
                      const std::function<void(const std::string&)>& onOutput,
-                     const std::function<void(std::size_t)>& ended) {
+                     const std::function<void(std::size_t, int)>& ended) {
   ::fcntl(outputFd, F_SETFL, ::fcntl(outputFd, F_GETFL) | O_NONBLOCK);
   bool pipeOpen = true;
   const auto anyRunning = [&children] {
@@ -170,6 +171,7 @@ void waitForChildren(std::vector<Child>& children, int outputFd, const std::func
     } else {
       ::usleep(kWaitSliceMs * 1000);
     }
+    // In order: of children found ended together, the first is taken to have ended first.
     for (std::size_t i = 0; i < children.size(); ++i) {
       Child& c = children[i];
       if (!c.running) continue;
@@ -178,7 +180,7 @@ void waitForChildren(std::vector<Child>& children, int outputFd, const std::func
       if (r == c.pid) {
         c.running = false;
         c.outcome->exitStatus = statusOf(waitStatus, *c.outcome);
-        if (ended) ended(i);
+        if (ended) ended(i, waitStatus);
       } else if (r < 0 && errno != EINTR) {
         c.running = false;
         c.outcome->error = std::string("lost the child process: ") + std::strerror(errno);
@@ -256,8 +258,11 @@ JoinedOutcome PosixProcessLauncher::runJoined(const std::vector<std::string>& fi
     return outcome;
   }
   std::vector<Child> children{{firstPid, &outcome.first}, {secondPid, &outcome.second}};
-  waitForChildren(children, output.fd[0], keepWaiting, onOutput, [&](std::size_t which) {
-    if (which == 1 && children[0].running) outcome.secondEndedFirst = true;
+  waitForChildren(children, output.fd[0], keepWaiting, onOutput, [&](std::size_t which, int waitStatus) {
+    // SIGPIPE: the first wrote after the second had gone, whenever it was reaped.
+    if ((which == 1 && children[0].running) ||
+        (which == 0 && WIFSIGNALED(waitStatus) && WTERMSIG(waitStatus) == SIGPIPE))
+      outcome.secondEndedFirst = true;
   });
   return outcome;
 }

@@ -134,8 +134,13 @@ void waitForProcesses(const std::vector<HANDLE>& processes, std::vector<ProcessO
   std::vector<bool> running(processes.size(), true);
   const auto anyRunning = [&running] { return std::find(running.begin(), running.end(), true) != running.end(); };
   while (anyRunning()) {
+    std::vector<HANDLE> waiting;
+    for (std::size_t i = 0; i < processes.size(); ++i)
+      if (running[i]) waiting.push_back(processes[i]);
+    WaitForMultipleObjects(static_cast<DWORD>(waiting.size()), waiting.data(), FALSE, kWaitSliceMs);
+    // In order: of processes found ended together, the first is taken to have ended first.
     for (std::size_t i = 0; i < processes.size(); ++i) {
-      if (!running[i] || WaitForSingleObject(processes[i], i == 0 ? kWaitSliceMs : 0) == WAIT_TIMEOUT) continue;
+      if (!running[i] || WaitForSingleObject(processes[i], 0) == WAIT_TIMEOUT) continue;
       running[i] = false;
       DWORD code = 0;
       if (GetExitCodeProcess(processes[i], &code)) outcomes[i]->exitStatus = static_cast<int>(code);
