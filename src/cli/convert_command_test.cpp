@@ -108,13 +108,15 @@ struct ConvertFixture {
     for (const std::string& in : inputs) args += " " + shellQuoted(in);
     return args;
   }
-  int convert(const std::string& extra = "", const std::string& env = "") {
+  // vk2mp4 with `args` in work/, what it writes kept for out() and err().
+  int run(const std::string& args, const std::string& env = "") {
     const std::string command = "cd " + shellQuoted(work) + " && " + env + " " + shellQuoted(VK2MP4_EXE) + " " +
-                                arguments(extra) + " >" + shellQuoted(dir.file("stdout")) + " 2>" +
-                                shellQuoted(dir.file("stderr"));
+                                args + " >" + shellQuoted(dir.file("stdout")) + " 2>" + shellQuoted(dir.file("stderr"));
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  int convert(const std::string& extra = "", const std::string& env = "") { return run(arguments(extra), env); }
+  std::string out() const { return readText(dir.file("stdout")); }
   std::string err() const { return readText(dir.file("stderr")); }
   // data/ without the recordings.
   std::vector<std::string> outputs() const {
@@ -317,11 +319,8 @@ TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
   // Every trip into out/; the third fails in its muxing, the others go on.
   f.fakeConverter("ok\nok\nok\nok\nfail\nok\nok\nok\nok\n");
   const std::string out = f.dir.file("out/");
-  const std::string command = "cd " + shellQuoted(f.work) + " && TZ=UTC " + shellQuoted(VK2MP4_EXE) +
-                              " convert --time-basis utc --trips " + shellQuoted(card) + " -o " + shellQuoted(out) +
-                              " >" + shellQuoted(f.dir.file("stdout")) + " 2>" + shellQuoted(f.dir.file("stderr"));
-  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
-  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/5: " + out + "20211029_080503_30.mp4\n"
+  EXPECT_EQ(f.run("convert --time-basis utc --trips " + shellQuoted(card) + " -o " + shellQuoted(out), "TZ=UTC"), 1);
+  EXPECT_EQ(f.out(), "trip 1/5: " + out + "20211029_080503_30.mp4\n"
                                             "trip 2/5: " + out + "20211029_080533_4.mp4\n"
                                             "trip 4/5: " + out + "20211029_090516_12.mp4\n"
                                             "trip 5/5: " + out + "20211029_100503_24.mp4\n"
@@ -367,13 +366,9 @@ TEST(TripsCommand, TripsProposingOneNameGetOneFileEach) {
             "2 trips in 2 MMV files\n");
 
   f.fakeConverter("ok\nok\nok\nok\n");
-  const std::string convert = vk2mp4In(f.work, berlin,
-                                       "convert --track csv --report --trips " + shellQuoted(card) + " -o " +
-                                           shellQuoted(out) +
-                                           " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
-                                           shellQuoted(f.dir.file("stderr")));
-  EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 0) << f.err();
-  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/2: " + out + "20211031_023000_60.mp4\n"
+  EXPECT_EQ(f.run("convert --track csv --report --trips " + shellQuoted(card) + " -o " + shellQuoted(out), berlin), 0)
+      << f.err();
+  EXPECT_EQ(f.out(), "trip 1/2: " + out + "20211031_023000_60.mp4\n"
                                             "trip 2/2: " + out + "20211031_023000_60-2.mp4\n"
                                             "2 of 2 trips converted\n");
   EXPECT_EQ(testing::entriesOf(out),
@@ -451,13 +446,11 @@ TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
 
   // The trims leave too little of trip 3, whose file is named in its line.
   f.fakeConverter("ok\nok\nok\nok\n");
-  const std::string convert =
-      vk2mp4In(f.work, "TZ=UTC",
-               "convert --time-basis utc --trim-start 1 --trim-end 1 --trips " + shellQuoted(card) +
-                   " --recursive -o " + shellQuoted(out) + " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
-                   shellQuoted(f.dir.file("stderr")));
-  EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 1);
-  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/3: " + out + "20211029_080504_8.mp4\n"
+  EXPECT_EQ(f.run("convert --time-basis utc --trim-start 1 --trim-end 1 --trips " + shellQuoted(card) +
+                      " --recursive -o " + shellQuoted(out),
+                  "TZ=UTC"),
+            1);
+  EXPECT_EQ(f.out(), "trip 1/3: " + out + "20211029_080504_8.mp4\n"
                                             "trip 2/3: " + out + "20211029_090504_8.mp4\n"
                                             "2 of 3 trips converted\n");
   EXPECT_EQ(f.err(), prefixed("vk2mp4: skipped ", unreadable + unusable) + "trip 3/3 failed: " + card +
@@ -941,7 +934,7 @@ TEST(EventsCommand, AClipPerEventFromFilesOrACard) {
                                "20211029_080601_LDW.mp4"};
   std::string listing;
   for (int i = 0; i < 4; ++i) listing += lines[i] + out + names[i] + "\n";
-  EXPECT_EQ(readText(f.dir.file("stdout")), listing + "4 of 5 clips made\n");
+  EXPECT_EQ(f.out(), listing + "4 of 5 clips made\n");
   EXPECT_NE(f.err().find("clip 3/5 failed: 2021-10-29 08:05:36 - 2021-10-29 08:05:42, 6 s, LDW: Making the MP4 "
                          "failed: the converter ended with exit status 1"),
             std::string::npos) << f.err();
@@ -990,7 +983,7 @@ TEST(ConvertCommandEndToEnd, AClipPerEventAcrossTwoFiles) {
   ConvertFixture f(2, "--seconds 20 --size 320x240 --events on");
   f.target = f.dir.file("out/");
   ASSERT_EQ(f.convert("--events --before 2 --after 3"), 0) << f.err();
-  const std::vector<std::string> lines = splitLines(readText(f.dir.file("stdout")));
+  const std::vector<std::string> lines = splitLines(f.out());
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines.back(), std::to_string(lines.size() - 1) + " of " + std::to_string(lines.size() - 1) +
                               " clips made");
