@@ -37,6 +37,7 @@ using testing::readText;
 using testing::shellQuoted;
 using testing::splitLines;
 using testing::TempDir;
+using testing::writeDrive;
 using testing::writeText;
 
 // Records its arguments (one per line, then "--") and acts as the next line of
@@ -315,20 +316,6 @@ TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
             std::string::npos) << f.err();
   EXPECT_EQ(testing::entriesOf(out), (std::vector<std::string>{"20211029_080503_30.mp4", "20211029_080533_4.mp4",
                                                                 "20211029_090516_12.mp4", "20211029_100503_24.mp4"}));
-}
-
-// `files` recordings of `seconds` each from `start`, one after another, as PREFIX.mmv
-// or PREFIX_1.mmv ...; no encoder.
-std::vector<std::string> writeDrive(const std::string& prefix, int files, int32_t start, int seconds) {
-  synth::SynthOptions o;
-  o.outPrefix = prefix;
-  o.files = files;
-  o.seconds = seconds;
-  o.startEpoch = start;
-  o.fps = 5;
-  o.audio = false;
-  o.fillerBytes = 200;
-  return synth::generateRecordings(o);
 }
 
 std::string vk2mp4In(const std::string& folder, const std::string& env, const std::string& args) {
