@@ -37,6 +37,7 @@ using testing::readText;
 using testing::shellQuoted;
 using testing::splitLines;
 using testing::TempDir;
+using testing::writeDrive;
 using testing::writeText;
 
 // Records its arguments (one per line, then "--") and acts as the next line of
@@ -108,13 +109,15 @@ struct ConvertFixture {
     for (const std::string& in : inputs) args += " " + shellQuoted(in);
     return args;
   }
-  int convert(const std::string& extra = "", const std::string& env = "") {
+  // vk2mp4 with `args` in work/, what it writes kept for out() and err().
+  int run(const std::string& args, const std::string& env = "") {
     const std::string command = "cd " + shellQuoted(work) + " && " + env + " " + shellQuoted(VK2MP4_EXE) + " " +
-                                arguments(extra) + " >" + shellQuoted(dir.file("stdout")) + " 2>" +
-                                shellQuoted(dir.file("stderr"));
+                                args + " >" + shellQuoted(dir.file("stdout")) + " 2>" + shellQuoted(dir.file("stderr"));
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  int convert(const std::string& extra = "", const std::string& env = "") { return run(arguments(extra), env); }
+  std::string out() const { return readText(dir.file("stdout")); }
   std::string err() const { return readText(dir.file("stderr")); }
   // data/ without the recordings.
   std::vector<std::string> outputs() const {
@@ -200,8 +203,6 @@ TEST(ConvertCommand, FakeConverterFailuresLoseNothing) {
   }
 }
 
-// Working names are checked against the recordings by identity (WrittenNames
-// tries every name of every command); links at working names are replaced, not followed.
 // The stand-in converter lists three hardware encoders: one fails, one writes a
 // cut-off file, one works. Each is tried in its turn in one run, and what was
 // used is named on the last line and in the log.
@@ -251,28 +252,16 @@ TEST(ConvertCommand, HardwareEncodersFallBackInOneRun) {
   EXPECT_EQ(f.err(), "vk2mp4: --encoder needs --subtitles burn or burn-fast; see vk2mp4 convert --help\n");
 }
 
+// A recording at a working name is WrittenNames' test; here Data.tmp is no working
+// name, a name too long is refused, and links at working names are replaced, not followed.
 TEST(ConvertCommand, NoRecordingIsEverAWorkingFile) {
   ConvertFixture f(2);
   f.fakeConverter("ok\nok\n");
   const std::string first = readText(f.inputs[0]);
   const std::vector<std::string> recordings = f.inputs;
-  const auto copy = [&](const std::string& name) {
-    writeText(f.data + name, first);
-    return f.data + name;
-  };
-  // A hard link to a recording at a working name: both are named.
-  ::link(f.inputs[0].c_str(), (f.data + "hard.pcm").c_str());
-  f.target = f.data + "hard.mp4";
-  EXPECT_EQ(f.convert(), 1);
-  EXPECT_NE(f.err().find(recordings[0] + ": is a selected recording, and this run would write its working file " +
-                         f.data + "hard.pcm over it"),
-            std::string::npos)
-      << f.err();
-  EXPECT_EQ(readText(f.data + "hard.pcm"), first);
-  EXPECT_FALSE(fileExists(f.target));
-
   // Data.tmp is no working name: a recording of that name converts and is left as it was.
-  f.inputs = {copy("Data.tmp"), recordings[1]};
+  writeText(f.data + "Data.tmp", first);
+  f.inputs = {f.data + "Data.tmp", recordings[1]};
   f.target = f.data + "d.mp4";
   EXPECT_EQ(f.convert(), 0) << f.err();
   EXPECT_EQ(readText(f.data + "Data.tmp"), first);
@@ -317,11 +306,8 @@ TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
   // Every trip into out/; the third fails in its muxing, the others go on.
   f.fakeConverter("ok\nok\nok\nok\nfail\nok\nok\nok\nok\n");
   const std::string out = f.dir.file("out/");
-  const std::string command = "cd " + shellQuoted(f.work) + " && TZ=UTC " + shellQuoted(VK2MP4_EXE) +
-                              " convert --time-basis utc --trips " + shellQuoted(card) + " -o " + shellQuoted(out) +
-                              " >" + shellQuoted(f.dir.file("stdout")) + " 2>" + shellQuoted(f.dir.file("stderr"));
-  EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 1);
-  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/5: " + out + "20211029_080503_30.mp4\n"
+  EXPECT_EQ(f.run("convert --time-basis utc --trips " + shellQuoted(card) + " -o " + shellQuoted(out), "TZ=UTC"), 1);
+  EXPECT_EQ(f.out(), "trip 1/5: " + out + "20211029_080503_30.mp4\n"
                                             "trip 2/5: " + out + "20211029_080533_4.mp4\n"
                                             "trip 4/5: " + out + "20211029_090516_12.mp4\n"
                                             "trip 5/5: " + out + "20211029_100503_24.mp4\n"
@@ -330,20 +316,6 @@ TEST(TripsCommand, ACardIsListedAndConvertedTripByTrip) {
             std::string::npos) << f.err();
   EXPECT_EQ(testing::entriesOf(out), (std::vector<std::string>{"20211029_080503_30.mp4", "20211029_080533_4.mp4",
                                                                 "20211029_090516_12.mp4", "20211029_100503_24.mp4"}));
-}
-
-// `files` recordings of `seconds` each from `start`, one after another, as PREFIX.mmv
-// or PREFIX_1.mmv ...; no encoder.
-std::vector<std::string> writeDrive(const std::string& prefix, int files, int32_t start, int seconds) {
-  synth::SynthOptions o;
-  o.outPrefix = prefix;
-  o.files = files;
-  o.seconds = seconds;
-  o.startEpoch = start;
-  o.fps = 5;
-  o.audio = false;
-  o.fillerBytes = 200;
-  return synth::generateRecordings(o);
 }
 
 std::string vk2mp4In(const std::string& folder, const std::string& env, const std::string& args) {
@@ -367,13 +339,9 @@ TEST(TripsCommand, TripsProposingOneNameGetOneFileEach) {
             "2 trips in 2 MMV files\n");
 
   f.fakeConverter("ok\nok\nok\nok\n");
-  const std::string convert = vk2mp4In(f.work, berlin,
-                                       "convert --track csv --report --trips " + shellQuoted(card) + " -o " +
-                                           shellQuoted(out) +
-                                           " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
-                                           shellQuoted(f.dir.file("stderr")));
-  EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 0) << f.err();
-  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/2: " + out + "20211031_023000_60.mp4\n"
+  EXPECT_EQ(f.run("convert --track csv --report --trips " + shellQuoted(card) + " -o " + shellQuoted(out), berlin), 0)
+      << f.err();
+  EXPECT_EQ(f.out(), "trip 1/2: " + out + "20211031_023000_60.mp4\n"
                                             "trip 2/2: " + out + "20211031_023000_60-2.mp4\n"
                                             "2 of 2 trips converted\n");
   EXPECT_EQ(testing::entriesOf(out),
@@ -451,13 +419,11 @@ TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
 
   // The trims leave too little of trip 3, whose file is named in its line.
   f.fakeConverter("ok\nok\nok\nok\n");
-  const std::string convert =
-      vk2mp4In(f.work, "TZ=UTC",
-               "convert --time-basis utc --trim-start 1 --trim-end 1 --trips " + shellQuoted(card) +
-                   " --recursive -o " + shellQuoted(out) + " >" + shellQuoted(f.dir.file("stdout")) + " 2>" +
-                   shellQuoted(f.dir.file("stderr")));
-  EXPECT_EQ(WEXITSTATUS(std::system(convert.c_str())), 1);
-  EXPECT_EQ(readText(f.dir.file("stdout")), "trip 1/3: " + out + "20211029_080504_8.mp4\n"
+  EXPECT_EQ(f.run("convert --time-basis utc --trim-start 1 --trim-end 1 --trips " + shellQuoted(card) +
+                      " --recursive -o " + shellQuoted(out),
+                  "TZ=UTC"),
+            1);
+  EXPECT_EQ(f.out(), "trip 1/3: " + out + "20211029_080504_8.mp4\n"
                                             "trip 2/3: " + out + "20211029_090504_8.mp4\n"
                                             "2 of 3 trips converted\n");
   EXPECT_EQ(f.err(), prefixed("vk2mp4: skipped ", unreadable + unusable) + "trip 3/3 failed: " + card +
@@ -466,9 +432,8 @@ TEST(TripsCommand, WhatCannotBeReadIsListedAndNoNameForgesALine) {
   ::chmod((card + "locked").c_str(), 0755);  // so the scratch folder can go
 }
 
-// convert --track: the track beside the video once the video is made. A track
-// name that is a recording stops the run before it starts; a track that cannot
-// be written afterwards fails the command, and the video stays.
+// convert --track: the track beside the video once the video is made; a track
+// that cannot be written afterwards fails the command, and the video stays.
 TEST(ConvertCommand, TrackBesideTheVideo) {
   ConvertFixture f(3);
   f.fakeConverter("ok\nok\n");
@@ -479,18 +444,6 @@ TEST(ConvertCommand, TrackBesideTheVideo) {
   for (std::size_t at = 0; (at = gpx.find("<trkpt ", at)) != std::string::npos; ++at) ++points;
   EXPECT_EQ(points, 160u);  // ten records a second, 16 of the 18 seconds
 
-  const std::vector<std::string> recordings = f.inputs;
-  const std::string calls = readText(f.work + "calls");
-  writeText(f.data + "X.kml", readText(recordings[0]));
-  f.inputs = {f.data + "X.kml"};
-  EXPECT_EQ(f.convert("--track kml"), 1);
-  EXPECT_NE(f.err().find(f.data + "X.kml: is a selected recording, and this run would write its track file"),
-            std::string::npos)
-      << f.err();
-  EXPECT_EQ(readText(f.work + "calls"), calls);  // the converter was not started
-  std::remove((f.data + "X.kml").c_str());
-
-  f.inputs = recordings;
   f.fakeConverter("ok\nok\n");
   std::string converter = kFakeConverter;
   converter.insert(converter.find("case \"$mode\""), "mkdir -p \"$(dirname \"$out\")/X.csv\"\n");
@@ -941,7 +894,7 @@ TEST(EventsCommand, AClipPerEventFromFilesOrACard) {
                                "20211029_080601_LDW.mp4"};
   std::string listing;
   for (int i = 0; i < 4; ++i) listing += lines[i] + out + names[i] + "\n";
-  EXPECT_EQ(readText(f.dir.file("stdout")), listing + "4 of 5 clips made\n");
+  EXPECT_EQ(f.out(), listing + "4 of 5 clips made\n");
   EXPECT_NE(f.err().find("clip 3/5 failed: 2021-10-29 08:05:36 - 2021-10-29 08:05:42, 6 s, LDW: Making the MP4 "
                          "failed: the converter ended with exit status 1"),
             std::string::npos) << f.err();
@@ -990,7 +943,7 @@ TEST(ConvertCommandEndToEnd, AClipPerEventAcrossTwoFiles) {
   ConvertFixture f(2, "--seconds 20 --size 320x240 --events on");
   f.target = f.dir.file("out/");
   ASSERT_EQ(f.convert("--events --before 2 --after 3"), 0) << f.err();
-  const std::vector<std::string> lines = splitLines(readText(f.dir.file("stdout")));
+  const std::vector<std::string> lines = splitLines(f.out());
   ASSERT_GE(lines.size(), 3u);
   EXPECT_EQ(lines.back(), std::to_string(lines.size() - 1) + " of " + std::to_string(lines.size() - 1) +
                               " clips made");

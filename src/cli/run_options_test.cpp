@@ -62,14 +62,7 @@ TEST(RunOptions, AnEncoderGoesWithABurnIn) {
   EXPECT_EQ(convert({"a"}).options.encoder, "");
   EXPECT_EQ(convert({"--encoder", "h264_qsv", "--subtitles", "burn-fast", "a"}).options.encoder, "h264_qsv");
   EXPECT_EQ(convert({"--encoder", "x264", "a"}).options.encoder, "x264");
-  const auto refusal = [&](const Args& args) {
-    try {
-      convert(args);
-    } catch (const UsageError& e) {
-      return std::string(e.what());
-    }
-    return std::string("accepted");
-  };
+  const auto refusal = [&](const Args& args) { return testing::thrownMessage([&] { convert(args); }); };
 #ifdef _WIN32
   const std::string host = "h264_amf or h264_mf";
 #else

@@ -67,14 +67,12 @@ TEST(TimeButtons, SpansBeyondThirtyTwoBitsStayInRange) {
   EXPECT_EQ(steppedTime(1000, -1), 999);
 }
 
-TEST(TimeWindowTexts, LabelsUseTwelveHourClockAndGivenSeparators) {
+TEST(TimeWindowTexts, LabelsUseTwelveHourClockNamesArePadded) {
   EXPECT_EQ(windowLabel(CalendarTime{2021, 10, 29, 8, 5, 3}), "2021/10/29   08:05:03 AM");
   EXPECT_EQ(windowLabel(CalendarTime{2021, 1, 2, 0, 0, 9}), "2021/01/02   12:00:09 AM");
   EXPECT_EQ(windowLabel(CalendarTime{2021, 1, 2, 12, 30, 0}), "2021/01/02   12:30:00 PM");
   EXPECT_EQ(windowLabel(CalendarTime{2021, 1, 2, 23, 59, 59}, '.', '.'), "2021.01.02   11.59.59 PM");
-}
-
-TEST(TimeWindowTexts, ProposedNamePadsStartButLogDoesNot) {
+  // The proposed name pads the start; the log does not.
   const CalendarTime start{2021, 9, 5, 7, 3, 9};
   EXPECT_EQ(proposedFileName(start, 60), "20210905_070309_60");
   EXPECT_EQ(logDateTime(start), "2021.9.5 7:3:9");

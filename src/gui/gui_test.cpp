@@ -31,7 +31,6 @@
 #include "platform/stop_signals.h"
 #include "synth/synth.h"
 #include "testing/fake_mp4.h"
-#include "testing/sample_card.h"
 #include "testing/second_records.h"
 
 using vk2::gui::testing::Windows;
@@ -785,25 +784,6 @@ class GuiTest : public QObject {
     QVERIFY((shown.back().first - shown.front().first) / static_cast<qint64>(shown.size() - 1) <= 1000);
     // The step's last line may come and go between two looks; most of the way was shown.
     QVERIFY2(shown.back().second.section(' ', 0, 0).toInt() >= 50, qPrintable(shown.back().second));
-  }
-
-  // The 40-file card of the command-line test, from the card button to its five files.
-  void wholeCardOfFortyFiles() {
-    FakeConverter converter(kWritingConverter);
-    Windows w;
-    const std::string card = w.recordings.file("card40/");
-    std::filesystem::create_directories(card);
-    vk2::testing::writeSampleCard(card, w.recordings.path());
-    w.dialogs.folderAnswers = {card};
-    w.mainChild<QToolButton>("sbtnSdCard")->click();
-    QCOMPARE(text(w.mainChild<QLabel>("lbDir")->text()), card + "\n5 trips in 40 MMV files");
-    w.mainChild<QToolButton>("sbtnSaveMp4")->click();
-    w.dialogChild<QRadioButton>("rbTimeUtc")->click();
-    w.dialogChild<QPushButton>("btnStart")->click();
-    QCOMPARE(w.dialogs.messages, std::vector<std::string>{"5 of 5 trips were converted into " + w.state.outputFolder + "."});
-    for (const char* name : {"20211029_080503_30", "20211029_080533_4", "20211029_090503_8", "20211029_090516_12",
-                             "20211029_100503_24"})
-      QVERIFY2(vk2::testing::fileExists(w.state.outputFolder + name + ".mp4"), name);
   }
 
   // Screenshots for the README when VK2_SCREENSHOT_DIR names a folder.

@@ -301,22 +301,5 @@ TEST(BurnSubtitles, FailedEncodersAreFollowedByTheNextInOneRun) {
   EXPECT_EQ(f.dir.entries(), (List{"clip.h264", "clip.mp4", "clip.pcm"}));
 }
 
-// Only a choice that may try a hardware encoder asks for the listing; one that
-// cannot be had leaves libx264.
-TEST(BurnSubtitles, NoListingForPlainBurnAndNoHardwareWithoutOne) {
-  StepFixture f;
-  writeText(f.target, "plain");
-  ConverterStepResult r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub);
-  EXPECT_TRUE(r.ok() && r.encoder.empty() && r.fallbacks.empty());
-  EXPECT_EQ(f.launcher.listings, 0);
-  writeText(f.ass, "script");
-  f.launcher.encoderListing = "ffmpeg: unrecognized option '-encoders'\n";
-  r = BurnSubtitles(f.ctx, f.target, f.ass, f.sub, {}, SubtitleDelivery::BurnFast);
-  EXPECT_TRUE(r.ok());
-  EXPECT_EQ(r.encoder, "libx264");
-  EXPECT_EQ(f.launcher.listings, 1);
-  EXPECT_EQ(f.launcher.calls.size(), 2u);
-}
-
 }  // namespace
 }  // namespace vk2

@@ -107,12 +107,9 @@ struct Windows {
   }
 };
 
+// The sizes and places themselves are checked on the drawn windows (the Qt
+// start-up test); here, what any view relies on to draw the table.
 TEST(WindowModel, ControlTableMatchesTheWindows) {
-  EXPECT_EQ(windowSpec(Window::Main).clientWidth, 360);
-  EXPECT_EQ(windowSpec(Window::SaveMp4).clientHeight, 600);
-  EXPECT_EQ(spec(Control::sbtnSdCard).place, (Rect{280, 75, 58, 57}));
-  EXPECT_EQ(spec(Control::checkBoxFcw).parent, Control::GroupBox3);
-  EXPECT_EQ(spec(Control::GroupBox3).parent, Control::GroupBox2);
   for (const ControlSpec& s : controlTable()) {
     // Parents come first, in the same window, so a view can create the table in order.
     if (s.parent == Control::None) continue;
